@@ -1,0 +1,19 @@
+#include "applicationtitle.h"
+
+namespace tovrik {
+
+namespace {
+QString &title() {
+    static QString value = QString::fromUtf16(ProductName);
+    return value;
+}
+} // namespace
+
+QString ApplicationTitle() {
+    return title();
+}
+void SetApplicationTitleText(const QString &text) {
+    title() = text;
+}
+
+} // namespace tovrik

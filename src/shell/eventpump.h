@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+namespace tovrik {
+
+// Lets the window process pending events during a long loop, but at most
+// every 20 ms, so that the loop itself stays fast.
+class EventPump {
+public:
+    EventPump();
+    void operator()();
+
+private:
+    QElapsedTimer m_sinceLast;
+};
+
+} // namespace tovrik

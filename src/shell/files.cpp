@@ -1,0 +1,57 @@
+#include "files.h"
+
+#include "failure.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace tovrik {
+
+namespace {
+
+constexpr qsizetype PathBufferLength = 512;
+
+// The desktop folder as the desktop environment defines it (user-dirs.dirs).
+// Like GLib, fall back to the home folder when that folder does not exist:
+// a minimal install has no Desktop, and an output folder that is missing
+// would block every split.
+QString desktopFolder() {
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
+        return QDir::cleanPath(desktop);
+    return QDir::homePath();
+}
+
+} // namespace
+
+QString GetSpecialFolderPath(int folder) {
+    QString path;
+    if (folder == CsidlDesktop)
+        path = desktopFolder();
+    if (path.isEmpty() || path.size() >= PathBufferLength)
+        return {};
+    QString buffer = path;
+    buffer += QChar(u'\0');
+    buffer += QString(PathBufferLength - buffer.size(), u' ');
+    return buffer;
+}
+
+QString GetDefaultOutputFolder() {
+    const QString buffer = GetSpecialFolderPath(CsidlDesktop);
+    const qsizetype nul = buffer.lastIndexOf(QChar(u'\0'));
+    if (nul < 0)
+        throw Failure(u"Invalid procedure call or argument"_s);
+    return buffer.left(nul) + u'/';
+}
+
+bool FileExists(const QString &path) {
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.lastModified().isValid();
+}
+
+} // namespace tovrik

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tovrik {
+
+// The system's folder browser: folders only, no folder preselected when
+// startFolder is empty. Returns the path without a trailing separator (the
+// root stays "/"), or an empty text when the user cancels.
+QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &startFolder);
+
+} // namespace tovrik

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class QSettings;
+
+namespace tovrik {
+
+// The per-user store of the remembered choices: texts under the application
+// "Quandrel", the section "Tovrik" and a key.
+class Settings {
+public:
+    virtual ~Settings() = default;
+    // The stored text, or the default converted to text when nothing is stored.
+    virtual QString ReadSetting(const QString &key, const QVariant &defaultValue) const = 0;
+    virtual void WriteSetting(const QString &key, const QString &value) = 0;
+};
+
+// The real store: QSettings in the platform's native format, on disk the
+// moment a value is written.
+class SettingsStore final : public Settings {
+public:
+    SettingsStore();
+    ~SettingsStore() override;
+
+    QString ReadSetting(const QString &key, const QVariant &defaultValue) const override;
+    void WriteSetting(const QString &key, const QString &value) override;
+
+    // Called once per run, with the reason, the first time a write does not
+    // reach the disk. The program keeps working with the values it shows.
+    void onWriteFailure(std::function<void(const QString &reason)> handler);
+
+    QString fileName() const;
+
+private:
+    QString failureReason() const;
+
+    std::unique_ptr<QSettings> m_settings;
+    std::function<void(const QString &)> m_onWriteFailure;
+    bool m_failureTold = false;
+};
+
+} // namespace tovrik
