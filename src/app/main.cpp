@@ -1,10 +1,34 @@
+// tovrik: the window.
+#include "applicationtitle.h"
+#include "form1.h"
+#include "qtdesktop.h"
+#include "settingsstore.h"
+#include "startup.h"
+
 #include <QApplication>
-#include <QWidget>
+#include <QIcon>
+
+using namespace Qt::StringLiterals;
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tovrik"));
-    window.show();
+    Q_INIT_RESOURCE(ui);
+    QApplication::setApplicationName(u"Tovrik"_s);
+    QApplication::setOrganizationName(u"Quandrel"_s);
+    QApplication::setApplicationVersion(QStringLiteral(TOVRIK_VERSION));
+    QApplication::setDesktopFileName(u"io.quandrel.Tovrik"_s);
+    QApplication::setWindowIcon(QIcon(u":/tovrik/tovrik.svg"_s));
+
+    tovrik::QtDesktop desktop;
+    tovrik::SettingsStore settings;
+    settings.onWriteFailure([&desktop](const QString &reason) {
+        desktop.message(u"Settings cannot be saved: "_s + reason, tovrik::ApplicationTitle(),
+                        tovrik::MessageIcon::Warning);
+    });
+
+    tovrik::Form1 form(settings, desktop);
+    desktop.setOwner(&form);
+    form.Form_Load(tovrik::ProgramFolder());
+    form.showCentred();
     return app.exec();
 }

@@ -1,0 +1,241 @@
+#include "calcbackend.h"
+
+#include "applicationtitle.h"
+#include "failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tovrik {
+
+namespace {
+
+// Two columns wide in a monospaced or CJK font.
+bool IsWide(char32_t code) {
+    return (code >= 0x1100 && code <= 0x115F) || (code >= 0x2E80 && code <= 0x303E) ||
+           (code >= 0x3041 && code <= 0x33FF) || (code >= 0x3400 && code <= 0x4DBF) ||
+           (code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xA000 && code <= 0xA4CF) ||
+           (code >= 0xAC00 && code <= 0xD7A3) || (code >= 0xF900 && code <= 0xFAFF) ||
+           (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFF60) ||
+           (code >= 0xFFE0 && code <= 0xFFE6) || (code >= 0x1F300 && code <= 0x1F64F) ||
+           (code >= 0x1F900 && code <= 0x1F9FF) || (code >= 0x20000 && code <= 0x3FFFD);
+}
+
+int CharacterWidth(char32_t code) {
+    if (code < 0x300)
+        return 1;
+    switch (QChar::category(code)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+        return 0;
+    default:
+        return IsWide(code) ? 2 : 1;
+    }
+}
+
+void CheckColumn(int column) {
+    if (column < 1 || column > MaxSheetColumns)
+        throw Failure(
+            u"Column %1 is outside the sheet (1 to %2)."_s.arg(column).arg(MaxSheetColumns));
+}
+
+QString XlsxError(const QString &path, lxw_error error) {
+    return u"Could not write the spreadsheet file %1: %2."_s.arg(
+        QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(error)));
+}
+
+} // namespace
+
+QString FindCalcProgram() {
+    for (const auto &name : {u"soffice"_s, u"libreoffice"_s}) {
+        QString path = QStandardPaths::findExecutable(name);
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+int TextWidth(const QString &text) {
+    int widest = 0;
+    int line = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit == u'\n') {
+            widest = std::max(widest, line);
+            line = 0;
+            continue;
+        }
+        char32_t code = unit;
+        if (QChar::isHighSurrogate(unit) && i + 1 < size &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            code = QChar::surrogateToUcs4(unit, text[i + 1].unicode());
+            ++i;
+        }
+        line += CharacterWidth(code);
+    }
+    return std::min(std::max(widest, line), MaxColumnWidth);
+}
+
+void CalcWorksheet::setCell(int row, int column, const QString &text) {
+    if (row < 1 || row > MaxSheetRows)
+        throw Failure(u"Row %1 is outside the sheet (1 to %2)."_s.arg(row).arg(MaxSheetRows));
+    CheckColumn(column);
+    if (text.size() > MaxCellTextLength)
+        throw Failure(
+            u"The text for row %1, column %2 has %3 characters; a cell holds at most %4."_s.arg(row)
+                .arg(column)
+                .arg(text.size())
+                .arg(MaxCellTextLength));
+
+    const auto r = std::size_t(row - 1);
+    const auto c = std::size_t(column - 1);
+    if (text.isEmpty()) {
+        // Clearing never grows the sheet.
+        if (r < m_rows.size() && c < m_rows[r].size())
+            m_rows[r][c] = QString();
+        return;
+    }
+    if (m_rows.size() <= r)
+        m_rows.resize(r + 1);
+    auto &cells = m_rows[r];
+    if (cells.size() <= c)
+        cells.resize(c + 1);
+    cells[c] = text;
+}
+
+void CalcWorksheet::autofitColumn(int column) {
+    CheckColumn(column);
+    const auto c = std::size_t(column - 1);
+    int width = 0;
+    for (const auto &cells : m_rows) {
+        if (c < cells.size())
+            width = std::max(width, TextWidth(cells[c]));
+    }
+    if (width == 0)
+        return; // an empty column keeps its width, as in Excel
+    if (m_widths.size() <= c)
+        m_widths.resize(c + 1);
+    m_widths[c] = width;
+}
+
+void CalcWorksheet::autofitColumns() {
+    std::vector<int> widths;
+    for (const auto &cells : m_rows) {
+        if (widths.size() < cells.size())
+            widths.resize(cells.size());
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            widths[c] = std::max(widths[c], TextWidth(cells[c]));
+    }
+    if (m_widths.size() < widths.size())
+        m_widths.resize(widths.size());
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        if (widths[c] > 0)
+            m_widths[c] = widths[c];
+    }
+}
+
+int CalcWorksheet::columnWidth(int column) const {
+    const auto c = std::size_t(column - 1);
+    return column >= 1 && c < m_widths.size() ? m_widths[c] : 0;
+}
+
+void CalcWorksheet::writeXlsx(const QString &path) const {
+    const QByteArray fileName = QFile::encodeName(path);
+    // libxlsxwriter's scratch files stay next to the file, out of shared /tmp.
+    QByteArray scratch = QFile::encodeName(QFileInfo(path).absolutePath());
+    lxw_workbook_options options{};
+    // Rows go out in ascending order anyway, and the sheet never holds a
+    // second copy of every cell.
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = scratch.data();
+
+    lxw_workbook *book = workbook_new_opt(fileName.constData(), &options);
+    if (!book)
+        throw Failure(XlsxError(path, LXW_ERROR_MEMORY_MALLOC_FAILED));
+
+    lxw_error error = LXW_NO_ERROR;
+    if (lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr)) {
+        for (std::size_t c = 0; c < m_widths.size() && !error; ++c) {
+            if (m_widths[c] > 0)
+                error =
+                    worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), m_widths[c], nullptr);
+        }
+        for (std::size_t r = 0; r < m_rows.size() && !error; ++r) {
+            const auto &cells = m_rows[r];
+            for (std::size_t c = 0; c < cells.size() && !error; ++c) {
+                if (cells[c].isEmpty())
+                    continue;
+                // Always a string: "=1+1" or "007" must not become a formula or number.
+                error = worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
+                                               cells[c].toUtf8().constData(), nullptr);
+            }
+        }
+    } else {
+        error = LXW_ERROR_MEMORY_MALLOC_FAILED;
+    }
+    // Closing frees the workbook even after an error.
+    const lxw_error closed = workbook_close(book);
+    if (!error)
+        error = closed;
+    if (error) {
+        QFile::remove(path);
+        throw Failure(XlsxError(path, error));
+    }
+}
+
+CalcApplication::CalcApplication(QString program, ProgramLauncher launcher)
+    : m_program(std::move(program)), m_launcher(std::move(launcher)) {
+    if (!m_launcher)
+        m_launcher = [](const QString &program, const QStringList &arguments) {
+            return QProcess::startDetached(program, arguments);
+        };
+}
+
+Workbook &CalcApplication::addWorkbook() {
+    m_workbooks.push_back({std::make_unique<CalcWorkbook>(), false});
+    return *m_workbooks.back().workbook;
+}
+
+void CalcApplication::setVisible(bool visible) {
+    if (!visible)
+        return;
+    for (auto &entry : m_workbooks) {
+        if (entry.shown)
+            continue;
+        // Removed again unless Calc was started: Calc reads the file after we
+        // return, so a started one's file has to stay.
+        QTemporaryDir folder(QDir::tempPath() + u"/Tovrik-XXXXXX"_s);
+        if (!folder.isValid())
+            throw Failure(u"Could not create a folder for the spreadsheet file in %1: %2."_s.arg(
+                QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
+        const QString file = folder.filePath(QString::fromUtf16(ProductName) + u".xlsx"_s);
+        entry.workbook->sheet().writeXlsx(file);
+        // -n: the file is the template of a new, untitled document.
+        if (!m_launcher(m_program, {u"--calc"_s, u"-n"_s, file}))
+            throw Failure(u"Could not start %1 to show the spreadsheet."_s.arg(
+                QDir::toNativeSeparators(m_program)));
+        folder.setAutoRemove(false);
+        entry.shown = true;
+    }
+}
+
+std::unique_ptr<SpreadsheetApplication> CreateCalcApplication() {
+    QString program = FindCalcProgram();
+    if (program.isEmpty())
+        return nullptr;
+    return std::make_unique<CalcApplication>(std::move(program));
+}
+
+} // namespace tovrik

@@ -1,0 +1,106 @@
+#include "textfiles.h"
+
+#include "applicationtitle.h"
+#include "desktop.h"
+#include "errorreport.h"
+#include "failure.h"
+#include "pointershape.h"
+#include "resultsmodel.h"
+#include "splitsettings.h"
+
+#include <QSaveFile>
+#include <QStringEncoder>
+
+using namespace Qt::StringLiterals;
+
+namespace tovrik {
+
+void WriteTextFile(const QString &content, const QString &fileName) {
+    const auto fail = [&](const QString &reason) {
+        throw Failure(u"Cannot write "_s + fileName + u": "_s + reason);
+    };
+    if (fileName.isEmpty())
+        fail(u"no file name"_s);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        fail(file.errorString());
+    QStringEncoder encode(QStringConverter::System);
+    const QByteArray bytes = encode(content);
+    if (file.write(bytes) != bytes.size())
+        fail(file.errorString());
+    if (!file.commit())
+        fail(file.errorString());
+}
+
+QString ListAsText(const ResultsModel &list, const std::function<void()> &pumpEvents) {
+    QString text;
+    for (int c = 1; c <= list.headerCount(); ++c) {
+        pumpEvents();
+        text += list.headerText(c);
+        text += u'\t';
+    }
+    text += u"\r\n"_s;
+    const int rows = list.count();
+    for (int r = 1; r <= rows; ++r) {
+        pumpEvents();
+        if (list.checked(r)) {
+            for (int c = 1; c <= list.headerCount(); ++c) {
+                pumpEvents();
+                text += list.cell(r, c);
+                text += u'\t';
+            }
+        }
+        text += u"\r\n"_s;
+    }
+    return text;
+}
+
+void SaveListToTextFile(const ResultsModel &list, const QString &fileName,
+                        const std::function<void()> &pumpEvents) {
+    WriteTextFile(ListAsText(list, pumpEvents), fileName);
+}
+
+void PushButton1_Click(const SaveCommand &c) {
+    const ListCommand &l = c.list;
+    HandlerSteps s(l.desktop, u"PushButton1_Click"_s);
+
+    if (s.test(106, [&] { return c.settings.option(8); })) {
+        // The dialog: no overwrite question, no default suffix, opened with
+        // the name chosen at the previous save of this run.
+        QString title;
+        QStringList filters;
+        QString chosen;
+        QString fileName;
+        // [108] the flags: the Desktop's save dialog asks no overwrite question
+        // and adds no suffix.
+        s.step(110, [&] { title = u"Save List"_s; });
+        s.step(112, [&] { filters = {u"Text Files (*.txt)"_s, u"All Files (*)"_s}; });
+        s.step(114, [&] { chosen = l.desktop.saveFileName(title, filters, c.dialogFileName); });
+        s.step(116, [&] {
+            fileName = chosen;
+            if (!chosen.isEmpty())
+                c.dialogFileName = chosen;
+        });
+        if (s.test(118, [&] { return fileName.isEmpty(); }))
+            return; // cancelled
+        s.step(120, [&] { l.pointer.set(PointerShape::Busy); });
+        s.step(122, [&] { SaveListToTextFile(l.results, fileName, l.pumpEvents); });
+        s.step(124, [&] { l.pointer.set(PointerShape::Default); });
+        return;
+    }
+    if (s.test(126, [&] { return c.settings.option(9); })) {
+        int rows = 0;
+        s.step(128, [&] { rows = l.results.count(); });
+        for (int i = 1; i <= rows; ++i) {
+            s.step(130, [&] {
+                WriteTextFile(l.results.text(i).toString(),
+                              c.outputFolder() + c.prefix() + QString::number(i) + u".txt"_s);
+            });
+            // [132] next i
+        }
+        s.step(134,
+               [&] { l.desktop.message(u"Done Saved."_s, ApplicationTitle(), MessageIcon::None); });
+    }
+}
+
+} // namespace tovrik

@@ -1,0 +1,417 @@
+#include "form1.h"
+
+#include "applicationtitle.h"
+#include "clipboard.h"
+#include "desktop.h"
+#include "errorreport.h"
+#include "eventpump.h"
+#include "excelexport.h"
+#include "files.h"
+#include "resultsview.h"
+#include "settingsstore.h"
+#include "startsplitting.h"
+#include "startup.h"
+#include "textfiles.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+namespace tovrik {
+
+const char16_t SampleText[] =
+    u"The individual has always had to struggle to keep from being overwhelmed by the tribe. "
+    u"If you try it, you will be lonely often, and sometimes frightened. But no price is too "
+    u"high to pay for the privilege of owning yourself.";
+
+namespace {
+
+// Layout is given in twips; at 15 twips a pixel.
+constexpr int px(int twips) {
+    return (twips + 7) / 15;
+}
+
+void place(QWidget *widget, int left, int top, int width, int height) {
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QFont controlFont() {
+    QFont font(u"Arial"_s);
+    font.setPointSizeF(9);
+    font.setBold(true);
+    return font;
+}
+
+QFont buttonFont() {
+    QFont font(u"Arial"_s);
+    font.setPointSizeF(11.25);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(Settings &settings, Desktop &desktop, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_settings(settings), m_desktop(desktop), m_split(settings) {
+    setObjectName(u"Form1"_s);
+    buildControls();
+    setTabOrder();
+    prepareHover();
+    connect(&m_split, &SplitSettings::changed, this, &Form1::syncFromSettings);
+    m_pointer.onChanged([this](int value) { applyPointer(value); });
+    syncFromSettings();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    // The client area: 8040 x 10065 twips, fixed, white.
+    setFixedSize(px(8040), px(10065));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    setFont(controlFont());
+
+    const auto button = [this](const QString &name, const QString &caption, QWidget *parent) {
+        auto *b = new QPushButton(caption, parent);
+        b->setObjectName(name);
+        b->setFont(buttonFont());
+        b->setAutoDefault(false);
+        QPalette face = b->palette();
+        face.setColor(QPalette::Button, Qt::white);
+        face.setColor(QPalette::ButtonText, QGuiApplication::palette().color(QPalette::ButtonText));
+        b->setPalette(face);
+        return b;
+    };
+    const auto frame = [this](const QString &name, const QString &caption) {
+        auto *f = new QGroupBox(caption, this);
+        f->setObjectName(name);
+        return f;
+    };
+
+    PushButton7 = button(u"PushButton7"_s, u"Help"_s, this);
+    place(PushButton7, 120, 120, 3840, 405);
+    PushButton8 = button(u"PushButton8"_s, u"Load Sample/Example Text"_s, this);
+    place(PushButton8, 4080, 120, 3840, 405);
+
+    Frame1 = frame(u"Frame1"_s, u"Text Message Character Limit"_s);
+    place(Frame1, 120, 600, 3840, 1815);
+    Frame2 = frame(u"Frame2"_s, u"Split Options"_s);
+    place(Frame2, 4080, 600, 3840, 1815);
+    Frame3 = frame(u"Frame3"_s, u"Paste Or Type Text Message Here"_s);
+    place(Frame3, 120, 2490, 7800, 1575);
+    Frame4 = frame(u"Frame4"_s, u"Results"_s);
+    place(Frame4, 120, 4650, 7800, 2775);
+    Frame5 = frame(u"Frame5"_s, u"Output Option"_s);
+    place(Frame5, 120, 7500, 7800, 1575);
+    Frame6 = frame(u"Frame6"_s, u"Save Results To This Folder"_s);
+    place(Frame6, 120, 9150, 7800, 800);
+
+    struct OptionPlace {
+        QGroupBox *frame;
+        int left, top, width, height;
+    };
+    const OptionPlace options[9] = {
+        {Frame1, 240, 300, 1935, 255},  {Frame1, 240, 650, 1935, 255},
+        {Frame1, 240, 1000, 1935, 255}, {Frame1, 240, 1350, 1695, 255},
+        {Frame2, 240, 300, 2775, 255},  {Frame2, 240, 650, 2775, 255},
+        {Frame2, 240, 1000, 2775, 255}, {Frame5, 240, 300, 5775, 255},
+        {Frame5, 240, 650, 3495, 255},
+    };
+    for (int i = 0; i < 9; ++i) {
+        auto *option = new QRadioButton(m_split.caption(i + 1), options[i].frame);
+        option->setObjectName(u"Option"_s + QString::number(i + 1));
+        place(option, options[i].left, options[i].top, options[i].width, options[i].height);
+        Option[i] = option;
+        connect(option, &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked && !m_syncing)
+                m_split.setOption(i + 1, true);
+        });
+    }
+
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(u"Text1"_s);
+    place(Text1, 2160, 1305, 1440, 345);
+    connect(Text1, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (!m_syncing)
+            m_split.setXText(text);
+    });
+
+    Text2 = new QPlainTextEdit(Frame3);
+    Text2->setObjectName(u"Text2"_s);
+    Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    place(Text2, 240, 300, 7320, 1125);
+
+    PushButton2 = button(u"PushButton2"_s, u"Start Splitting"_s, this);
+    place(PushButton2, 120, 4170, 7800, 405);
+
+    ListView1 = new ResultsView(Frame4);
+    ListView1->setObjectName(u"ListView1"_s);
+    ListView1->setResults(&m_results);
+    place(ListView1, 240, 300, 7320, 1215);
+    PushButton1 = button(u"PushButton1"_s, u"Save Results To Text File"_s, Frame4);
+    place(PushButton1, 240, 1620, 3600, 405);
+    PushButton3 = button(u"PushButton3"_s, u"Save Results As Excel File"_s, Frame4);
+    place(PushButton3, 3960, 1620, 3600, 405);
+    PushButton6 = button(u"PushButton6"_s, u"Copy Results To Clipboard"_s, Frame4);
+    place(PushButton6, 240, 2130, 3600, 405);
+    PushButton4 = button(u"PushButton4"_s, u"Clear List"_s, Frame4);
+    place(PushButton4, 3960, 2130, 3600, 405);
+
+    Label1 = new QLabel(u"Prefix for filename"_s, Frame5);
+    Label1->setObjectName(u"Label1"_s);
+    place(Label1, 600, 1080, 1575, 225);
+    Text3 = new QLineEdit(Frame5);
+    Text3->setObjectName(u"Text3"_s);
+    place(Text3, 2280, 1020, 1440, 345);
+    connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
+
+    Text4 = new QLineEdit(Frame6);
+    Text4->setObjectName(u"Text4"_s);
+    place(Text4, 240, 300, 6525, 345);
+    connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
+    PushButton5 = button(u"PushButton5"_s, u"..."_s, Frame6);
+    place(PushButton5, 6945, 300, 630, 345);
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
+    connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+
+    // Frames and the label take no focus.
+    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
+                       static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4),
+                       static_cast<QWidget *>(Frame5), static_cast<QWidget *>(Frame6),
+                       static_cast<QWidget *>(Label1)})
+        w->setFocusPolicy(Qt::NoFocus);
+}
+
+void Form1::setTabOrder() {
+    const QList<QWidget *> order = {
+        Text2,       Option[0],   Option[1],   Option[2],   Option[3],   Text1,
+        Option[4],   Option[5],   Option[6],   ListView1,   PushButton1, PushButton3,
+        PushButton4, Option[7],   Option[8],   Text3,       Text4,       PushButton5,
+        PushButton2, PushButton6, PushButton7, PushButton8,
+    };
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+// Hovering a push button shows the hand, the bare window, a frame or the list
+// the default pointer; option buttons, text boxes and the label set nothing.
+// Every control tracks the mouse so that the rule applies as it moves.
+void Form1::prepareHover() {
+    for (QPushButton *b : {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5,
+                           PushButton6, PushButton7, PushButton8})
+        m_hover.insert(b, PointerShape::Hand);
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame1),
+                       static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3),
+                       static_cast<QWidget *>(Frame4), static_cast<QWidget *>(Frame5),
+                       static_cast<QWidget *>(Frame6), static_cast<QWidget *>(ListView1)})
+        m_hover.insert(w, PointerShape::Default);
+    for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Text2),
+                       static_cast<QWidget *>(Text3), static_cast<QWidget *>(Text4),
+                       static_cast<QWidget *>(Label1)})
+        m_hover.insert(w, -1);
+    for (QRadioButton *o : Option)
+        m_hover.insert(o, -1);
+
+    QList<QWidget *> all = findChildren<QWidget *>();
+    all.append(this);
+    for (QWidget *w : all) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+        if (w->testAttribute(Qt::WA_SetCursor))
+            m_ownCursors.insert(w, w->cursor());
+    }
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove) {
+        auto *widget = static_cast<QWidget *>(watched);
+        const auto *move = static_cast<QMouseEvent *>(event);
+        QWidget *under = widget->childAt(move->position().toPoint());
+        if (!under)
+            under = widget;
+        for (QWidget *w = under; w; w = w->parentWidget()) {
+            const auto found = m_hover.constFind(w);
+            if (found == m_hover.constEnd())
+                continue;
+            if (*found >= 0)
+                m_pointer.hover(*found);
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QCursor Form1::handCursor() const {
+    return m_handCursor ? *m_handCursor : QCursor(Qt::PointingHandCursor);
+}
+
+// The pointer is the window's: its shape shows over every control, the text
+// boxes included. The default gives each control back its own cursor.
+void Form1::applyPointer(int value) {
+    QList<QWidget *> all = findChildren<QWidget *>();
+    all.append(this);
+    for (QWidget *w : all) {
+        if (value == PointerShape::Default) {
+            const auto own = m_ownCursors.constFind(w);
+            if (own != m_ownCursors.constEnd())
+                w->setCursor(*own);
+            else
+                w->unsetCursor();
+        } else if (value == PointerShape::Busy) {
+            w->setCursor(Qt::WaitCursor);
+        } else {
+            w->setCursor(handCursor());
+        }
+    }
+}
+
+void Form1::syncFromSettings() {
+    m_syncing = true;
+    for (int i = 0; i < 9; ++i) {
+        QRadioButton *option = Option[i];
+        option->setText(m_split.caption(i + 1));
+        const bool selected = m_split.option(i + 1);
+        if (option->isChecked() != selected) {
+            // An exclusive button cannot be cleared directly.
+            option->setAutoExclusive(false);
+            option->setChecked(selected);
+            option->setAutoExclusive(true);
+        }
+    }
+    if (Text1->text() != m_split.xText())
+        Text1->setText(m_split.xText());
+    Text1->setEnabled(m_split.text1Enabled());
+    Text3->setEnabled(m_split.text3Enabled());
+    m_syncing = false;
+}
+
+void Form1::showCentred() {
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    activateWindow();
+    Text2->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void Form1::Form_Load(const QString &programFolder) {
+    HandlerSteps s(m_desktop, u"Form_Load"_s);
+    s.step(100, [&] { ApplySkin(this, programFolder); });
+    const QString cursorFile = programFolder + u"/HAND-M.CUR"_s;
+    if (s.test(104, [&] { return FileExists(cursorFile); }))
+        s.step(106, [&] { m_handCursor = LoadCursorFile(cursorFile); });
+    s.step(108, [&] { MaybeOpenVendorPage(m_desktop); });
+    s.step(126, [&] {
+        setWindowTitle(QString::fromUtf16(ProductName));
+        setWindowIcon(QIcon(u":/tovrik/tovrik.svg"_s));
+        SetApplicationTitle();
+    });
+    s.step(128, [&] { m_results.addColumn(u"Results"_s); });
+    s.step(130, [&] { ListView1->header()->resizeSection(0, px(7000)); });
+    s.step(132, [&] { m_split.setXText(m_settings.ReadSetting(u"X Character"_s, 160)); });
+    s.step(134, [&] { Text3->setText(m_settings.ReadSetting(u"Prefix"_s, u"Split_"_s)); });
+    s.step(136, [&] {
+        const QString fallback = GetDefaultOutputFolder(); // worked out at every start
+        Text4->setText(m_settings.ReadSetting(u"Output Folder"_s, fallback));
+    });
+    const int defaults[9] = {1, 0, 0, 0, 1, 0, 0, 1, 0};
+    for (int i = 0; i < 9; ++i) {
+        s.step(138 + 2 * i, [&] {
+            const QString key = u"Option"_s + QString::number(i + 1);
+            m_split.setOption(i + 1, ToBoolean(m_settings.ReadSetting(key, defaults[i])));
+        });
+    }
+}
+
+void Form1::Text3_Change() {
+    m_settings.WriteSetting(u"Prefix"_s, Text3->text());
+}
+void Form1::Text4_Change() {
+    m_settings.WriteSetting(u"Output Folder"_s, Text4->text());
+}
+
+void Form1::PushButton2_Click() {
+    tovrik::PushButton2_Click({m_split, m_results, m_pointer, m_desktop,
+                               [this] { return Text4->text(); },
+                               [this] { return Text2->toPlainText(); }});
+}
+
+void Form1::PushButton4_Click() {
+    HandlerSteps s(m_desktop, u"PushButton4_Click"_s);
+    if (s.test(100, [&] { return !m_pointer.busy(); }))
+        s.more([&] { m_results.clear(); });
+}
+
+void Form1::PushButton7_Click() {
+    HandlerSteps s(m_desktop, u"PushButton7_Click"_s);
+    s.step(100, [&] {
+        m_desktop.message(u"Questions? Please contact Team Quandrel at "_s +
+                              QString::fromUtf16(ContactPage),
+                          ApplicationTitle(), MessageIcon::None);
+    });
+}
+
+void Form1::PushButton8_Click() {
+    HandlerSteps s(m_desktop, u"PushButton8_Click"_s);
+    s.step(100, [&] { Text2->setPlainText(QString::fromUtf16(SampleText)); });
+}
+
+void Form1::PushButton5_Click() {
+    HandlerSteps s(m_desktop, u"PushButton5_Click"_s);
+    QString folder;
+    s.step(100, [&] { folder = m_desktop.browseForFolder(u"Please select folder:"_s, QString()); });
+    // Cancel leaves the output folder as it was.
+    if (folder.isEmpty())
+        return;
+    bool endsInSeparator = false;
+    s.step(102, [&] { endsInSeparator = folder.endsWith(u'/'); });
+    if (!endsInSeparator)
+        s.step(104, [&] { Text4->setText(folder + u'/'); });
+    else
+        s.step(106, [&] { Text4->setText(folder); });
+}
+
+void Form1::PushButton6_Click() {
+    EventPump pump;
+    tovrik::PushButton6_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+}
+
+void Form1::PushButton1_Click() {
+    EventPump pump;
+    tovrik::PushButton1_Click({{m_results, m_pointer, m_desktop, [&] { pump(); }},
+                               m_split,
+                               [this] { return Text4->text(); },
+                               [this] { return Text3->text(); },
+                               m_saveFileName});
+}
+
+void Form1::PushButton3_Click() {
+    EventPump pump;
+    tovrik::PushButton3_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+}
+
+} // namespace tovrik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "desktop.h"
+
+#include <random>
+
+class QWidget;
+
+namespace tovrik {
+
+// The real side effects: Qt's message boxes, file dialogs and clipboard,
+// LibreOffice Calc, the web browser.
+class QtDesktop final : public Desktop {
+public:
+    // Dialogs and message boxes are owned by this window once it is set.
+    void setOwner(QWidget *owner) { m_owner = owner; }
+
+    void message(const QString &text, const QString &title, MessageIcon icon) override;
+    QString saveFileName(const QString &title, const QStringList &filters,
+                         const QString &initialName) override;
+    QString browseForFolder(const QString &prompt, const QString &startFolder) override;
+    bool clearClipboard() override;
+    bool setClipboardText(const QString &text) override;
+    std::unique_ptr<SpreadsheetApplication> createSpreadsheet() override;
+    bool openUrl(const QUrl &url) override;
+    void seedRandom(quint32 seed) override;
+    double random() override;
+
+private:
+    QWidget *m_owner = nullptr;
+    std::mt19937 m_random;
+};
+
+} // namespace tovrik
