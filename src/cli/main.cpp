@@ -6,12 +6,14 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -56,8 +58,23 @@ bool readAll(int fd, QByteArray &into) {
 // Buffered output to standard output that notices write failures.
 class Output {
 public:
-    void write(const QByteArray &bytes) { append(bytes.constData(), bytes.size()); }
-    void put(char c) { append(&c, 1); }
+    // An ASCII piece is its own UTF-8.
+    void write(QLatin1StringView piece, char end) {
+        m_buffer.append(piece.data(), std::size_t(piece.size()));
+        m_buffer.push_back(end);
+        if (m_buffer.size() >= (1u << 20))
+            flush();
+    }
+    // The piece as UTF-8, encoded straight into the buffer, then the end byte.
+    void write(QStringView piece, char end) {
+        const std::size_t used = m_buffer.size();
+        m_buffer.resize(used + std::size_t(m_utf8.requiredSpace(piece.size())) + 1);
+        char *out = m_utf8.appendToBuffer(m_buffer.data() + used, piece);
+        *out++ = end;
+        m_buffer.resize(std::size_t(out - m_buffer.data()));
+        if (m_buffer.size() >= (1u << 20))
+            flush();
+    }
     bool flush() {
         const char *p = m_buffer.data();
         std::size_t left = m_buffer.size();
@@ -78,11 +95,7 @@ public:
     bool failed() const { return m_failed; }
 
 private:
-    void append(const char *data, std::size_t size) {
-        m_buffer.append(data, size);
-        if (m_buffer.size() >= (1u << 20))
-            flush();
-    }
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
     std::string m_buffer;
     bool m_failed = false;
 };
@@ -173,25 +186,30 @@ int main(int argc, char **argv) {
     if (fd != STDIN_FILENO)
         ::close(fd);
 
-    const std::ptrdiff_t bad = tovrik::FirstInvalidUtf8(input.constData(), input.size());
+    bool ascii = false;
+    const std::ptrdiff_t bad = tovrik::FirstInvalidUtf8(input.constData(), input.size(), &ascii);
     if (bad >= 0) {
         std::fprintf(stderr, "tovrik-split: invalid UTF-8 at byte %td\n", bad);
         return 1;
     }
-    // A byte-order mark marks the encoding; it is not part of the message.
-    QByteArrayView bytes(input);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    const QString message = QString::fromUtf8(bytes);
-    input.clear();
-    input.squeeze();
 
     Output out;
     const char end = nul ? '\0' : '\n';
-    tovrik::CutMessage(message, limit.limit, mode, [&](QStringView piece) {
-        out.write(piece.toUtf8());
-        out.put(end);
-    });
+    if (ascii) {
+        // Plain ASCII is cut as it stands: a byte is a code unit.
+        tovrik::CutMessage(QLatin1StringView(input), limit.limit, mode,
+                           [&](QLatin1StringView piece) { out.write(piece, end); });
+    } else {
+        // A byte-order mark marks the encoding; it is not part of the message.
+        QByteArrayView bytes(input);
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+        const QString message = QString::fromUtf8(bytes);
+        input.clear();
+        input.squeeze();
+        tovrik::CutMessage(message, limit.limit, mode,
+                           [&](QStringView piece) { out.write(piece, end); });
+    }
     if (!out.flush()) {
         std::fprintf(stderr, "tovrik-split: cannot write the output: %s\n", std::strerror(errno));
         return 1;

@@ -5,9 +5,10 @@
 
 namespace tovrik {
 
-std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size) {
+std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii) {
     const auto *s = reinterpret_cast<const unsigned char *>(data);
     std::size_t i = 0;
+    bool ascii = true;
     while (i < size) {
         // Plain ASCII eight bytes at a time.
         if (i + 8 <= size) {
@@ -23,6 +24,7 @@ std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size) {
             ++i;
             continue;
         }
+        ascii = false;
         std::size_t length = 0;
         unsigned char low = 0x80; // bounds of the second byte
         unsigned char high = 0xBF;
@@ -50,6 +52,8 @@ std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size) {
                 return std::ptrdiff_t(i);
         i += length;
     }
+    if (allAscii)
+        *allAscii = ascii;
     return -1;
 }
 

@@ -1,0 +1,121 @@
+# Install layout and the Debian package. Included at the end of the top
+# CMakeLists.txt, after src/, so the tovrik and tovrik-split targets exist.
+#
+#   <prefix>/lib/tovrik/tovrik          the window program
+#   <prefix>/lib/tovrik/HAND-M.CUR      its hand pointer, found beside the
+#                                       program's real path; users may add
+#                                       a skin folder x/ here (none installed)
+#   <prefix>/bin/tovrik                 -> ../lib/tovrik/tovrik
+#   <prefix>/bin/tovrik-split           (installed by src/cli)
+#   <prefix>/share/applications, metainfo, icons/hicolor, man/man1
+
+set(TOVRIK_ASSETS ${CMAKE_CURRENT_LIST_DIR}/../assets)
+cmake_path(NORMAL_PATH TOVRIK_ASSETS)
+set(TOVRIK_APP_ID io.quandrel.Tovrik)
+set(TOVRIK_PROGRAM_DIR lib/tovrik)
+
+# --- The pointer beside the built program -----------------------------------
+# The window loads HAND-M.CUR from its own folder, so a build run straight from
+# build/bin shows the same pointer as an installed one.
+if(TARGET tovrik)
+    add_custom_command(
+        OUTPUT ${CMAKE_BINARY_DIR}/bin/HAND-M.CUR
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${TOVRIK_ASSETS}/HAND-M.CUR
+                ${CMAKE_BINARY_DIR}/bin/HAND-M.CUR
+        DEPENDS ${TOVRIK_ASSETS}/HAND-M.CUR
+        COMMENT "Copying HAND-M.CUR beside the tovrik program"
+        VERBATIM)
+    add_custom_target(tovrik_cursor DEPENDS ${CMAKE_BINARY_DIR}/bin/HAND-M.CUR)
+    add_dependencies(tovrik tovrik_cursor)
+endif()
+
+# --- The manual page, compressed as Debian wants it ------------------------
+find_program(TOVRIK_GZIP gzip)
+set(TOVRIK_MANPAGE ${CMAKE_CURRENT_LIST_DIR}/../docs/tovrik-split.1)
+cmake_path(NORMAL_PATH TOVRIK_MANPAGE)
+if(TOVRIK_GZIP)
+    # -n leaves the name and time out of the header, so the file is the same
+    # on every build.
+    add_custom_command(
+        OUTPUT ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+        COMMAND ${TOVRIK_GZIP} -9 -n -c ${TOVRIK_MANPAGE} > ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
+        DEPENDS ${TOVRIK_MANPAGE}
+        COMMENT "Compressing the tovrik-split manual page")
+    add_custom_target(tovrik_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz)
+    install(FILES ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+    install(FILES ${TOVRIK_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# --- The programs -----------------------------------------------------------
+if(TARGET tovrik)
+    install(TARGETS tovrik RUNTIME DESTINATION ${TOVRIK_PROGRAM_DIR})
+endif()
+install(FILES ${TOVRIK_ASSETS}/HAND-M.CUR DESTINATION ${TOVRIK_PROGRAM_DIR})
+
+# bin/tovrik is a relative symbolic link to the program in its own folder.
+# The link is made once in the build tree and installed as it is (CMake copies
+# a link as a link), which works the same for DESTDIR, --prefix and CPack.
+if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    message(FATAL_ERROR "cmake/install.cmake: CMAKE_INSTALL_BINDIR must be relative to the prefix")
+endif()
+cmake_path(SET _tovrik_from "/prefix/${CMAKE_INSTALL_BINDIR}")
+cmake_path(SET _tovrik_to "/prefix/${TOVRIK_PROGRAM_DIR}/tovrik")
+cmake_path(RELATIVE_PATH _tovrik_to BASE_DIRECTORY "${_tovrik_from}"
+           OUTPUT_VARIABLE _tovrik_link_target)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
+file(CREATE_LINK "${_tovrik_link_target}" ${CMAKE_BINARY_DIR}/install-links/tovrik SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/install-links/tovrik DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# --- Desktop integration ----------------------------------------------------
+install(FILES ${TOVRIK_ASSETS}/${TOVRIK_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TOVRIK_ASSETS}/${TOVRIK_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${TOVRIK_ASSETS}/tovrik.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${TOVRIK_APP_ID}.svg)
+foreach(size 48x48 256x256)
+    install(FILES ${TOVRIK_ASSETS}/icons/${size}/tovrik.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps
+            RENAME ${TOVRIK_APP_ID}.png)
+endforeach()
+
+# --- The Debian package (make package, or cpack -G DEB in the build folder) --
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tovrik)
+set(CPACK_PACKAGE_VENDOR Quandrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Quandrel <support@quandrel.example>")
+set(CPACK_PACKAGE_HOMEPAGE_URL https://quandrel.example/)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "cuts a long text message into pieces that fit a text-message limit")
+set(CPACK_PACKAGE_DESCRIPTION
+"Tovrik cuts one long text message into pieces that each fit a text-message
+character limit (160, 140, 150 or a number of your own), keeping whole
+words or whole sentences, or cutting at the exact length. The pieces are
+listed with check marks and can be saved to text files, copied to the
+clipboard or handed to LibreOffice Calc.
+
+The package also holds tovrik-split, which does the same cutting on the
+command line for scripts and pipes.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_NAME tovrik)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quandrel <support@quandrel.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quandrel.example/)
+# Library dependencies come from dpkg-shlibdeps. Qt loads the .cur reader
+# (the ico plugin) at run time, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)

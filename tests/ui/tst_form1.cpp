@@ -1,0 +1,597 @@
+// The main window on the offscreen platform: layout, focus, the hover
+// pointer, the small commands, and start-up with a private settings folder.
+#include "applicationtitle.h"
+#include "files.h"
+#include "form1.h"
+#include "resultsview.h"
+#include "settingsstore.h"
+#include "startup.h"
+#include "testdesktop.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace tovrik;
+using tovrik::testing::TestDesktop;
+
+namespace {
+
+QString confFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
+           u"/Quandrel/Tovrik.conf"_s;
+}
+
+// Stored values, written the way the program stores them.
+void store(const QList<QPair<QString, QString>> &values) {
+    SettingsStore settings;
+    for (const auto &[key, value] : values)
+        settings.WriteSetting(key, value);
+}
+
+QString stored(const QString &key) {
+    QSettings settings(confFile(), QSettings::IniFormat);
+    return settings.value(u"Tovrik/"_s + key, u"<none>"_s).toString();
+}
+
+QString captionOf(QWidget *w) {
+    if (auto *b = qobject_cast<QAbstractButton *>(w))
+        return b->text();
+    if (auto *g = qobject_cast<QGroupBox *>(w))
+        return g->title();
+    if (auto *l = qobject_cast<QLabel *>(w))
+        return l->text();
+    return {};
+}
+
+// A window over a fresh settings file, an empty program folder and a
+// scripted desktop.
+struct Window {
+    TestDesktop desktop;
+    SettingsStore settings;
+    QTemporaryDir programFolder;
+    Form1 form{settings, desktop};
+
+    void load() { form.Form_Load(programFolder.path()); }
+};
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void layout_data();
+    void layout();
+    void window();
+    void tabOrderAndFirstFocus();
+    void hover();
+    void clearListIsGuardedWhileBusy();
+    void sampleReplacesTypedText();
+    void startSplittingFillsList();
+    void tickingRows();
+    void help();
+    void folderPicker_data();
+    void folderPicker();
+
+    void firstStart();
+    void restore_data();
+    void restore();
+    void badOptionTextIsReportedAndLoadingGoesOn();
+    void skin_data();
+    void skin();
+    void handCursor();
+    void vendorPage_data();
+    void vendorPage();
+    void title_data();
+    void title();
+    void toBoolean_data();
+    void toBoolean();
+};
+
+void Form1Test::init() {
+    // Emptied through QSettings, whose in-process cache stays in step.
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"Quandrel"_s, u"Tovrik"_s);
+    settings.clear();
+    settings.sync();
+    QDir().mkpath(QDir::homePath()); // the default output folder
+}
+
+void Form1Test::layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+    const auto row = [](const char *name, const QString &caption, int l, int t, int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(name) << caption << QRect(l, t, w, h);
+    };
+    row("PushButton7", u"Help"_s, 120, 120, 3840, 405);
+    row("PushButton8", u"Load Sample/Example Text"_s, 4080, 120, 3840, 405);
+    row("Frame1", u"Text Message Character Limit"_s, 120, 600, 3840, 1815);
+    row("Option1", u"160 Characters"_s, 240, 300, 1935, 255);
+    row("Option2", u"140 Characters"_s, 240, 650, 1935, 255);
+    row("Option3", u"150 Characters"_s, 240, 1000, 1935, 255);
+    row("Option4", u"X Characters"_s, 240, 1350, 1695, 255);
+    row("Text1", QString(), 2160, 1305, 1440, 345);
+    row("Frame2", u"Split Options"_s, 4080, 600, 3840, 1815);
+    row("Option5", u"Split before 160 at space"_s, 240, 300, 2775, 255);
+    row("Option6", u"Split at exactly 160"_s, 240, 650, 2775, 255);
+    row("Option7", u"Split after period"_s, 240, 1000, 2775, 255);
+    row("Frame3", u"Paste Or Type Text Message Here"_s, 120, 2490, 7800, 1575);
+    row("Text2", QString(), 240, 300, 7320, 1125);
+    row("PushButton2", u"Start Splitting"_s, 120, 4170, 7800, 405);
+    row("Frame4", u"Results"_s, 120, 4650, 7800, 2775);
+    row("ListView1", QString(), 240, 300, 7320, 1215);
+    row("PushButton1", u"Save Results To Text File"_s, 240, 1620, 3600, 405);
+    row("PushButton3", u"Save Results As Excel File"_s, 3960, 1620, 3600, 405);
+    row("PushButton6", u"Copy Results To Clipboard"_s, 240, 2130, 3600, 405);
+    row("PushButton4", u"Clear List"_s, 3960, 2130, 3600, 405);
+    row("Frame5", u"Output Option"_s, 120, 7500, 7800, 1575);
+    row("Option8", u"Save Results As One Text File With Enters Dividing Messages"_s, 240, 300, 5775,
+        255);
+    row("Option9", u"Save Each Result To Separate File"_s, 240, 650, 3495, 255);
+    row("Label1", u"Prefix for filename"_s, 600, 1080, 1575, 225);
+    row("Text3", QString(), 2280, 1020, 1440, 345);
+    row("Frame6", u"Save Results To This Folder"_s, 120, 9150, 7800, 800);
+    row("Text4", QString(), 240, 300, 6525, 345);
+    row("PushButton5", u"..."_s, 6945, 300, 630, 345);
+}
+
+void Form1Test::layout() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    Window w;
+    auto *control = w.form.findChild<QWidget *>(name);
+    QVERIFY(control);
+    const auto px = [](int t) { return qRound(t / 15.0); };
+    QCOMPARE(control->geometry(),
+             QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+    QCOMPARE(captionOf(control), caption);
+    const bool button = qobject_cast<QPushButton *>(control);
+    QCOMPARE(control->font().family(), u"Arial"_s);
+    QVERIFY(control->font().bold());
+    QCOMPARE(control->font().pointSizeF(), button ? 11.25 : 9.0);
+}
+
+void Form1Test::window() {
+    Window w;
+    w.load();
+    QCOMPARE(w.form.size(), QSize(536, 671));
+    QCOMPARE(w.form.minimumSize(), w.form.maximumSize()); // fixed
+    QVERIFY(!(w.form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(w.form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(w.form.windowTitle(), u"Tovrik"_s);
+    QCOMPARE(w.form.palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(w.form.ListView1->header()->sectionSize(0), 467); // 7000 twips
+    QCOMPARE(w.form.results().headerText(1), u"Results"_s);
+    QVERIFY(!w.form.windowIcon().isNull());
+}
+
+void Form1Test::tabOrderAndFirstFocus() {
+    Window w;
+    w.load();
+    const QStringList expected = {
+        u"Text2"_s,       u"Option1"_s,     u"Option2"_s,     u"Option3"_s,     u"Option4"_s,
+        u"Text1"_s,       u"Option5"_s,     u"Option6"_s,     u"Option7"_s,     u"ListView1"_s,
+        u"PushButton1"_s, u"PushButton3"_s, u"PushButton4"_s, u"Option8"_s,     u"Option9"_s,
+        u"Text3"_s,       u"Text4"_s,       u"PushButton5"_s, u"PushButton2"_s, u"PushButton6"_s,
+        u"PushButton7"_s, u"PushButton8"_s,
+    };
+    QStringList chain;
+    QWidget *widget = w.form.Text2;
+    do {
+        if (expected.contains(widget->objectName()) && !chain.contains(widget->objectName()))
+            chain.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+    } while (widget != w.form.Text2);
+    QCOMPARE(chain, expected);
+    for (const char *name : {"Frame1", "Frame2", "Frame3", "Frame4", "Frame5", "Frame6", "Label1"})
+        QCOMPARE(w.form.findChild<QWidget *>(QString::fromLatin1(name))->focusPolicy(),
+                 Qt::NoFocus);
+
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.Text2));
+}
+
+void Form1Test::hover() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    PointerShape &pointer = w.form.pointer();
+    const auto over = [](QWidget *widget, QPoint at = {}) {
+        QTest::mouseMove(widget, at.isNull() ? widget->rect().center() : at);
+    };
+
+    over(w.form.PushButton2);
+    QCOMPARE(pointer.value(), 99);
+    // Option buttons, text boxes and the label set nothing...
+    over(w.form.Option[0]);
+    QCOMPARE(pointer.value(), 99);
+    over(w.form.Text2);
+    QCOMPARE(pointer.value(), 99);
+    over(w.form.Label1);
+    QCOMPARE(pointer.value(), 99);
+    // ...and the window shows the hand over a text box too.
+    QCOMPARE(w.form.Text2->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    // A bare spot of a frame, the list and the window set the default.
+    over(w.form.Frame1, QPoint(w.form.Frame1->width() - 3, w.form.Frame1->height() - 3));
+    QCOMPARE(pointer.value(), 0);
+    QCOMPARE(w.form.Text2->viewport()->cursor().shape(), Qt::IBeamCursor);
+    over(w.form.PushButton4);
+    QCOMPARE(pointer.value(), 99);
+    over(w.form.ListView1->viewport());
+    QCOMPARE(pointer.value(), 0);
+    over(w.form.PushButton7);
+    over(&w.form, QPoint(2, 300));
+    QCOMPARE(pointer.value(), 0);
+
+    // Busy is never replaced by hovering.
+    pointer.set(11);
+    QCOMPARE(w.form.PushButton2->cursor().shape(), Qt::WaitCursor);
+    over(w.form.PushButton2);
+    over(w.form.Frame2, QPoint(3, w.form.Frame2->height() - 3));
+    QCOMPARE(pointer.value(), 11);
+}
+
+void Form1Test::clearListIsGuardedWhileBusy() {
+    Window w;
+    w.load();
+    w.form.results().appendRow(u"one"_s);
+    w.form.pointer().set(11);
+    QTest::mouseClick(w.form.PushButton4, Qt::LeftButton);
+    QCOMPARE(w.form.results().count(), 1);
+    w.form.pointer().set(0);
+    QTest::mouseClick(w.form.PushButton4, Qt::LeftButton);
+    QCOMPARE(w.form.results().count(), 0);
+    QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // empty: nothing to say
+    QVERIFY(w.desktop.messages.isEmpty());
+}
+
+void Form1Test::sampleReplacesTypedText() {
+    Window w;
+    w.load();
+    w.form.Text2->setPlainText(u"typed by hand"_s);
+    w.form.results().appendRow(u"kept"_s);
+    QTest::mouseClick(w.form.PushButton8, Qt::LeftButton);
+    const QString sample = w.form.Text2->toPlainText();
+    QCOMPARE(sample, QString::fromUtf16(SampleText));
+    QCOMPARE(sample.size(), 223);
+    QCOMPARE(sample.count(u' '), 40);
+    QCOMPARE(sample.count(u'.'), 3);
+    QCOMPARE(w.form.results().count(), 1); // the list is not touched
+}
+
+void Form1Test::startSplittingFillsList() {
+    Window w;
+    w.load();
+    QTest::mouseClick(w.form.PushButton8, Qt::LeftButton);
+    QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
+    QVERIFY2(w.desktop.messages.isEmpty(), qPrintable(w.desktop.messageTexts().join(u'|')));
+    ResultsModel &list = w.form.results();
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(1).size(), 157);
+    QVERIFY(list.text(1).endsWith(u"frightened. But"));
+    QCOMPARE(list.text(2).size(), 65);
+    QVERIFY(list.text(2).startsWith(u"no price"));
+    QVERIFY(!list.checked(1) && !list.checked(2));
+    QCOMPARE(w.form.ListView1->model()->rowCount(), 2);
+    QCOMPARE(w.form.pointer().value(), 0);
+
+    // The exact mode, picked with the mouse.
+    QTest::mouseClick(w.form.Option[5], Qt::LeftButton);
+    QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(1).size(), 160);
+    QCOMPARE(stored(u"Option6"_s), u"True"_s);
+}
+
+void Form1Test::tickingRows() {
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    ResultsModel &list = w.form.results();
+    for (const QString &t : {u"a"_s, u"b"_s, u"c"_s})
+        list.appendRow(t);
+    ResultsView *view = w.form.ListView1;
+    view->setFocus();
+
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 3);
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(list.checked(1) && list.checked(2) && list.checked(3));
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(!list.checked(1) && !list.checked(2) && !list.checked(3));
+
+    // Space on a selection of one row ticks that row only.
+    view->clearSelection();
+    view->selectionModel()->select(list.index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(!list.checked(1) && list.checked(2) && !list.checked(3));
+
+    view->invertTicksAction()->trigger();
+    QVERIFY(list.checked(1) && !list.checked(2) && list.checked(3));
+    view->tickAllAction()->trigger();
+    QVERIFY(list.checked(1) && list.checked(2) && list.checked(3));
+    view->untickAllAction()->trigger();
+    QVERIFY(!list.checked(1) && !list.checked(2) && !list.checked(3));
+
+    // A click on a row's box ticks it, through the model's check state.
+    QVERIFY(list.setData(list.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    QVERIFY(list.checked(1));
+}
+
+void Form1Test::help() {
+    Window w;
+    w.load();
+    QTest::mouseClick(w.form.PushButton7, Qt::LeftButton);
+    QCOMPARE(w.desktop.messages.size(), 1);
+    QCOMPARE(w.desktop.messages.first().text,
+             u"Questions? Please contact Team Quandrel at https://quandrel.example/contact"_s);
+    QCOMPARE(w.desktop.messages.first().title, ApplicationTitle());
+    QCOMPARE(w.desktop.messages.first().icon, MessageIcon::None);
+}
+
+void Form1Test::folderPicker_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a folder gets one separator") << u"/data/out"_s << u"/data/out/"_s;
+    QTest::newRow("the root stays the root") << u"/"_s << u"/"_s;
+    QTest::newRow("cancel keeps the folder") << QString() << u"/kept/"_s;
+}
+
+void Form1Test::folderPicker() {
+    QFETCH(QString, answer);
+    QFETCH(QString, expected);
+    Window w;
+    w.load();
+    w.form.Text4->setText(u"/kept/"_s);
+    w.desktop.folderAnswer = answer;
+    QTest::mouseClick(w.form.PushButton5, Qt::LeftButton);
+    QCOMPARE(w.desktop.folderPrompt, u"Please select folder:"_s);
+    QCOMPARE(w.form.Text4->text(), expected);
+    QCOMPARE(stored(u"Output Folder"_s), expected); // stored at once
+}
+
+void Form1Test::firstStart() {
+    Window w;
+    w.load();
+    QVERIFY2(w.desktop.messages.isEmpty(), qPrintable(w.desktop.messageTexts().join(u'|')));
+    QCOMPARE(w.form.Text1->text(), u"160"_s);
+    QCOMPARE(w.form.Text3->text(), u"Split_"_s);
+    QCOMPARE(w.form.Text4->text(), GetDefaultOutputFolder());
+    QVERIFY(w.form.Text4->text().endsWith(u'/'));
+    const QList<bool> selected = {true, false, false, false, true, false, false, true, false};
+    for (int i = 0; i < 9; ++i) {
+        QCOMPARE(w.form.Option[i]->isChecked(), selected.at(i));
+        QCOMPARE(stored(u"Option"_s + QString::number(i + 1)),
+                 selected.at(i) ? u"True"_s : u"False"_s);
+    }
+    QCOMPARE(w.form.Option[4]->text(), u"Split before 160 at space"_s);
+    QVERIFY(!w.form.Text1->isEnabled());
+    QVERIFY(!w.form.Text3->isEnabled());
+    QCOMPARE(stored(u"X Character"_s), u"160"_s);
+    QCOMPARE(stored(u"Prefix"_s), u"Split_"_s);
+    QCOMPARE(stored(u"Output Folder"_s), GetDefaultOutputFolder());
+    // The file is an INI file with the group [Tovrik].
+    QFile file(confFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("[Tovrik]\n"));
+}
+
+void Form1Test::restore_data() {
+    QTest::addColumn<QStringList>("storedValues"); // key=value
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("checked"); // 9 flags
+    QTest::addColumn<QString>("spaceCaption");
+
+    QTest::newRow("X 200 restored before the options")
+        << QStringList{u"Option1=False"_s, u"Option4=True"_s, u"X Character=200"_s} << u"200"_s
+        << u"Split_"_s << QString() << u"000110010"_s << u"Split before 200 at space"_s;
+    QTest::newRow("non-numeric X kept as text")
+        << QStringList{u"X Character=abc"_s} << u"abc"_s << u"Split_"_s << QString()
+        << u"100010010"_s << u"Split before 160 at space"_s;
+    QTest::newRow("empty prefix, folder without separator")
+        << QStringList{u"Prefix="_s, u"Output Folder=/srv/out"_s} << u"160"_s << QString()
+        << u"/srv/out"_s << u"100010010"_s << u"Split before 160 at space"_s;
+    QTest::newRow("a group stored all false stays unselected")
+        << QStringList{u"Option5=False"_s, u"Option6=FALSE"_s, u"Option7=0"_s, u"Option9=true"_s,
+                       u"Option8=false"_s}
+        << u"160"_s << u"Split_"_s << QString() << u"100000001"_s << u"Split before 160 at space"_s;
+}
+
+void Form1Test::restore() {
+    QFETCH(QStringList, storedValues);
+    QFETCH(QString, x);
+    QFETCH(QString, prefix);
+    QFETCH(QString, folder);
+    QFETCH(QString, checked);
+    QFETCH(QString, spaceCaption);
+    QList<QPair<QString, QString>> values;
+    for (const QString &kv : storedValues)
+        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
+    store(values);
+
+    Window w;
+    w.load();
+    QVERIFY2(w.desktop.messages.isEmpty(), qPrintable(w.desktop.messageTexts().join(u'|')));
+    QCOMPARE(w.form.Text1->text(), x);
+    QCOMPARE(w.form.Text3->text(), prefix);
+    QCOMPARE(w.form.Text4->text(), folder.isEmpty() ? GetDefaultOutputFolder() : folder);
+    QString flags;
+    for (QRadioButton *o : w.form.Option)
+        flags += o->isChecked() ? u'1' : u'0';
+    QCOMPARE(flags, checked);
+    QCOMPARE(w.form.Option[4]->text(), spaceCaption);
+    QCOMPARE(w.form.Text1->isEnabled(), checked.at(3) == u'1');
+    QCOMPARE(w.form.Text3->isEnabled(), checked.at(8) == u'1');
+    QCOMPARE(stored(u"X Character"_s), x);
+    QCOMPARE(stored(u"Prefix"_s), prefix);
+}
+
+void Form1Test::badOptionTextIsReportedAndLoadingGoesOn() {
+    // (A later option of a group would be overwritten before it is read:
+    // restoring the first member stores the whole group.)
+    store({{u"Option1"_s, u"maybe"_s}, {u"Option8"_s, u"yes"_s}});
+    Window w;
+    w.load();
+    QVERIFY2(w.desktop.messages.size() == 2, qPrintable(w.desktop.messageTexts().join(u'|')));
+    QCOMPARE(w.desktop.messages.at(0).text,
+             u"Type mismatch\r\nin Tovrik2021/08/31.Form1.Form_Load at line 138\r\r"
+             u"Please email screenshot of this message to support@quandrel.example"_s);
+    QCOMPARE(w.desktop.messages.at(0).title, u"Application Error"_s);
+    QCOMPARE(w.desktop.messages.at(0).icon, MessageIcon::Warning);
+    QVERIFY(w.desktop.messages.at(1).text.contains(u"Form_Load at line 152"_s));
+    // The failed options kept their state; the steps after each failure ran.
+    QVERIFY(!w.form.Option[0]->isChecked());
+    QCOMPARE(w.form.Text3->text(), u"Split_"_s);
+    QVERIFY(w.form.Option[4]->isChecked());
+    QVERIFY(!w.form.Option[7]->isChecked() && !w.form.Option[8]->isChecked());
+}
+
+void Form1Test::skin_data() {
+    QTest::addColumn<QByteArray>("skin"); // empty: no file
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("no skin file") << QByteArray() << false;
+    QTest::newRow("a sound skin") << QByteArray("QPushButton { color: #123456; }\n") << false;
+    QTest::newRow("a broken skin") << QByteArray("QPushButton { color: red;\n") << true;
+}
+
+void Form1Test::skin() {
+    QFETCH(QByteArray, skin);
+    QFETCH(bool, reported);
+    Window w;
+    if (!skin.isEmpty()) {
+        QVERIFY(QDir(w.programFolder.path()).mkdir(u"x"_s));
+        QFile file(w.programFolder.filePath(u"x/o.cjs"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(skin);
+    }
+    w.load();
+    QCOMPARE(w.desktop.messages.size(), reported ? 1 : 0);
+    if (reported)
+        QVERIFY(w.desktop.messages.first().text.contains(u"Form_Load at line 100"_s));
+    const QColor face = w.form.palette().color(QPalette::Button);
+    const QColor expected = skin.isEmpty() ? QColor(Qt::white) : face;
+    QCOMPARE(w.form.palette().color(QPalette::Window), expected);
+    QCOMPARE(w.form.Frame1->palette().color(QPalette::Window), expected);
+    QCOMPARE(w.form.Option[0]->palette().color(QPalette::Window), expected);
+    QCOMPARE(w.form.Label1->palette().color(QPalette::Window), expected);
+    QCOMPARE(w.form.styleSheet(), reported ? QString() : QString::fromUtf8(skin));
+    // Loading went on either way.
+    QCOMPARE(w.form.Text3->text(), u"Split_"_s);
+}
+
+void Form1Test::handCursor() {
+    Window w;
+    QVERIFY(QFile::copy(QStringLiteral(TOVRIK_ASSETS "/HAND-M.CUR"),
+                        w.programFolder.filePath(u"HAND-M.CUR"_s)));
+    w.load();
+    QVERIFY2(w.desktop.messages.isEmpty(), qPrintable(w.desktop.messageTexts().join(u'|')));
+    QVERIFY(w.form.hasLoadedHandCursor());
+    const QCursor hand = w.form.handCursor();
+    QCOMPARE(hand.pixmap().size(), QSize(32, 32));
+    QFile file(w.programFolder.filePath(u"HAND-M.CUR"_s));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(14);
+    QCOMPARE(hand.hotSpot(), QPoint(quint8(header[10]) | quint8(header[11]) << 8,
+                                    quint8(header[12]) | quint8(header[13]) << 8));
+    w.form.pointer().set(99);
+    QCOMPARE(w.form.PushButton1->cursor().pixmap().size(), QSize(32, 32));
+
+    // Without the file, 99 is the system's pointing hand.
+    Window plain;
+    plain.load();
+    QVERIFY(!plain.form.hasLoadedHandCursor());
+    QCOMPARE(plain.form.handCursor().shape(), Qt::PointingHandCursor);
+}
+
+void Form1Test::vendorPage_data() {
+    QTest::addColumn<double>("draw");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("7 opens the page") << 0.06 << true;
+    QTest::newRow("7.99 is still 7") << 0.0699 << true;
+    QTest::newRow("6") << 0.0599 << false;
+    QTest::newRow("8") << 0.07 << false;
+    QTest::newRow("1") << 0.0 << false;
+    QTest::newRow("100") << 0.9999 << false;
+}
+
+void Form1Test::vendorPage() {
+    QFETCH(double, draw);
+    QFETCH(bool, opened);
+    TestDesktop desktop;
+    desktop.randomValue = draw;
+    MaybeOpenVendorPage(desktop);
+    QCOMPARE(desktop.seeds.size(), 1);
+    QVERIFY(desktop.seeds.first() < 86400); // seconds since midnight
+    QCOMPARE(desktop.openedUrls,
+             opened ? QList<QUrl>{QUrl(u"https://quandrel.example/"_s)} : QList<QUrl>{});
+}
+
+void Form1Test::title_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("one word is kept whole") << u"Tovrik"_s << u"Tovrik"_s;
+    QTest::newRow("four short words lose one")
+        << u"Tovrik Text Message Splitter"_s << u"Tovrik Text Message"_s;
+    QTest::newRow("long name loses words to 40")
+        << u"Tovrik Text Message Splitter For Long Messages Everywhere"_s
+        << u"Tovrik Text Message Splitter For Long"_s;
+}
+
+void Form1Test::title() {
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QCOMPARE(ApplicationTitleFor(name), title);
+}
+
+void Form1Test::toBoolean_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value"); // -1: type mismatch
+    QTest::newRow("True") << u"True"_s << 1;
+    QTest::newRow("fAlSe") << u"fAlSe"_s << 0;
+    QTest::newRow("1") << u"1"_s << 1;
+    QTest::newRow("0") << u"0"_s << 0;
+    QTest::newRow("-2.5") << u"-2.5"_s << 1;
+    QTest::newRow("yes") << u"yes"_s << -1;
+    QTest::newRow("empty") << QString() << -1;
+}
+
+void Form1Test::toBoolean() {
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    if (value < 0)
+        QVERIFY_THROWS_EXCEPTION(Failure, ToBoolean(text));
+    else
+        QCOMPARE(ToBoolean(text), value == 1);
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(ui);
+    Form1Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1.moc"
