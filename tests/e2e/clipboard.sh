@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# "Copy Results To Clipboard" end to end: load the sample, split it at 160
+# before a space, tick both rows, copy. The clipboard must hold exactly the two
+# pieces, each followed by CR LF, while the program runs.
+#
+# Usage: clipboard.sh TOVRIK BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=e2e-lib.sh
+source "$here/e2e-lib.sh"
+e2e_setup clipboard "${1:-}" "${2:-}"
+
+((${#E2E_PIECE1} == 157 && ${#E2E_PIECE2} == 65)) ||
+    e2e_fail "test data: pieces of ${#E2E_PIECE1} and ${#E2E_PIECE2} characters, expected 157 and 65"
+
+e2e_start_app
+e2e_load_and_split
+
+# The message box holds the sample, to the character.
+e2e_click "$E2E_AT_MESSAGE"
+e2e_key ctrl+a
+e2e_key ctrl+c
+printf '%s' "$E2E_SAMPLE" >"$E2E_WORK/expected-sample.bin"
+e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" \
+    "the sample text (copied out of the message box after \"Load Sample/Example Text\")"
+
+e2e_tick_all
+
+E2E_BOX=
+e2e_click "$E2E_AT_COPY"
+e2e_poll 20 "the message box after \"Copy Results To Clipboard\"" e2e_message_box_shown
+e2e_note "message box $E2E_BOX"
+e2e_focus "$E2E_BOX"
+e2e_key Return
+e2e_poll 20 "the message box $E2E_BOX to close after Return" e2e_window_gone "$E2E_BOX"
+e2e_app_alive
+
+printf '%s\r\n%s\r\n' "$E2E_PIECE1" "$E2E_PIECE2" >"$E2E_WORK/expected-results.bin"
+e2e_expect_clipboard "$E2E_WORK/expected-results.bin" \
+    "the two ticked results, each followed by CR LF"
+od -c "$E2E_WORK/clipboard.bin" | tail -n 3
