@@ -1,0 +1,83 @@
+// The file and folder helpers of start-up.
+#include "files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace tovrik;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QDir().mkpath(QDir::homePath()); }
+    void specialFolderBuffer();
+    void defaultOutputFolder_data();
+    void defaultOutputFolder();
+    void fileExists_data();
+    void fileExists();
+};
+
+void FilesTest::specialFolderBuffer() {
+    const QString buffer = GetSpecialFolderPath(CsidlDesktop);
+    QCOMPARE(buffer.size(), 512);
+    const qsizetype nul = buffer.indexOf(QChar(u'\0'));
+    QVERIFY(nul > 0);
+    QCOMPARE(buffer.count(QChar(u'\0')), 1);
+    QCOMPARE(buffer.mid(nul + 1), QString(511 - nul, u' '));
+    QVERIFY(QFileInfo(buffer.left(nul)).isDir());
+    QCOMPARE(GetSpecialFolderPath(5), QString()); // no such folder here
+}
+
+void FilesTest::defaultOutputFolder_data() {
+    QTest::addColumn<bool>("desktopExists");
+    QTest::newRow("the desktop folder") << true;
+    QTest::newRow("no desktop folder: home") << false;
+}
+
+void FilesTest::defaultOutputFolder() {
+    QFETCH(bool, desktopExists);
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + u"/.config"_s).toLocal8Bit());
+    QDir(home.path()).mkpath(u".config"_s);
+    {
+        // The desktop environment's own name for it.
+        QFile dirs(home.path() + u"/.config/user-dirs.dirs"_s);
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    }
+    if (desktopExists)
+        QVERIFY(QDir(home.path()).mkdir(u"Schreibtisch"_s));
+    const QString expected =
+        desktopExists ? home.path() + u"/Schreibtisch/"_s : QDir(home.path()).path() + u'/';
+    QCOMPARE(GetDefaultOutputFolder(), expected);
+}
+
+void FilesTest::fileExists_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("a file") << u"present.txt"_s << true;
+    QTest::newRow("a folder") << u"folder"_s << true;
+    QTest::newRow("missing name") << u"absent.txt"_s << false;
+    QTest::newRow("missing folder") << u"nowhere/absent.txt"_s << false;
+    QTest::newRow("empty path") << QString() << false;
+}
+
+void FilesTest::fileExists() {
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QTemporaryDir dir;
+    QFile present(dir.filePath(u"present.txt"_s));
+    QVERIFY(present.open(QIODevice::WriteOnly));
+    present.close();
+    QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+    QCOMPARE(FileExists(name.isEmpty() ? QString() : dir.filePath(name)), exists);
+}
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "tst_files.moc"
