@@ -4,6 +4,7 @@
 // to the moment Calc would be started.
 #include "calcbackend.h"
 #include "form1.h"
+#include "prose.h"
 #include "settingsstore.h"
 #include "testdesktop.h"
 
@@ -43,22 +44,7 @@ public:
     }
 };
 
-QString prose(qsizetype characters) {
-    const QStringList sentences = {
-        u"The individual has always had to struggle to keep from being overwhelmed."_s,
-        u"If you try it, you will be lonely often, and sometimes frightened."_s,
-        u"But no price is too high to pay for the privilege of owning yourself."_s,
-        u"Meet me at the station at seven, and bring the tickets and an umbrella."_s,
-    };
-    QString text;
-    text.reserve(characters + 100);
-    for (int i = 0; text.size() < characters; ++i) {
-        text += sentences.at(i % sentences.size());
-        text += (i % 8 == 7) ? u'\n' : u' ';
-    }
-    text.truncate(characters);
-    return text;
-}
+using tovrik::bench::prose;
 
 struct Window {
     MemorySettings settings;

@@ -1,12 +1,12 @@
 #include "applicationtitle.h"
 #include "errorreport.h"
 #include "failure.h"
-#include "fakedesktop.h"
 #include "fakesettings.h"
 #include "pointershape.h"
 #include "resultsmodel.h"
 #include "splitsettings.h"
 #include "startsplitting.h"
+#include "testdesktop.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,8 +14,8 @@
 
 using namespace Qt::StringLiterals;
 using tovrik::PointerShape;
-using tovrik::testing::FakeDesktop;
 using tovrik::testing::FakeSettings;
+using tovrik::testing::TestDesktop;
 
 namespace {
 
@@ -35,7 +35,7 @@ struct Form {
     tovrik::SplitSettings settings{store};
     tovrik::ResultsModel results;
     PointerShape pointer;
-    FakeDesktop desktop;
+    TestDesktop desktop;
     QTemporaryDir folder;
     QString outputFolder = folder.path();
     QString message = Sample;
@@ -97,7 +97,7 @@ void StartSplittingTest::missingFolder() {
     form.pointer.set(PointerShape::Hand);
 
     form.press();
-    QCOMPARE(form.desktop.texts(), QStringList{NoFolder});
+    QCOMPARE(form.desktop.messageTexts(), QStringList{NoFolder});
     QCOMPARE(form.desktop.messages[0].title, tovrik::ApplicationTitle());
     QCOMPARE(form.desktop.messages[0].title, u"Tovrik"_s);
     QCOMPARE(form.desktop.messages[0].icon, tovrik::MessageIcon::None);
@@ -130,7 +130,7 @@ void StartSplittingTest::refusedLimit() {
     form.results.appendRow(u"earlier row"_s);
 
     form.press();
-    QCOMPARE(form.desktop.texts(), QStringList{message});
+    QCOMPARE(form.desktop.messageTexts(), QStringList{message});
     QCOMPARE(form.desktop.messages[0].title, u"Tovrik"_s);
     QVERIFY(form.rows().isEmpty());
     QCOMPARE(form.pointer.value(), int(PointerShape::Default));
@@ -234,7 +234,7 @@ void StartSplittingTest::failingFolderReadIsReported() {
                                [] { return u"never read"_s; }});
     // A failing test enters its branch: the report, then the folder message.
     QCOMPARE(
-        form.desktop.texts(),
+        form.desktop.messageTexts(),
         (QStringList{tovrik::ErrorReportText(u"Index out of bounds"_s,
                                              tovrik::LocationLiteral(u"PushButton2_Click"_s), 100),
                      NoFolder}));
@@ -249,7 +249,7 @@ void StartSplittingTest::failingMessageReadIsReported() {
     tovrik::PushButton2_Click({form.settings, form.results, form.pointer, form.desktop,
                                [&] { return form.outputFolder; },
                                []() -> QString { throw tovrik::Failure(u"Out of memory"_s); }});
-    QCOMPARE(form.desktop.texts(),
+    QCOMPARE(form.desktop.messageTexts(),
              QStringList{tovrik::ErrorReportText(
                  u"Out of memory"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 164)});
     QVERIFY(form.rows().isEmpty());

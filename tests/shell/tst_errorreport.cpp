@@ -1,6 +1,6 @@
 #include "errorreport.h"
 #include "failure.h"
-#include "fakedesktop.h"
+#include "testdesktop.h"
 
 #include <QTest>
 
@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 using tovrik::MessageIcon;
-using tovrik::testing::FakeDesktop;
+using tovrik::testing::TestDesktop;
 
 namespace {
 const QString Tail = u"\r\rPlease email screenshot of this message to support@quandrel.example"_s;
@@ -60,7 +60,7 @@ void ErrorReportTest::reportText() {
 }
 
 void ErrorReportTest::reportShowsWarningBox() {
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::ReportHandlerError(desktop, tovrik::LocationLiteral(u"PushButton2_Click"_s), 128,
                                u"Out of memory"_s);
     QCOMPARE(desktop.messages.size(), 1);
@@ -81,7 +81,7 @@ void ErrorReportTest::failingStepIsReported_data() {
 void ErrorReportTest::failingStepIsReported() {
     QFETCH(int, kind);
     QFETCH(QString, description);
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::HandlerSteps steps(desktop, u"PushButton3_Click"_s);
     bool nextRan = false;
     const bool ok = steps.step(130, [&] {
@@ -103,32 +103,33 @@ void ErrorReportTest::failingStepIsReported() {
 }
 
 void ErrorReportTest::twoFailuresGiveTwoReportsInOrder() {
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::HandlerSteps steps(desktop, u"Form_Load"_s);
     steps.step(10, [] { throw tovrik::Failure(u"first"_s); });
     steps.step(12, [] {});
     steps.step(14, [] { throw tovrik::Failure(u"second"_s); });
     const QString location = tovrik::LocationLiteral(u"Form_Load"_s);
-    QCOMPARE(desktop.texts(), (QStringList{tovrik::ErrorReportText(u"first"_s, location, 10),
-                                           tovrik::ErrorReportText(u"second"_s, location, 14)}));
+    QCOMPARE(desktop.messageTexts(),
+             (QStringList{tovrik::ErrorReportText(u"first"_s, location, 10),
+                          tovrik::ErrorReportText(u"second"_s, location, 14)}));
 }
 
 void ErrorReportTest::moreCountsUnderLastNumber() {
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
     steps.step(106, [] {});
     QVERIFY(!steps.more([] { throw tovrik::Failure(u"late"_s); }));
-    QCOMPARE(desktop.texts(),
+    QCOMPARE(desktop.messageTexts(),
              QStringList{tovrik::ErrorReportText(
                  u"late"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 106)});
 }
 
 void ErrorReportTest::throwingTestEntersBranch() {
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
     const bool entered = steps.test(100, []() -> bool { throw tovrik::Failure(u"no folder"_s); });
     QVERIFY(entered);
-    QCOMPARE(desktop.texts(),
+    QCOMPARE(desktop.messageTexts(),
              QStringList{tovrik::ErrorReportText(
                  u"no folder"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 100)});
     // A test that answers normally is taken at its word.
@@ -137,7 +138,7 @@ void ErrorReportTest::throwingTestEntersBranch() {
 }
 
 void ErrorReportTest::passingStepsReportNothing() {
-    FakeDesktop desktop;
+    TestDesktop desktop;
     tovrik::HandlerSteps steps(desktop, u"Form_Load"_s);
     int runs = 0;
     QVERIFY(steps.step(1, [&] { ++runs; }));
