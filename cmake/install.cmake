@@ -111,10 +111,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quandrel <support@quandrel.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quandrel.example/)
-# Library dependencies come from dpkg-shlibdeps. Qt loads the .cur reader
-# (the ico plugin) at run time, which dpkg-shlibdeps cannot see.
+# Library dependencies come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+# Plugins that Qt loads at run time, out of the linker's sight: the .cur
+# reader for the hand pointer and the SVG engine for the icon.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
