@@ -69,7 +69,7 @@ Form1::Form1(Settings &settings, Desktop &desktop, QWidget *parent)
       m_settings(settings), m_desktop(desktop), m_split(settings) {
     setObjectName(u"Form1"_s);
     buildControls();
-    setTabOrder();
+    buildTabOrder();
     prepareHover();
     connect(&m_split, &SplitSettings::changed, this, &Form1::syncFromSettings);
     m_pointer.onChanged([this](int value) { applyPointer(value); });
@@ -205,7 +205,7 @@ void Form1::buildControls() {
         w->setFocusPolicy(Qt::NoFocus);
 }
 
-void Form1::setTabOrder() {
+void Form1::buildTabOrder() {
     const QList<QWidget *> order = {
         Text2,       Option[0],   Option[1],   Option[2],   Option[3],   Text1,
         Option[4],   Option[5],   Option[6],   ListView1,   PushButton1, PushButton3,

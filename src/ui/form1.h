@@ -77,7 +77,7 @@ protected:
 
 private:
     void buildControls();
-    void setTabOrder();
+    void buildTabOrder();
     void prepareHover();
     void syncFromSettings();
     void applyPointer(int value);

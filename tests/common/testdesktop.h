@@ -16,32 +16,25 @@ namespace tovrik::testing {
 class RecordingSpreadsheet : public SpreadsheetApplication, Workbook, Worksheet {
 public:
     explicit RecordingSpreadsheet(QStringList &log, QString failOn = {})
-        : m_log(log), m_failOn(std::move(failOn))
-    {
-    }
-    Workbook &addWorkbook() override
-    {
+        : m_log(log), m_failOn(std::move(failOn)) {}
+    Workbook &addWorkbook() override {
         record(QStringLiteral("Workbooks.add"));
         return *this;
     }
-    void setVisible(bool visible) override
-    {
+    void setVisible(bool visible) override {
         record(visible ? QStringLiteral("Visible=True") : QStringLiteral("Visible=False"));
     }
     Worksheet &activeSheet() override { return *this; }
-    void setCell(int row, int column, const QString &text) override
-    {
+    void setCell(int row, int column, const QString &text) override {
         record(QStringLiteral("Cells(%1,%2)=%3").arg(row).arg(column).arg(text));
     }
-    void autofitColumn(int column) override
-    {
+    void autofitColumn(int column) override {
         record(QStringLiteral("Columns(%1).Autofit").arg(column));
     }
     void autofitColumns() override { record(QStringLiteral("Columns.Autofit")); }
 
 private:
-    void record(const QString &call)
-    {
+    void record(const QString &call) {
         m_log.append(call);
         if (!m_failOn.isEmpty() && call.startsWith(m_failOn))
             throw Failure(QStringLiteral("Automation error"));
@@ -59,8 +52,7 @@ public:
         MessageIcon icon;
     };
     QList<Message> messages;
-    QStringList messageTexts() const
-    {
+    QStringList messageTexts() const {
         QStringList texts;
         for (const Message &m : messages)
             texts.append(m.text);
@@ -95,26 +87,22 @@ public:
     double randomValue = 0.5;
     QList<quint32> seeds;
 
-    void message(const QString &text, const QString &title, MessageIcon icon) override
-    {
+    void message(const QString &text, const QString &title, MessageIcon icon) override {
         messages.append({text, title, icon});
     }
     QString saveFileName(const QString &title, const QStringList &filters,
-                         const QString &initialName) override
-    {
+                         const QString &initialName) override {
         saveTitle = title;
         saveFilters = filters;
         saveInitialNames.append(initialName);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
-    QString browseForFolder(const QString &prompt, const QString &) override
-    {
+    QString browseForFolder(const QString &prompt, const QString &) override {
         ++folderCalls;
         folderPrompt = prompt;
         return folderAnswer;
     }
-    bool clearClipboard() override
-    {
+    bool clearClipboard() override {
         ++clearAttempts;
         if (clearFailures > 0) {
             --clearFailures;
@@ -123,8 +111,7 @@ public:
         clipboard.clear();
         return true;
     }
-    bool setClipboardText(const QString &text) override
-    {
+    bool setClipboardText(const QString &text) override {
         ++setAttempts;
         if (setFailures > 0) {
             --setFailures;
@@ -133,16 +120,14 @@ public:
         clipboard = text;
         return true;
     }
-    std::unique_ptr<SpreadsheetApplication> createSpreadsheet() override
-    {
+    std::unique_ptr<SpreadsheetApplication> createSpreadsheet() override {
         if (!spreadsheetInstalled)
             throw Failure(QStringLiteral("ActiveX component can't create object"));
         ++spreadsheetsCreated;
         spreadsheetLog.append(QStringLiteral("create"));
         return std::make_unique<RecordingSpreadsheet>(spreadsheetLog, spreadsheetFailOn);
     }
-    bool openUrl(const QUrl &url) override
-    {
+    bool openUrl(const QUrl &url) override {
         openedUrls.append(url);
         return true;
     }

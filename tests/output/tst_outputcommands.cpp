@@ -31,8 +31,7 @@ public:
 };
 
 // rows: "text" or "text|sub1|sub2"; a leading "+" ticks the row.
-void fill(ResultsModel &list, const QStringList &headers, const QStringList &rows)
-{
+void fill(ResultsModel &list, const QStringList &headers, const QStringList &rows) {
     for (const QString &h : headers)
         list.addColumn(h);
     for (QString row : rows) {
@@ -46,8 +45,7 @@ void fill(ResultsModel &list, const QStringList &headers, const QStringList &row
     }
 }
 
-QByteArray readFile(const QString &path)
-{
+QByteArray readFile(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
@@ -82,8 +80,7 @@ private Q_SLOTS:
     void exportFailingCall();
 };
 
-void OutputCommandsTest::clipboardText_data()
-{
+void OutputCommandsTest::clipboardText_data() {
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("expected");
@@ -94,8 +91,8 @@ void OutputCommandsTest::clipboardText_data()
     QTest::newRow("unticked rows give nothing, trailing blanks go")
         << QStringList{u"Results"_s} << QStringList{u"+Hello "_s, u"World"_s, u"+Again"_s}
         << u"Hello\r\nAgain\r\n"_s;
-    QTest::newRow("no row ticked") << QStringList{u"Results"_s}
-                                   << QStringList{u"one"_s, u"two"_s} << QString();
+    QTest::newRow("no row ticked")
+        << QStringList{u"Results"_s} << QStringList{u"one"_s, u"two"_s} << QString();
     QTest::newRow("blank-only row becomes an empty line")
         << QStringList{u"Results"_s} << QStringList{u"+   "_s, u"+x"_s} << u"\r\nx\r\n"_s;
     QTest::newRow("unticked long cell widens the column")
@@ -107,8 +104,7 @@ void OutputCommandsTest::clipboardText_data()
         << QStringList{u"Results"_s} << QStringList{u"+a\r\nb"_s} << u"a\r\nb\r\n"_s;
 }
 
-void OutputCommandsTest::clipboardText()
-{
+void OutputCommandsTest::clipboardText() {
     QFETCH(QStringList, headers);
     QFETCH(QStringList, rows);
     QFETCH(QString, expected);
@@ -117,8 +113,7 @@ void OutputCommandsTest::clipboardText()
     QCOMPARE(ClipboardText(list, noPump), expected);
 }
 
-void OutputCommandsTest::copyCommand()
-{
+void OutputCommandsTest::copyCommand() {
     ResultsModel list;
     fill(list, {u"Results"_s}, {u"+one"_s, u"two"_s});
     TestDesktop desktop;
@@ -134,8 +129,7 @@ void OutputCommandsTest::copyCommand()
     QCOMPARE(pointerLog, (QList<int>{11, 0}));
 }
 
-void OutputCommandsTest::copyEmptyListKeepsClipboard()
-{
+void OutputCommandsTest::copyEmptyListKeepsClipboard() {
     ResultsModel list;
     list.addColumn(u"Results"_s);
     TestDesktop desktop;
@@ -146,8 +140,7 @@ void OutputCommandsTest::copyEmptyListKeepsClipboard()
     QCOMPARE(desktop.messages.size(), 1); // the message is shown all the same
 }
 
-void OutputCommandsTest::clipboardRetries_data()
-{
+void OutputCommandsTest::clipboardRetries_data() {
     QTest::addColumn<int>("failures");
     QTest::addColumn<int>("attempts");
     QTest::addColumn<bool>("placed");
@@ -156,8 +149,7 @@ void OutputCommandsTest::clipboardRetries_data()
     QTest::newRow("gives up after 1,000") << 5000 << 1000 << false;
 }
 
-void OutputCommandsTest::clipboardRetries()
-{
+void OutputCommandsTest::clipboardRetries() {
     QFETCH(int, failures);
     QFETCH(int, attempts);
     QFETCH(bool, placed);
@@ -171,8 +163,7 @@ void OutputCommandsTest::clipboardRetries()
     QCOMPARE(desktop.clearAttempts, attempts);
 }
 
-void OutputCommandsTest::copyReadFailureIsReported()
-{
+void OutputCommandsTest::copyReadFailureIsReported() {
     // A list whose header names more columns than the rows can serve is fine;
     // a row that vanishes while reading is a failure of line 110.
     ResultsModel list;
@@ -193,8 +184,7 @@ void OutputCommandsTest::copyReadFailureIsReported()
     QCOMPARE(pointer.value(), 0);
 }
 
-void OutputCommandsTest::oneFile_data()
-{
+void OutputCommandsTest::oneFile_data() {
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QByteArray>("expected");
@@ -211,8 +201,7 @@ void OutputCommandsTest::oneFile_data()
         << QByteArray("Results\t\r\na\nb\t\r\n");
 }
 
-void OutputCommandsTest::oneFile()
-{
+void OutputCommandsTest::oneFile() {
     QFETCH(QStringList, headers);
     QFETCH(QStringList, rows);
     QFETCH(QByteArray, expected);
@@ -237,8 +226,7 @@ void OutputCommandsTest::oneFile()
     QCOMPARE(pointer.value(), 0);
 }
 
-void OutputCommandsTest::oneFileDialogAndCancel()
-{
+void OutputCommandsTest::oneFileDialogAndCancel() {
     QTemporaryDir dir;
     ResultsModel list;
     fill(list, {u"Results"_s}, {u"+one"_s});
@@ -267,8 +255,7 @@ void OutputCommandsTest::oneFileDialogAndCancel()
     QVERIFY(desktop.messages.isEmpty());
 }
 
-void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure()
-{
+void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure() {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
     {
@@ -299,8 +286,7 @@ void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.txt"_s});
 }
 
-void OutputCommandsTest::perFile_data()
-{
+void OutputCommandsTest::perFile_data() {
     QTest::addColumn<QString>("folderSuffix");
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QStringList>("expectedFiles");
@@ -314,8 +300,7 @@ void OutputCommandsTest::perFile_data()
         << QStringList{u"outSplit_1.txt"_s, u"outSplit_2.txt"_s, u"outSplit_3.txt"_s};
 }
 
-void OutputCommandsTest::perFile()
-{
+void OutputCommandsTest::perFile() {
     QFETCH(QString, folderSuffix);
     QFETCH(QString, prefix);
     QFETCH(QStringList, expectedFiles);
@@ -349,8 +334,7 @@ void OutputCommandsTest::perFile()
     QVERIFY(desktop.saveInitialNames.isEmpty()); // no dialog
 }
 
-void OutputCommandsTest::perFileUnwritableFolder()
-{
+void OutputCommandsTest::perFileUnwritableFolder() {
     ResultsModel list;
     fill(list, {u"Results"_s}, {u"one"_s, u"two"_s});
     NullSettings store;
@@ -373,12 +357,9 @@ void OutputCommandsTest::perFileUnwritableFolder()
     QCOMPARE(desktop.messages.at(2).text, u"Done Saved."_s);
 }
 
-
-void OutputCommandsTest::exportRows()
-{
+void OutputCommandsTest::exportRows() {
     ResultsModel list;
-    fill(list, {u"Results"_s, u"Note"_s},
-         {u"+=first|a=b=c"_s, u"second|x"_s, u"+third|=="_s});
+    fill(list, {u"Results"_s, u"Note"_s}, {u"+=first|a=b=c"_s, u"second|x"_s, u"+third|=="_s});
     TestDesktop desktop;
     PointerShape pointer;
     QList<int> pointerLog;
@@ -404,8 +385,7 @@ void OutputCommandsTest::exportRows()
     QCOMPARE(pointerLog, (QList<int>{11, 0}));
 }
 
-void OutputCommandsTest::exportLimits()
-{
+void OutputCommandsTest::exportLimits() {
     for (const int rows : {0, MaxSpreadsheetRows, MaxSpreadsheetRows + 1}) {
         ResultsModel list;
         list.addColumn(u"Results"_s);
@@ -435,8 +415,7 @@ void OutputCommandsTest::exportLimits()
     }
 }
 
-void OutputCommandsTest::exportWithoutApplication()
-{
+void OutputCommandsTest::exportWithoutApplication() {
     ResultsModel list;
     fill(list, {u"Results"_s}, {u"+one"_s});
     TestDesktop desktop;
@@ -451,8 +430,7 @@ void OutputCommandsTest::exportWithoutApplication()
     QCOMPARE(desktop.messages.first().title, u"Tovrik"_s);
 }
 
-void OutputCommandsTest::exportFailingCall()
-{
+void OutputCommandsTest::exportFailingCall() {
     ResultsModel list;
     fill(list, {u"Results"_s}, {u"+one"_s, u"+two"_s});
     TestDesktop desktop;
