@@ -3,4 +3,5 @@ tovrik_add_bench(bench_cutter SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_cutter.cpp
                  LIBS tovrik_engine)
 tovrik_add_bench(bench_split_command SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_split_command.cpp
                  LIBS tovrik_engine)
-target_include_directories(bench_split_command PRIVATE ${PROJECT_SOURCE_DIR}/src/output)
+target_include_directories(bench_split_command PRIVATE ${PROJECT_SOURCE_DIR}/src/output
+                           ${PROJECT_SOURCE_DIR}/tests/common)

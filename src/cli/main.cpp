@@ -92,7 +92,6 @@ public:
         m_buffer.clear();
         return !m_failed;
     }
-    bool failed() const { return m_failed; }
 
 private:
     QStringEncoder m_utf8{QStringEncoder::Utf8};

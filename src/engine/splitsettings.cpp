@@ -129,13 +129,11 @@ void SplitSettings::limitClick(const QString &limitText, bool text1Enabled) {
     storeGroup(1, 4);              // 1. the group's states
     setModeCaptions(limitText);    // 2., 3. the two captions
     m_text1Enabled = text1Enabled; // 4.
-    Q_EMIT changed();
 }
 
 void SplitSettings::outputClick(bool text3Enabled) {
     storeGroup(8, 9);
     m_text3Enabled = text3Enabled;
-    Q_EMIT changed();
 }
 
 void SplitSettings::Option1_Click() {
@@ -171,10 +169,8 @@ void SplitSettings::Option9_Click() {
 
 void SplitSettings::Text1_Change() {
     m_store.WriteSetting(u"X Character"_s, m_xText); // 1. before any test
-    if (IsNumeric(m_xText)) {                        // 2.
+    if (IsNumeric(m_xText))                          // 2.
         setModeCaptions(m_xText);
-        Q_EMIT changed();
-    }
 }
 
 } // namespace tovrik

@@ -58,7 +58,8 @@ public:
     void Text1_Change();
 
 Q_SIGNALS:
-    // Any state, caption or enabled flag changed.
+    // Any state, caption or enabled flag changed: sent once by setOption()
+    // and setXText(), after the handler they ran.
     void changed();
 
 private:
