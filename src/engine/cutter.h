@@ -26,43 +26,63 @@ enum class SplitMode {
 
 namespace detail {
 
-template <class View> bool cutsSurrogatePair(View message, qsizetype cut) {
-    if constexpr (std::is_same_v<View, QStringView>)
-        return cut < message.size() && message[cut - 1].isHighSurrogate() &&
-               message[cut].isLowSurrogate();
-    else
-        return false; // ASCII has none
-}
+// How the cutting steps measure pieces. The character rules: a piece holds
+// up to `limit` code units, and any cut is allowed but one inside a
+// surrogate pair. Other measures (SMS units) offer the same three calls.
+template <class View> struct CharacterMeasure {
+    View message;
+    qsizetype limit;
+
+    // Where the longest piece from start that fits ends; past the message's
+    // end when the rest fits with one more unit (the appended delimiter).
+    qsizetype reach(qsizetype start) const { return start + limit; }
+
+    // Where a fixed-length piece from start ends: never between the two
+    // halves of a surrogate pair; one unit earlier, or with the limit 1 the
+    // pair as one piece.
+    qsizetype exactEnd(qsizetype start) const {
+        qsizetype end = qMin(start + limit, message.size()); // [132]
+        if constexpr (std::is_same_v<View, QStringView>) {   // ASCII has no pairs
+            if (end < message.size() && message[end - 1].isHighSurrogate() &&
+                message[end].isLowSurrogate())
+                end += end - start == 1 ? 1 : -1;
+        }
+        return end;
+    }
+
+    // Whether the delimiter at this position may end a buffer.
+    bool endsUnit(qsizetype) const { return true; }
+
+    // A unit that alone does not fit becomes a piece, uncut.
+    static constexpr bool CutsLongUnits = false;
+};
 
 // Fixed-length mode.
-template <class View, class Emit> void CutExact(View message, qsizetype limit, Emit &&emit) {
-    qsizetype position = 0;                                        // [128] position 1
-    while (position < message.size()) {                            // [130]
-        qsizetype length = qMin(limit, message.size() - position); // [132]
-        // Never separate the two halves of a surrogate pair: cut one unit
-        // earlier, or with the limit 1 take the pair as one piece.
-        if (cutsSurrogatePair(message, position + length))
-            length += length == 1 ? 1 : -1;
-        emit(message.sliced(position, length)); // [134, 136] never empty here
-        position += length;                     // [138]
+template <class View, class Measure, class Emit>
+void CutExact(View message, const Measure &measure, Emit &&emit) {
+    qsizetype position = 0;                               // [128] position 1
+    while (position < message.size()) {                   // [130]
+        const qsizetype end = measure.exactEnd(position); // [132]
+        emit(message.sliced(position, end - position));   // [134, 136] never empty here
+        position = end;                                   // [138]
     }
 }
 
 // Space and period modes share one shape: split the message at every
 // delimiter into units (words or sentences), then gather units into a buffer
-// while buffer + unit + delimiter stays within the limit.
+// while buffer + unit + delimiter fits.
 //
 // The buffer is always a stretch of the message: message[start, end) plus
 // the delimiter the routine appended, which is the message's own delimiter
 // at position end. Gathering is greedy, so instead of testing every unit the
-// routine looks for the last unit end that still fits: the last delimiter at
-// or before start + limit - 1, or the message's end.
+// routine looks for the last unit end that still fits: the last delimiter
+// before the measure's reach, or the message's end.
 //
 // keepDelimiter: whether a piece emitted inside the loop keeps the buffer's
 // final delimiter (period mode) or loses it (space mode). The last piece
 // always loses the one the routine appended.
-template <class View, class Emit>
-void CutAtDelimiter(View message, qsizetype limit, QChar delimiter, bool keepDelimiter,
+template <class View, class Measure, class Emit>
+void CutAtDelimiter(View message, const Measure &measure, QChar delimiter, bool keepDelimiter,
                     Emit &&emit) {
     const qsizetype n = message.size();
     if (n == 0) // a message of zero length has no units at all
@@ -71,19 +91,41 @@ void CutAtDelimiter(View message, qsizetype limit, QChar delimiter, bool keepDel
         if (length > 0) // an empty piece is never emitted
             emit(message.sliced(start, length));
     };
+    // (A negative "from" would search from the end: stop before it.)
+    const auto lastEnd = [&](qsizetype start, qsizetype from) {
+        qsizetype end = from >= start ? message.lastIndexOf(delimiter, from) : -1;
+        while (end >= start && !measure.endsUnit(end))
+            end = end > start ? message.lastIndexOf(delimiter, end - 1) : -1;
+        return end;
+    };
+    const auto firstEnd = [&](qsizetype start) {
+        qsizetype end = message.indexOf(delimiter, start);
+        while (end >= 0 && !measure.endsUnit(end))
+            end = message.indexOf(delimiter, end + 1);
+        return end;
+    };
 
     qsizetype start = 0; // where the buffer's first unit starts
     for (;;) {
         // [148] Everything that is left fits, with the appended delimiter.
-        if (n - start + 1 <= limit) {
+        const qsizetype reach = measure.reach(start);
+        if (reach > n) {
             emitPiece(start, n - start); // [158, 160] / [180, 182]
             return;
         }
         // [148, 150] The units that fit end at the last delimiter in reach.
-        qsizetype end = message.lastIndexOf(delimiter, start + limit - 1);
+        qsizetype end = lastEnd(start, reach - 1);
         if (end < start) {
-            // [154] The first unit alone does not fit: it is a piece, uncut.
-            end = message.indexOf(delimiter, start);
+            // [154] The first unit alone does not fit.
+            if constexpr (Measure::CutsLongUnits) {
+                // Its head, cut to fit, is a piece; its tail starts the buffer.
+                const qsizetype cut = measure.exactEnd(start);
+                emitPiece(start, cut - start);
+                start = cut;
+                continue;
+            }
+            // It is a piece, uncut.
+            end = firstEnd(start);
             if (end < 0) {
                 emitPiece(start, n - start); // [158, 160] / [180, 182]
                 return;
@@ -95,19 +137,25 @@ void CutAtDelimiter(View message, qsizetype limit, QChar delimiter, bool keepDel
     }
 }
 
-template <class View, class Emit>
-void Cut(View message, qsizetype limit, SplitMode mode, Emit &&emit) {
+// The three modes over one measure.
+template <class View, class Measure, class Emit>
+void CutWith(View message, const Measure &measure, SplitMode mode, Emit &&emit) {
     switch (mode) {
     case SplitMode::Exact:
-        CutExact(message, limit, emit);
+        CutExact(message, measure, emit);
         break;
     case SplitMode::Space: // [142] split at every blank (" " exactly)
-        CutAtDelimiter(message, limit, QChar(u' '), false, emit);
+        CutAtDelimiter(message, measure, QChar(u' '), false, emit);
         break;
     case SplitMode::Period: // [164] split at every period
-        CutAtDelimiter(message, limit, QChar(u'.'), true, emit);
+        CutAtDelimiter(message, measure, QChar(u'.'), true, emit);
         break;
     }
+}
+
+template <class View, class Emit>
+void Cut(View message, qsizetype limit, SplitMode mode, Emit &&emit) {
+    CutWith(message, CharacterMeasure<View>{message, limit}, mode, emit);
 }
 
 } // namespace detail

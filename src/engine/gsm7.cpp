@@ -1,0 +1,40 @@
+#include "gsm7.h"
+
+#include <array>
+
+namespace tovrik::detail {
+
+namespace {
+
+// The basic table in the order of its 128 positions; ESC (0x1B) is left out,
+// as it only introduces the extension table.
+constexpr char16_t Basic[] = u"@£$¥èéùìòÇ\nØø\rÅå"
+                             u"Δ_ΦΓΛΩΠΨΣΘΞ" /* ESC */ u"ÆæßÉ"
+                             u" !\"#¤%&'()*+,-./"
+                             u"0123456789:;<=>?"
+                             u"¡ABCDEFGHIJKLMNO"
+                             u"PQRSTUVWXYZÄÖÑÜ§"
+                             u"¿abcdefghijklmno"
+                             u"pqrstuvwxyzäöñüà";
+static_assert(std::size(Basic) - 1 == 127);
+
+// The extension table: form feed ^ { } \ [ ~ ] | €.
+constexpr char16_t Extension[] = u"\f^{}\\[~]|\u20AC";
+static_assert(std::size(Extension) - 1 == 10);
+
+constexpr std::array<quint8, 256> latin1Table() {
+    std::array<quint8, 256> table{};
+    for (char16_t c : Basic)
+        if (c != 0 && c < 0x100)
+            table[c] = 1;
+    for (char16_t c : Extension)
+        if (c != 0 && c < 0x100)
+            table[c] = 2;
+    return table;
+}
+
+} // namespace
+
+const std::array<quint8, 256> Gsm7Latin1Septets = latin1Table();
+
+} // namespace tovrik::detail
