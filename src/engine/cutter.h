@@ -121,7 +121,11 @@ void CutAtDelimiter(View message, const Measure &measure, QChar delimiter, bool 
                 // Its head, cut to fit, is a piece; its tail starts the buffer.
                 const qsizetype cut = measure.exactEnd(start);
                 emitPiece(start, cut - start);
-                start = cut;
+                // A head that ends at its own blank was the whole word: the
+                // blank goes, as the one the routine would have appended.
+                const bool wholeWord =
+                    !keepDelimiter && cut < n && message[cut] == delimiter && measure.endsUnit(cut);
+                start = wholeWord ? cut + 1 : cut;
                 continue;
             }
             // It is a piece, uncut.

@@ -1,0 +1,367 @@
+#include "pieces.h"
+#include "sms.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <random>
+
+using namespace Qt::StringLiterals;
+using tovrik::PieceOptions;
+using tovrik::PieceSplitter;
+using tovrik::SmsEncoding;
+using tovrik::SmsUnits;
+using tovrik::SplitMode;
+
+Q_DECLARE_METATYPE(tovrik::SplitMode)
+Q_DECLARE_METATYPE(tovrik::SmsUnits)
+Q_DECLARE_METATYPE(tovrik::SmsEncoding)
+
+namespace {
+
+const QString Euro = u"\u20AC"_s;
+const QString Smile = u"\U0001F600"_s;
+const QString ZheCyrillic = u"\u0436"_s;
+const QString Acute = u"e\u0301"_s; // one grapheme, two code units
+
+QString times(const QString &unit, qsizetype count) {
+    return unit.repeated(count);
+}
+
+// The cut positions the finder allows, with a cut between CR and LF allowed.
+QList<bool> graphemeBoundaries(const QString &text) {
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    QList<bool> boundaries(text.size() + 1);
+    for (qsizetype p = 0; p <= text.size(); ++p) {
+        finder.setPosition(p);
+        boundaries[p] = p == 0 || p == text.size() || finder.isAtBoundary() ||
+                        (text[p - 1] == u'\r' && text[p] == u'\n');
+    }
+    return boundaries;
+}
+
+// Random messages of words, blanks, periods, line breaks, extension
+// characters, emoji and combining marks, with long words and one grapheme
+// now and then too big for any SMS.
+QString randomMessage(quint32 seed) {
+    QRandomGenerator random(seed);
+    static const QStringList parts = {u"word"_s,
+                                      u"a"_s,
+                                      u" "_s,
+                                      u" "_s,
+                                      u" "_s,
+                                      u"  "_s,
+                                      u"."_s,
+                                      u". "_s,
+                                      u"\r\n"_s,
+                                      u"]"_s,
+                                      Euro,
+                                      u"{x}"_s,
+                                      Smile,
+                                      Acute,
+                                      ZheCyrillic,
+                                      u"\u00E7"_s,
+                                      u"\U0001F468\u200D\U0001F469"_s,
+                                      u"\U0001F1E9\U0001F1EA"_s,
+                                      u"Supercalifragilisticexpialidocious"_s};
+    QString message;
+    const int count = random.bounded(0, 220);
+    for (int i = 0; i < count; ++i) {
+        const int pick = random.bounded(int(parts.size()) + 2);
+        if (pick == int(parts.size()))
+            message += times(u"x"_s, random.bounded(100, 400)); // a word too long for one SMS
+        else if (pick == int(parts.size()) + 1)
+            message += u"o"_s + times(u"\u0301"_s, random.bounded(1, 90)); // a heavy grapheme
+        else
+            message += parts.at(pick);
+    }
+    return message;
+}
+
+} // namespace
+
+class SmsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void alphabet();
+    void characters_data();
+    void characters();
+    void segments_data();
+    void segments();
+    void plainGraphemesNeedNoFinder_data();
+    void plainGraphemesNeedNoFinder();
+    void modeRules_data();
+    void modeRules();
+    void properties_data();
+    void properties();
+};
+
+void SmsTest::alphabet() {
+    // Every code unit alone: 127 characters of one septet, 10 of two.
+    int basic = 0;
+    int extension = 0;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const QChar c{char16_t(u)};
+        const tovrik::SmsScan scan = tovrik::ScanSms(QStringView(&c, 1));
+        if (scan.encoding == SmsEncoding::Gsm7)
+            (scan.units == 1 ? basic : extension) += 1;
+    }
+    QCOMPARE(basic, 127);
+    QCOMPARE(extension, 10);
+    const tovrik::SmsScan table = tovrik::ScanSms(u"\f^{}\\[~]|"_s + Euro);
+    QCOMPARE(table.encoding, SmsEncoding::Gsm7);
+    QCOMPARE(table.units, 20);
+    QVERIFY(table.escapes);
+}
+
+void SmsTest::characters_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<SmsEncoding>("encoding");
+    QTest::addColumn<int>("units");
+
+    QTest::newRow("capital C cedilla") << u"\u00C7"_s << SmsEncoding::Gsm7 << 1;
+    QTest::newRow("small c cedilla") << u"\u00E7"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("tab") << u"a\tb"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("backtick") << u"`"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("no-break space") << u"a\u00A0b"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("CR LF") << u"\r\n"_s << SmsEncoding::Gsm7 << 2;
+    QTest::newRow("Greek capitals") << u"\u0394\u03A9\u03A3"_s << SmsEncoding::Gsm7 << 3;
+    QTest::newRow("small Greek") << u"\u03B1"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("extension in UCS-2 costs one") << u"[\u0436]"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("emoji costs two units") << Smile << SmsEncoding::Ucs2 << 2;
+}
+
+void SmsTest::characters() {
+    QFETCH(QString, text);
+    QFETCH(SmsEncoding, encoding);
+    QFETCH(int, units);
+    const tovrik::SmsScan scan = tovrik::ScanSms(text);
+    QCOMPARE(scan.encoding, encoding);
+    QCOMPARE(scan.units, units);
+}
+
+void SmsTest::segments_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("segments");
+    QTest::addColumn<int>("firstPart"); // UTF-16 units of the first part, -1 not checked
+
+    for (const auto &[septets, count] :
+         {std::pair{159, 1}, {160, 1}, {161, 2}, {305, 2}, {306, 2}, {307, 3}, {320, 3}})
+        QTest::addRow("GSM-7 %d septets", septets) << times(u"a"_s, septets) << count << -1;
+    for (const auto &[units, count] :
+         {std::pair{69, 1}, {70, 1}, {71, 2}, {134, 2}, {135, 3}, {160, 3}})
+        QTest::addRow("UCS-2 %d units", units)
+            << ZheCyrillic + times(u"a"_s, units - 1) << count << -1;
+
+    QTest::newRow("153 escapes are never cut") << times(u"]"_s, 153) << 3 << 76;
+    QTest::newRow("euro at septets 152-153 stays")
+        << times(u"a"_s, 151) + Euro + times(u"a"_s, 10) << 2 << 152;
+    QTest::newRow("euro at septet 153 moves on")
+        << times(u"a"_s, 152) + Euro + times(u"a"_s, 10) << 2 << 152;
+    QTest::newRow("pair at units 65-66 stays")
+        << times(ZheCyrillic, 65) + Smile + times(u"a"_s, 10) << 2 << 67;
+    QTest::newRow("pair at unit 66 moves on")
+        << times(ZheCyrillic, 66) + Smile + times(u"a"_s, 10) << 2 << 66;
+    QTest::newRow("70 e with acute") << times(Acute, 70) << 3 << 66;
+    QTest::newRow("empty") << QString() << 0 << -1;
+}
+
+void SmsTest::segments() {
+    QFETCH(QString, message);
+    QFETCH(int, segments);
+    QFETCH(int, firstPart);
+    QCOMPARE(tovrik::SmsSegments(message), segments);
+
+    // A phone's parts are what the concatenated exact cut gives.
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {SmsUnits::Concat, SplitMode::Exact, 0, nullptr}));
+    QCOMPARE(qsizetype(splitter.pieces().size()), segments);
+    QCOMPARE(splitter.segments(), segments);
+    if (firstPart >= 0)
+        QCOMPARE(splitter.pieces().front().size(), firstPart);
+}
+
+void SmsTest::plainGraphemesNeedNoFinder_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("plain");
+
+    // Every code unit the scan calls plain, in three orders: the finder must
+    // find a boundary at every position (CR LF aside).
+    QString all;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const QChar c{char16_t(u)};
+        if (tovrik::ScanSms(QStringView(&c, 1)).plainGraphemes)
+            all += c;
+    }
+    QVERIFY(all.size() > 20000);
+    QString reversed = all;
+    std::reverse(reversed.begin(), reversed.end());
+    QString shuffled = all;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    QTest::newRow("all plain units, ascending") << all << true;
+    QTest::newRow("all plain units, descending") << reversed << true;
+    QTest::newRow("all plain units, shuffled") << shuffled << true;
+
+    QTest::newRow("combining acute") << Acute << false;
+    QTest::newRow("emoji") << Smile << false;
+    QTest::newRow("Cyrillic combining titlo") << u"\u0436\u0483"_s << false;
+    QTest::newRow("Hangul jamo") << u"\u1100\u1161"_s << false;
+    QTest::newRow("zero-width joiner") << u"a\u200Db"_s << false;
+}
+
+void SmsTest::plainGraphemesNeedNoFinder() {
+    QFETCH(QString, text);
+    QFETCH(bool, plain);
+    QCOMPARE(tovrik::ScanSms(text).plainGraphemes, plain);
+    if (plain) {
+        const QList<bool> boundaries = graphemeBoundaries(text);
+        for (qsizetype p = 0; p <= text.size(); ++p)
+            QVERIFY2(boundaries[p], qPrintable(u"no boundary before U+%1"_s.arg(
+                                        text[p].unicode(), 4, 16, QChar(u'0'))));
+    }
+}
+
+void SmsTest::modeRules_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<SmsUnits>("sms");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<QList<SmsEncoding>>("encodings");
+
+    const auto a = [](int n) { return times(u"a"_s, n); };
+    const auto gsm = [](int n) { return QList<SmsEncoding>(n, SmsEncoding::Gsm7); };
+    const SmsUnits standalone = SmsUnits::Standalone;
+    QTest::newRow("space: the blank after a word counts")
+        << a(159) + u" b"_s << standalone << SplitMode::Space << QStringList{a(159), u"b"_s}
+        << gsm(2);
+    QTest::newRow("space: a word of 159 and its blank do not fit behind another")
+        << u"b "_s + a(159) << standalone << SplitMode::Space << QStringList{u"b"_s, a(159)}
+        << gsm(2);
+    QTest::newRow("space: a word that fills the SMS, its blank dropped")
+        << a(160) + u" b"_s << standalone << SplitMode::Space << QStringList{a(160), u"b"_s}
+        << gsm(2);
+    QTest::newRow("space: a word too long is cut, its tail gathers on")
+        << a(200) + u" b c"_s << standalone << SplitMode::Space
+        << QStringList{a(160), a(40) + u" b c"_s} << gsm(2);
+    QTest::newRow("space: escapes cost two")
+        << times(u"["_s, 79) + u" b"_s << standalone << SplitMode::Space
+        << QStringList{times(u"["_s, 79), u"b"_s} << gsm(2);
+    QTest::newRow("space: an emoji makes only its piece UCS-2")
+        << a(100) + u" "_s + a(50) + u" "_s + a(20) + u" "_s + Smile << standalone
+        << SplitMode::Space << QStringList{a(100) + u" "_s + a(50), a(20) + u" "_s + Smile}
+        << QList<SmsEncoding>{SmsEncoding::Gsm7, SmsEncoding::Ucs2};
+    QTest::newRow("period: a kept period counts")
+        << a(159) + u".b."_s << standalone << SplitMode::Period
+        << QStringList{a(159) + u"."_s, u"b."_s} << gsm(2);
+    QTest::newRow("period: a sentence too long is cut")
+        << a(170) + u". b."_s << standalone << SplitMode::Period
+        << QStringList{a(160), a(10) + u". b."_s} << gsm(2);
+    QTest::newRow("exact: UCS-2 pieces hold 70")
+        << ZheCyrillic + a(99) << standalone << SplitMode::Exact
+        << QStringList{ZheCyrillic + a(69), a(30)}
+        << QList<SmsEncoding>{SmsEncoding::Ucs2, SmsEncoding::Gsm7};
+    QTest::newRow("concat: a message that fits one SMS is one part")
+        << a(79) + u" "_s + a(80) << SmsUnits::Concat << SplitMode::Space
+        << QStringList{a(79) + u" "_s + a(80)} << gsm(1);
+    QTest::newRow("concat: otherwise parts of 153 or 67, one encoding")
+        << a(40) + u" "_s + a(40) + u" "_s + Smile << SmsUnits::Concat << SplitMode::Space
+        << QStringList{a(40), a(40) + u" "_s + Smile} << QList<SmsEncoding>(2, SmsEncoding::Ucs2);
+    QTest::newRow("concat: a word over the part is cut")
+        << a(170) << SmsUnits::Concat << SplitMode::Space << QStringList{a(153), a(17)} << gsm(2);
+}
+
+void SmsTest::modeRules() {
+    QFETCH(QString, message);
+    QFETCH(SmsUnits, sms);
+    QFETCH(SplitMode, mode);
+    QFETCH(QStringList, pieces);
+    QFETCH(QList<SmsEncoding>, encodings);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr}));
+    QStringList got;
+    QList<SmsEncoding> gotEncodings;
+    for (qsizetype i = 0; i < qsizetype(splitter.pieces().size()); ++i) {
+        got.append(splitter.pieces()[i].toString());
+        gotEncodings.append(splitter.cost(i).encoding);
+    }
+    QCOMPARE(got, pieces);
+    QCOMPARE(gotEncodings, encodings);
+}
+
+void SmsTest::properties_data() {
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<SmsUnits>("sms");
+    QTest::addColumn<SplitMode>("mode");
+    for (quint32 seed = 1; seed <= 60; ++seed)
+        for (const auto &[sms, smsName] :
+             {std::pair{SmsUnits::Standalone, "standalone"}, {SmsUnits::Concat, "concat"}})
+            for (const auto &[mode, modeName] : {std::pair{SplitMode::Exact, "exact"},
+                                                 {SplitMode::Space, "space"},
+                                                 {SplitMode::Period, "period"}})
+                QTest::addRow("seed %u %s %s", seed, smsName, modeName) << seed << sms << mode;
+}
+
+void SmsTest::properties() {
+    QFETCH(quint32, seed);
+    QFETCH(SmsUnits, sms);
+    QFETCH(SplitMode, mode);
+    const QString message = randomMessage(seed);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr}));
+    const std::vector<QStringView> &pieces = splitter.pieces();
+    const QList<bool> boundaries = graphemeBoundaries(message);
+    const bool concat = sms == SmsUnits::Concat;
+    const SmsEncoding whole = tovrik::ScanSms(message).encoding;
+
+    // The grapheme around position p, when p cuts into one.
+    const auto graphemeAt = [&](qsizetype p) {
+        qsizetype from = p;
+        qsizetype to = p;
+        while (!boundaries[from])
+            --from;
+        while (!boundaries[to])
+            ++to;
+        return QStringView(message).sliced(from, to - from);
+    };
+
+    qsizetype position = 0; // where the message is not yet given back
+    for (qsizetype i = 0; i < qsizetype(pieces.size()); ++i) {
+        const QStringView piece = pieces[std::size_t(i)];
+        const QString where = u"piece %1 of %2"_s.arg(i).arg(pieces.size());
+        QVERIFY2(!piece.isEmpty(), qPrintable(where));
+        const qsizetype start = piece.data() - message.constData();
+        // Back to back, but for the blanks space mode drops.
+        const QStringView gap = QStringView(message).sliced(position, start - position);
+        QVERIFY2(gap.isEmpty() || (mode == SplitMode::Space && gap.count(u' ') == gap.size()),
+                 qPrintable(where));
+        position = start + piece.size();
+
+        // It fits its capacity.
+        const tovrik::SmsScan scan = tovrik::ScanSms(piece);
+        const SmsEncoding encoding = concat ? whole : scan.encoding;
+        QCOMPARE(splitter.cost(i).encoding, encoding);
+        const qsizetype units = tovrik::SmsCost(piece, encoding);
+        QCOMPARE(splitter.cost(i).units, units);
+        const qsizetype capacity = concat && pieces.size() > 1 ? tovrik::PartCapacity(encoding)
+                                                               : tovrik::SingleCapacity(encoding);
+        QVERIFY2(units <= capacity, qPrintable(where));
+
+        // No grapheme is cut unless it alone is too big.
+        for (const qsizetype cut : {start, position}) {
+            if (!boundaries[cut]) {
+                const QStringView grapheme = graphemeAt(cut);
+                QVERIFY2(tovrik::SmsCost(grapheme, SmsEncoding::Ucs2) >
+                             tovrik::PartCapacity(SmsEncoding::Ucs2),
+                         qPrintable(where));
+            }
+        }
+    }
+    const QStringView rest = QStringView(message).sliced(position);
+    QVERIFY(rest.isEmpty() || (mode == SplitMode::Space && rest.count(u' ') == rest.size()));
+}
+
+QTEST_GUILESS_MAIN(SmsTest)
+#include "tst_sms.moc"
