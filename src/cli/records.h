@@ -1,0 +1,52 @@
+#pragma once
+
+#include "cutter.h"
+#include "pieces.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// What tovrik-split does with a message, or with a stream of records, once
+// its options are known.
+
+namespace tovrik {
+
+enum class RecordFormat : quint8 {
+    None,  // the whole input is one message
+    Lines, // one message per line
+    Nul,   // NUL-terminated messages
+    Jsonl, // one JSON object per line: "text" and an optional "id"
+};
+
+// The command line's choices, as the argument parser fills them in.
+struct RecordOptions {
+    SmsUnits sms = SmsUnits::Off;              // --sms, --sms=concat
+    SplitMode mode = SplitMode::Space;         // --mode
+    int limit = 160;                           // --limit (parsed, 1 to 32767)
+    bool limitGiven = false;                   // --limit was given
+    std::optional<QString> number;             // --number FMT
+    bool json = false;                         // --json
+    RecordFormat records = RecordFormat::None; // --records
+    bool flush = false;                        // --flush
+    bool null = false;                         // --null
+};
+
+// Why the options do not go together (the tool then exits with 2), or an
+// empty string.
+QString OptionsError(const RecordOptions &options);
+
+// One message: its pieces, each followed by a line feed (or a NUL with
+// null), or with json one JSON line. Returns 0, or 1 after telling standard
+// error (text) or the JSON line (json) why the message could not be cut, or
+// after a failed write.
+int RunMessage(const RecordOptions &options, QStringView message, int outputFd);
+
+// Records from inputFd, one JSON line each to outputFd, in input order. A bad
+// record gives an error object on its line and processing goes on. Returns 0,
+// or 1 when a record failed or reading or writing failed (standard error says
+// which). Memory is bounded by the longest record.
+int RunRecords(const RecordOptions &options, int inputFd, int outputFd);
+
+} // namespace tovrik
