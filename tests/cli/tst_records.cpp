@@ -1,0 +1,360 @@
+#include "json.h"
+#include "records.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using tovrik::RecordFormat;
+using tovrik::RecordOptions;
+using tovrik::SmsUnits;
+
+Q_DECLARE_METATYPE(tovrik::RecordFormat)
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QByteArray output;
+};
+
+// RunRecords (or RunMessage over the whole input) from and to files.
+Run run(const RecordOptions &options, const QByteArray &input) {
+    QTemporaryFile in;
+    QTemporaryFile out;
+    if (!in.open() || !out.open() || in.write(input) != input.size() || !in.flush())
+        qFatal("no temporary files");
+    const int inFd = ::open(qPrintable(in.fileName()), O_RDONLY);
+    Run result;
+    if (options.records == RecordFormat::None)
+        result.status = tovrik::RunMessage(options, QString::fromUtf8(input), out.handle());
+    else
+        result.status = tovrik::RunRecords(options, inFd, out.handle());
+    ::close(inFd);
+    out.seek(0);
+    result.output = out.readAll();
+    return result;
+}
+
+RecordOptions jsonRecords(RecordFormat format) {
+    RecordOptions options;
+    options.sms = SmsUnits::Standalone;
+    options.json = true;
+    options.records = format;
+    return options;
+}
+
+} // namespace
+
+class RecordsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void jsonStrings_data();
+    void jsonStrings();
+    void parser_data();
+    void parser();
+    void outputLine();
+    void mixedRecords_data();
+    void mixedRecords();
+    void lineEnds();
+    void longRecord();
+    void flushAnswersBeforeTheInputEnds();
+    void singleMessage_data();
+    void singleMessage();
+    void optionErrors_data();
+    void optionErrors();
+};
+
+void RecordsTest::jsonStrings_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("json");
+
+    QTest::newRow("plain") << u"Hello"_s << QByteArray(R"("Hello")");
+    QTest::newRow("quote and backslash") << u"a\"b\\c/"_s << QByteArray(R"("a\"b\\c/")");
+    QTest::newRow("named controls") << u"\n\r\t\b\f"_s << QByteArray(R"("\n\r\t\b\f")");
+    QTest::newRow("other C0, DEL and C1 controls")
+        << u"\u0000\u001F\u007F\u0080\u009F"_s << QByteArray(R"("\u0000\u001f\u007f\u0080\u009f")");
+    QTest::newRow("non-ASCII as UTF-8")
+        << u"\u00A0\u00E7\u20AC\U0001F600"_s
+        << QByteArray("\"\xC2\xA0\xC3\xA7\xE2\x82\xAC\xF0\x9F\x98\x80\"");
+}
+
+void RecordsTest::jsonStrings() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, json);
+    tovrik::ByteBuffer out;
+    tovrik::AppendJsonString(out, text);
+    const QByteArray written(out.view().data(), qsizetype(out.view().size()));
+    QCOMPARE(written, json);
+    // It reads back as the same text.
+    const QJsonDocument document = QJsonDocument::fromJson("[" + written + "]");
+    QCOMPARE(document.array().at(0).toString(), text);
+}
+
+void RecordsTest::parser_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("text");  // null: refused
+    QTest::addColumn<QByteArray>("id"); // as echoed
+    QTest::addColumn<QByteArray>("error");
+
+    const auto ok = [](const char *name, const char *line, const QString &text, const char *id) {
+        QTest::newRow(name) << QByteArray(line) << text << QByteArray(id) << QByteArray();
+    };
+    const auto bad = [](const char *name, const char *line, const char *id, const char *error) {
+        QTest::newRow(name) << QByteArray(line) << QString() << QByteArray(id) << QByteArray(error);
+    };
+    ok("text only", R"({"text":"Hi"})", u"Hi"_s, "");
+    ok("number id as given", R"( {"id": 1.50e+2 , "text" : "Hi"} )", u"Hi"_s, "1.50e+2");
+    ok("string id as given", R"({"text":"Hi","id":"a\"\u00e9"})", u"Hi"_s, R"("a\"\u00e9")");
+    ok("null id is none", R"({"text":"Hi","id":null})", u"Hi"_s, "");
+    ok("escapes and a pair", R"({"text":"a\n\u00e7\ud83d\ude00\/"})", u"a\n\u00E7\U0001F600/"_s,
+       "");
+    ok("raw UTF-8", "{\"text\":\"\xC3\xA7\xE2\x82\xAC\"}", u"\u00E7\u20AC"_s, "");
+    ok("escaped member name", R"({"te\u0078t":"Hi"})", u"Hi"_s, "");
+    ok("other members skipped", R"({"a":[1,{"b":null}],"text":"Hi","c":true})", u"Hi"_s, "");
+    ok("the last text counts", R"({"text":1,"text":"Hi"})", u"Hi"_s, "");
+    ok("empty text", R"({"text":""})", QString(u""_s), "");
+    ok("CR of a CR LF line end", "{\"text\":\"Hi\"}\r", u"Hi"_s, "");
+
+    bad("not an object", R"(["Hi"])", "", "not a JSON object");
+    bad("empty line", "", "", "not a JSON object");
+    bad("no text", R"({"id":7})", "7", "no \"text\"");
+    bad("text not a string", R"({"id":7,"text":5})", "7", "\"text\" is not a string");
+    bad("id neither string nor number", R"({"id":true,"text":"Hi"})", "",
+        "\"id\" is not a string or a number");
+    bad("unpaired surrogate", R"({"text":"\ud83d x"})", "", "\"text\" holds an unpaired surrogate");
+    bad("trailing garbage", R"({"text":"Hi"} x)", "", "invalid JSON: more after the object");
+    bad("leading zero", R"({"text":"Hi","n":01})", "", "invalid JSON: ',' or '}' expected");
+    bad("raw control character", "{\"text\":\"a\tb\"}", "",
+        "invalid JSON: a control character inside a string");
+    bad("unfinished", R"({"id":7,"text":"Hi")", "", "invalid JSON: ',' or '}' expected");
+    bad("bad escape", R"({"text":"\x"})", "", "invalid JSON: an unknown escape in a string");
+    bad("trailing comma", R"({"text":"Hi",})", "", "invalid JSON: a member name was expected");
+}
+
+void RecordsTest::parser() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, id);
+    QFETCH(QByteArray, error);
+    tovrik::JsonRecordParser parser;
+    const bool ok = parser.parse(std::string_view(line.constData(), std::size_t(line.size())));
+    QCOMPARE(ok, !text.isNull());
+    QCOMPARE(QByteArray(parser.id().data(), qsizetype(parser.id().size())), id);
+    if (ok)
+        QCOMPARE(parser.text().toString(), text);
+    else
+        QCOMPARE(QByteArray(parser.error()), error);
+}
+
+void RecordsTest::outputLine() {
+    // Key order and spacing are fixed: compact, in this order.
+    RecordOptions options = jsonRecords(RecordFormat::Lines);
+    options.sms = SmsUnits::Off;
+    options.limit = 6;
+    options.number = u"%k/%n %t"_s;
+    QCOMPARE(run(options, "ab cd\xC3\xA7\n").output,
+             QByteArray(R"({"id":null,"record":1,"encoding":"UCS-2","segments":1,"parts":[)"
+                        R"({"text":"1/2 ab","encoding":"GSM-7","units":6},)"
+                        "{\"text\":\"2/2 cd\xC3\xA7\",\"encoding\":\"UCS-2\",\"units\":7}]}\n"));
+}
+
+void RecordsTest::mixedRecords_data() {
+    QTest::addColumn<RecordFormat>("format");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("expected"); // per line: the first part's text, or "!" + error
+
+    const QByteArray longWord(200, 'x');
+    QTest::newRow("jsonl") << RecordFormat::Jsonl
+                           << QByteArray(R"({"id":1,"text":"one"})"
+                                         "\n[2]\n"
+                                         R"({"id":"3","text":"three"})"
+                                         "\n{\"text\":\"\xFF\"}\n"
+                                         R"({"id":5})"
+                                         "\n\n"
+                                         R"({"text":")" +
+                                         longWord + R"("})")
+                           << QStringList{u"one"_s,          u"!not a JSON object"_s,
+                                          u"three"_s,        u"!invalid UTF-8 at byte 9"_s,
+                                          u"!no \"text\""_s, u"!not a JSON object"_s,
+                                          QString(160, u'x')};
+    QTest::newRow("lines") << RecordFormat::Lines << QByteArray("one\nt\xC3\xA9\n\xC3\n\nlast")
+                           << QStringList{u"one"_s, u"t\u00E9"_s, u"!invalid UTF-8 at byte 0"_s,
+                                          u""_s, u"last"_s};
+    QTest::newRow("nul") << RecordFormat::Nul << QByteArray("one\ntwo\0\x80\0three\0", 16)
+                         << QStringList{u"one\ntwo"_s, u"!invalid UTF-8 at byte 0"_s, u"three"_s};
+}
+
+void RecordsTest::mixedRecords() {
+    QFETCH(RecordFormat, format);
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, expected);
+    const Run result = run(jsonRecords(format), input);
+    QVERIFY(result.output.endsWith('\n'));
+    const QList<QByteArray> lines = result.output.chopped(1).split('\n');
+    QCOMPARE(lines.size(), expected.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QJsonParseError parseError;
+        const QJsonObject object = QJsonDocument::fromJson(lines[i], &parseError).object();
+        QVERIFY2(parseError.error == QJsonParseError::NoError, lines[i].constData());
+        const bool failed = expected[i].startsWith(u'!');
+        // Records are numbered where ids cannot tell them apart, and on errors.
+        if (format != RecordFormat::Jsonl || failed)
+            QCOMPARE(object.value(u"record"_s).toInteger(), i + 1);
+        else
+            QVERIFY(!object.contains(u"record"_s));
+        if (failed) {
+            QCOMPARE(object.value(u"error"_s).toString(), expected[i].sliced(1));
+        } else {
+            const QJsonArray parts = object.value(u"parts"_s).toArray();
+            QCOMPARE(parts.isEmpty() ? QString(u""_s)
+                                     : parts.at(0).toObject().value(u"text"_s).toString(),
+                     expected[i]);
+        }
+    }
+    QCOMPARE(result.status, 1);
+    if (format == RecordFormat::Jsonl) {
+        QCOMPARE(QJsonDocument::fromJson(lines[0]).object().value(u"id"_s).toInt(), 1);
+        QCOMPARE(QJsonDocument::fromJson(lines[2]).object().value(u"id"_s).toString(), u"3"_s);
+        const QJsonObject last = QJsonDocument::fromJson(lines.back()).object();
+        QCOMPARE(last.value(u"segments"_s).toInt(), 2);
+        QCOMPARE(last.value(u"parts"_s).toArray().size(), 2);
+    }
+}
+
+void RecordsTest::lineEnds() {
+    // CR LF ends a line; a lone CR inside one is text; a BOM is no text.
+    const Run result = run(jsonRecords(RecordFormat::Lines), "\xEF\xBB\xBF"
+                                                             "a\r\nb\rc\n");
+    QCOMPARE(result.status, 0);
+    const QList<QByteArray> lines = result.output.trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].contains(R"("text":"a","encoding":"GSM-7","units":1)"), lines[0]);
+    QVERIFY2(lines[1].contains(R"("text":"b\rc","encoding":"GSM-7","units":3)"), lines[1]);
+}
+
+void RecordsTest::longRecord() {
+    // Longer than any chunk the reader takes at once.
+    const QByteArray text = QByteArray("word ").repeated(200'000);
+    const Run result = run(jsonRecords(RecordFormat::Lines), "short\n" + text + "\nend");
+    QCOMPARE(result.status, 0);
+    const QList<QByteArray> lines = result.output.trimmed().split('\n');
+    QCOMPARE(lines.size(), 3);
+    const QJsonObject object = QJsonDocument::fromJson(lines[1]).object();
+    QCOMPARE(object.value(u"parts"_s).toArray().size(), 6250); // 32 words a piece
+    QVERIFY(lines[2].contains(R"("text":"end")"));
+}
+
+void RecordsTest::flushAnswersBeforeTheInputEnds() {
+    int in[2];
+    int out[2];
+    QVERIFY(::pipe(in) == 0 && ::pipe(out) == 0);
+    RecordOptions options = jsonRecords(RecordFormat::Jsonl);
+    options.flush = true;
+    int status = -1;
+    std::thread worker([&] {
+        status = tovrik::RunRecords(options, in[0], out[1]);
+        ::close(out[1]);
+    });
+    const QByteArray record = R"({"id":1,"text":"ping"})"
+                              "\n";
+    QCOMPARE(::write(in[1], record.constData(), size_t(record.size())), record.size());
+    // The answer comes while the input is still open.
+    char answer[256];
+    const ssize_t got = ::read(out[0], answer, sizeof answer);
+    QVERIFY(got > 0);
+    QVERIFY(QByteArray(answer, got).contains(R"("text":"ping")"));
+    ::close(in[1]);
+    worker.join();
+    QCOMPARE(status, 0);
+    ::close(in[0]);
+    ::close(out[0]);
+}
+
+void RecordsTest::singleMessage_data() {
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<bool>("null");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("output");
+
+    QTest::newRow("text pieces") << false << QString() << false << 0
+                                 << QByteArray("Hi there.\n Bye.\n");
+    QTest::newRow("numbered, NUL ends") << false << u"%t (%k/%n)"_s << true << 0
+                                        << QByteArray("Hi there. (1/2)\0 Bye. (2/2)\0", 28);
+    QTest::newRow("JSON") << true << QString() << false << 0
+                          << QByteArray(R"({"id":null,"encoding":"GSM-7","segments":1,"parts":[)"
+                                        R"({"text":"Hi there.","encoding":"GSM-7","units":9},)"
+                                        R"({"text":" Bye.","encoding":"GSM-7","units":5}]})"
+                                        "\n");
+    QTest::newRow("no room for the text") << true << u"%t 12345678901"_s << false << 1
+                                          << QByteArray(R"({"id":null,"error":"the numbering )"
+                                                        R"(leaves no room for the text"})"
+                                                        "\n");
+}
+
+void RecordsTest::singleMessage() {
+    QFETCH(bool, json);
+    QFETCH(QString, number);
+    QFETCH(bool, null);
+    QFETCH(int, status);
+    QFETCH(QByteArray, output);
+    RecordOptions options;
+    options.limit = 12;
+    options.mode = tovrik::SplitMode::Period;
+    options.json = json;
+    options.null = null;
+    if (!number.isNull())
+        options.number = number;
+    const Run result = run(options, "Hi there. Bye.");
+    QCOMPARE(result.output, output);
+    QCOMPARE(result.status, status);
+}
+
+void RecordsTest::optionErrors_data() {
+    QTest::addColumn<RecordOptions>("options");
+    QTest::addColumn<QString>("error");
+
+    const auto row = [](const char *name, auto change, const QString &error) {
+        RecordOptions options;
+        change(options);
+        QTest::newRow(name) << options << error;
+    };
+    row(
+        "defaults", [](RecordOptions &) {}, QString());
+    row(
+        "limit with SMS",
+        [](RecordOptions &o) {
+            o.sms = SmsUnits::Concat;
+            o.limitGiven = true;
+        },
+        u"--limit cannot be given with --sms"_s);
+    row(
+        "records without JSON", [](RecordOptions &o) { o.records = RecordFormat::Lines; },
+        u"--records needs --json"_s);
+    row(
+        "NUL ends with JSON", [](RecordOptions &o) { o.json = o.null = true; },
+        u"--null cannot be given with --json"_s);
+    row(
+        "number without text", [](RecordOptions &o) { o.number = u"%k/%n"_s; },
+        u"--number: the format must hold %t"_s);
+}
+
+void RecordsTest::optionErrors() {
+    QFETCH(RecordOptions, options);
+    QFETCH(QString, error);
+    const QString got = tovrik::OptionsError(options);
+    QCOMPARE(got.isEmpty(), error.isEmpty());
+    QVERIFY2(got.startsWith(error), qPrintable(got));
+}
+
+QTEST_GUILESS_MAIN(RecordsTest)
+#include "tst_records.moc"
