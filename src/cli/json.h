@@ -66,6 +66,7 @@ public:
     const char *error() const { return m_error; }
 
 private:
+    bool parseObject(std::string_view line);
     bool fail(const char *error);
     void skipBlanks();
     bool expect(char c);
@@ -79,6 +80,7 @@ private:
     const char *m_p = nullptr;
     const char *m_end = nullptr;
     const char *m_error = nullptr;
+    char m_errorText[48];
     std::vector<char16_t> m_text;
     qsizetype m_textSize = 0;
     std::vector<char16_t> m_name; // an escaped member name, decoded

@@ -279,22 +279,26 @@ int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {
         const char *error = nullptr;
         std::string_view id;
         QStringView message;
-        const std::ptrdiff_t bad = FirstInvalidUtf8(bytes.data(), bytes.size());
-        if (bad >= 0) {
-            std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td", bad);
-            error = invalid;
-        } else if (options.records == RecordFormat::Jsonl) {
+        if (options.records == RecordFormat::Jsonl) {
             if (parser.parse(bytes))
                 message = parser.text();
             else
                 error = parser.error();
             id = parser.id();
         } else {
+            // The decoder checks the bytes as it goes; only a failure is looked
+            // at again, for where it is.
             if (text.size() < bytes.size())
                 text.resize(bytes.size());
+            utf8.resetState();
             const QChar *end = utf8.appendToBuffer(reinterpret_cast<QChar *>(text.data()),
                                                    QByteArrayView(bytes.data(), bytes.size()));
             message = QStringView(text.data(), end - reinterpret_cast<QChar *>(text.data()));
+            if (utf8.hasError()) {
+                std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td",
+                              FirstInvalidUtf8(bytes.data(), bytes.size()));
+                error = invalid;
+            }
         }
 
         const qint64 number = options.records == RecordFormat::Jsonl ? 0 : record;

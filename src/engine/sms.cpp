@@ -2,24 +2,41 @@
 
 #include "gsm7.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace tovrik {
 
 namespace {
 
-// Code units that are graphemes of their own whatever surrounds them (no
-// combining marks, joiners, Hangul jamo or surrogates): most Latin, Greek,
-// Cyrillic and CJK text never needs the boundary finder.
-bool breaksBothWays(char16_t unit) {
-    return unit < 0x0300 || (unit >= 0x0370 && unit < 0x0483) ||
-           (unit >= 0x048A && unit < 0x0530) || (unit >= 0x4E00 && unit <= 0x9FFF) ||
-           unit == 0x20AC;
+// Code points that are graphemes of their own whatever surrounds them (no
+// combining marks, joiners, Hangul jamo, regional indicators or emoji
+// modifiers): most Latin, Greek, Cyrillic and CJK text and most emoji never
+// need the boundary finder.
+bool breaksBothWays(char32_t c) {
+    return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
+           (c >= 0x4E00 && c <= 0x9FFF) || c == 0x20AC ||
+           (c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
+            !(c >= 0x1F3FB && c <= 0x1F3FF));
 }
 
 bool isPair(QStringView text, qsizetype position) {
     return position > 0 && position < text.size() && text[position - 1].isHighSurrogate() &&
            text[position].isLowSurrogate();
+}
+
+char32_t codePointAt(QStringView text, qsizetype position) {
+    return isPair(text, position + 1) ? QChar::surrogateToUcs4(text[position], text[position + 1])
+                                      : text[position].unicode();
+}
+
+char32_t codePointBefore(QStringView text, qsizetype position) {
+    return isPair(text, position - 1)
+               ? QChar::surrogateToUcs4(text[position - 2], text[position - 1])
+               : text[position - 1].unicode();
 }
 
 } // namespace
@@ -29,21 +46,54 @@ QLatin1StringView SmsEncodingName(SmsEncoding encoding) {
 }
 
 SmsScan ScanSms(QStringView text) {
+    const char16_t *units = text.utf16();
+    const qsizetype n = text.size();
     qsizetype septets = 0;
-    bool gsm7 = true;
-    bool escapes = false;
+    qsizetype missing = 0; // units without a GSM-7 form
+    qsizetype escapes = 0;
+    qsizetype pairs = 0;
     bool plain = true;
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        const int cost = Gsm7Septets(unit);
+    for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+        // Eight letters, digits, blanks, line breaks or the like at a time:
+        // one septet each, each a grapheme of its own.
+        while (n - i >= 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
+            const auto within = [&](short low, short high) {
+                const __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(short(low - 0x8000)));
+                return _mm_cmpgt_epi16(_mm_set1_epi16(short(high - low + 1 - 0x8000)), shifted);
+            };
+            const __m128i one =
+                _mm_or_si128(_mm_or_si128(within(0x20, 0x5A), within(0x61, 0x7A)),
+                             _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x5F)),
+                                          _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0A)),
+                                                       _mm_cmpeq_epi16(v, _mm_set1_epi16(0x0D)))));
+            if (_mm_movemask_epi8(one) != 0xFFFF)
+                break;
+            septets += 8;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+#endif
+        const char16_t unit = units[i];
+        if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(units[i + 1])) {
+            plain = plain && breaksBothWays(QChar::surrogateToUcs4(unit, units[i + 1]));
+            ++pairs;
+            ++i;
+            ++missing;
+            continue;
+        }
+        const int cost = unit < 0x100 ? detail::Gsm7Latin1Septets[unit] : Gsm7Septets(unit);
+        if (unit >= 0x100)
+            plain = plain && breaksBothWays(unit) && !QChar::isSurrogate(unit);
         septets += cost;
-        gsm7 = gsm7 && cost != 0;
-        escapes = escapes || cost == 2;
-        plain = plain && breaksBothWays(unit);
+        missing += cost == 0;
+        escapes += cost == 2;
     }
-    if (gsm7)
-        return {SmsEncoding::Gsm7, septets, escapes, plain};
-    return {SmsEncoding::Ucs2, text.size(), escapes, plain};
+    if (missing == 0)
+        return {SmsEncoding::Gsm7, septets, escapes > 0, pairs > 0, plain};
+    return {SmsEncoding::Ucs2, n, escapes > 0, pairs > 0, plain};
 }
 
 qsizetype SmsCost(QStringView text, SmsEncoding encoding) {
@@ -90,8 +140,6 @@ public:
     qsizetype exactEnd(qsizetype start) const {
         const qsizetype end = qMin(reach(start), m_text.size());
         if (end > start) {
-            if (m_cutter.m_scan.plainGraphemes)
-                return end;
             for (qsizetype p = end; p > start; --p)
                 if (m_cutter.isGraphemeBoundary(p))
                     return p;
@@ -105,8 +153,7 @@ public:
     }
 
     bool endsUnit(qsizetype delimiter) const {
-        return m_cutter.m_scan.plainGraphemes || (m_cutter.isGraphemeBoundary(delimiter) &&
-                                                  m_cutter.isGraphemeBoundary(delimiter + 1));
+        return m_cutter.isGraphemeBoundary(delimiter) && m_cutter.isGraphemeBoundary(delimiter + 1);
     }
 
 private:
@@ -120,23 +167,27 @@ void SmsCutter::setMessage(QStringView message, const SmsScan &scan) {
     m_message = message;
     m_scan = scan;
     m_finder.reset();
-    if (!scan.plainGraphemes) {
-        // The finder keeps one byte of flags per position; if that ever grows,
-        // it allocates a buffer of its own instead.
-        const std::size_t size = std::size_t(message.size() + 1);
-        if (m_finderBuffer.size() < size)
-            m_finderBuffer.resize(size);
-        m_finder.emplace(QTextBoundaryFinder::Grapheme, message, m_finderBuffer.data(),
-                         qsizetype(m_finderBuffer.size()));
-    }
 }
 
 bool SmsCutter::isGraphemeBoundary(qsizetype position) {
-    if (position <= 0 || position >= m_message.size() || !m_finder)
+    if (position <= 0 || position >= m_message.size())
         return true;
-    // A cut may fall between the CR and the LF of a line break.
-    if (m_message[position - 1] == u'\r' && m_message[position] == u'\n')
+    if (isPair(m_message, position))
+        return false;
+    // Between two code points that break both ways (a CR LF among them: a cut
+    // may fall between the CR and the LF) no rule can join them.
+    if (m_scan.plainGraphemes || (breaksBothWays(codePointBefore(m_message, position)) &&
+                                  breaksBothWays(codePointAt(m_message, position))))
         return true;
+    if (!m_finder) {
+        // The finder keeps one byte of flags per position; if that ever grows,
+        // it allocates a buffer of its own instead.
+        const std::size_t size = std::size_t(m_message.size() + 1);
+        if (m_finderBuffer.size() < size)
+            m_finderBuffer.resize(size);
+        m_finder.emplace(QTextBoundaryFinder::Grapheme, m_message, m_finderBuffer.data(),
+                         qsizetype(m_finderBuffer.size()));
+    }
     m_finder->setPosition(position);
     return m_finder->isAtBoundary();
 }
@@ -153,7 +204,8 @@ qsizetype SmsCutter::segments() {
     if (m_scan.units <= SingleCapacity(encoding))
         return 1;
     const qsizetype part = PartCapacity(encoding);
-    if (m_scan.plainGraphemes && !m_scan.escapes) // no pair of any kind to keep whole
+    // No pair of any kind to keep whole: the parts are full.
+    if (m_scan.plainGraphemes && !m_scan.escapes && !m_scan.pairs)
         return (m_scan.units + part - 1) / part;
     m_scratch.clear();
     cut({encoding == SmsEncoding::Gsm7, Gsm7Part, Ucs2Part}, SplitMode::Exact, m_scratch);

@@ -38,7 +38,8 @@ struct SmsScan {
     SmsEncoding encoding = SmsEncoding::Gsm7;
     qsizetype units = 0;        // septets (GSM-7) or UTF-16 code units (UCS-2)
     bool escapes = false;       // holds characters of the extension table
-    bool plainGraphemes = true; // every code unit is a grapheme of its own (CR LF aside)
+    bool pairs = false;         // holds surrogate pairs
+    bool plainGraphemes = true; // every code point is a grapheme of its own (CR LF aside)
 };
 SmsScan ScanSms(QStringView text);
 
@@ -79,7 +80,7 @@ private:
     QStringView m_message;
     SmsScan m_scan;
     std::vector<unsigned char> m_finderBuffer;
-    std::optional<QTextBoundaryFinder> m_finder; // only for text whose graphemes are not plain
+    std::optional<QTextBoundaryFinder> m_finder; // made when a cut needs it
     std::vector<QStringView> m_scratch;
 };
 

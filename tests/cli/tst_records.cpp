@@ -137,6 +137,9 @@ void RecordsTest::parser_data() {
         "invalid JSON: a control character inside a string");
     bad("unfinished", R"({"id":7,"text":"Hi")", "", "invalid JSON: ',' or '}' expected");
     bad("bad escape", R"({"text":"\x"})", "", "invalid JSON: an unknown escape in a string");
+    bad("invalid UTF-8 in an id", "{\"id\":\"\xFF\",\"text\":\"a\"}", "",
+        "invalid UTF-8 at byte 7");
+    bad("invalid UTF-8 after the object", "{\"text\":\"a\"}\xC3", "", "invalid UTF-8 at byte 12");
     bad("trailing comma", R"({"text":"Hi",})", "", "invalid JSON: a member name was expected");
 }
 

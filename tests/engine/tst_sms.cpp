@@ -166,6 +166,7 @@ void SmsTest::segments_data() {
     QTest::newRow("pair at unit 66 moves on")
         << times(ZheCyrillic, 66) + Smile + times(u"a"_s, 10) << 2 << 66;
     QTest::newRow("70 e with acute") << times(Acute, 70) << 3 << 66;
+    QTest::newRow("67 e with acute, 134 units") << times(Acute, 67) << 3 << 66;
     QTest::newRow("empty") << QString() << 0 << -1;
 }
 
@@ -188,26 +189,37 @@ void SmsTest::plainGraphemesNeedNoFinder_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("plain");
 
-    // Every code unit the scan calls plain, in three orders: the finder must
-    // find a boundary at every position (CR LF aside).
+    // Every code point the scan calls plain, in three orders, and mixed with
+    // code points that join: the finder must find a boundary between any two
+    // plain code points (CR LF aside).
     QString all;
-    for (char32_t u = 0; u <= 0xFFFF; ++u) {
-        const QChar c{char16_t(u)};
-        if (tovrik::ScanSms(QStringView(&c, 1)).plainGraphemes)
-            all += c;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if ((c < 0xD800 || c > 0xDFFF) && tovrik::ScanSms(one).plainGraphemes)
+            all += one;
     }
     QVERIFY(all.size() > 20000);
-    QString reversed = all;
-    std::reverse(reversed.begin(), reversed.end());
-    QString shuffled = all;
-    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
-    QTest::newRow("all plain units, ascending") << all << true;
-    QTest::newRow("all plain units, descending") << reversed << true;
-    QTest::newRow("all plain units, shuffled") << shuffled << true;
+    const auto shuffled = [&](QString extra, unsigned seed) {
+        QList<QString> points;
+        for (qsizetype i = 0; i < all.size(); i += all[i].isHighSurrogate() ? 2 : 1)
+            points.append(all.sliced(i, all[i].isHighSurrogate() ? 2 : 1));
+        for (qsizetype i = 0; i < extra.size(); i += extra[i].isHighSurrogate() ? 2 : 1)
+            for (int copies = 0; copies < 300; ++copies)
+                points.append(extra.sliced(i, extra[i].isHighSurrogate() ? 2 : 1));
+        std::shuffle(points.begin(), points.end(), std::mt19937(seed));
+        return points.join(QString());
+    };
+    QTest::newRow("all plain, ascending") << all << true;
+    QTest::newRow("all plain, shuffled") << shuffled(QString(), 7) << true;
+    // Combining marks, joiners, a prepended mark, jamo, regional
+    // indicators, an emoji modifier, a variation selector.
+    const QString joining = u"\u0301\u0483\u200D\u200C\u0600\u1100\u1161\u11A8\uFE0F"
+                            u"\U0001F1E9\U0001F3FB\U000E0041\u0E33\u0903"_s;
+    QTest::newRow("plain among joining code points") << shuffled(joining, 8) << false;
 
     QTest::newRow("combining acute") << Acute << false;
-    QTest::newRow("emoji") << Smile << false;
-    QTest::newRow("Cyrillic combining titlo") << u"\u0436\u0483"_s << false;
+    QTest::newRow("emoji with a modifier") << u"\U0001F44D\U0001F3FD"_s << false;
+    QTest::newRow("flag") << u"\U0001F1E9\U0001F1EA"_s << false;
     QTest::newRow("Hangul jamo") << u"\u1100\u1161"_s << false;
     QTest::newRow("zero-width joiner") << u"a\u200Db"_s << false;
 }
@@ -216,11 +228,20 @@ void SmsTest::plainGraphemesNeedNoFinder() {
     QFETCH(QString, text);
     QFETCH(bool, plain);
     QCOMPARE(tovrik::ScanSms(text).plainGraphemes, plain);
-    if (plain) {
-        const QList<bool> boundaries = graphemeBoundaries(text);
-        for (qsizetype p = 0; p <= text.size(); ++p)
-            QVERIFY2(boundaries[p], qPrintable(u"no boundary before U+%1"_s.arg(
-                                        text[p].unicode(), 4, 16, QChar(u'0'))));
+    const auto isPlain = [&](qsizetype from, qsizetype length) {
+        return tovrik::ScanSms(QStringView(text).sliced(from, length)).plainGraphemes;
+    };
+    const QList<bool> boundaries = graphemeBoundaries(text);
+    qsizetype previous = 0; // the code point before p starts here
+    for (qsizetype p = 1; p < text.size(); ++p) {
+        if (text[p].isLowSurrogate() && text[p - 1].isHighSurrogate())
+            continue;
+        const qsizetype next = p + 1 < text.size() && text[p].isHighSurrogate() ? p + 2 : p + 1;
+        if (isPlain(previous, p - previous) && isPlain(p, next - p))
+            QVERIFY2(boundaries[p], qPrintable(u"no boundary between U+%1 and U+%2"_s
+                                                   .arg(text[previous].unicode(), 4, 16)
+                                                   .arg(text[p].unicode(), 4, 16)));
+        previous = p;
     }
 }
 
