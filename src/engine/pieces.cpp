@@ -95,8 +95,14 @@ PieceSplitter::Cost PieceSplitter::cost(qsizetype index) const {
                   m_options.number->countFields() * DecimalWidth(qsizetype(m_pieces.size()));
 
     SmsEncoding encoding = m_concatEncoding;
-    qsizetype septets = piece.size(); // right for GSM-7 text without escapes
-    if (m_options.sms != SmsUnits::Concat && m_scan.encoding != SmsEncoding::Gsm7) {
+    qsizetype septets = piece.size();       // right for GSM-7 text without escapes
+    if (piece.size() == m_message.size()) { // the whole message, scanned already
+        septets = m_scan.units;
+        if (m_options.sms != SmsUnits::Concat)
+            encoding = m_scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0
+                           ? SmsEncoding::Gsm7
+                           : SmsEncoding::Ucs2;
+    } else if (m_options.sms != SmsUnits::Concat && m_scan.encoding != SmsEncoding::Gsm7) {
         const SmsScan scan = ScanSms(piece);
         septets = scan.units;
         encoding = scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0 ? SmsEncoding::Gsm7

@@ -39,6 +39,32 @@ char32_t codePointBefore(QStringView text, qsizetype position) {
                : text[position - 1].unicode();
 }
 
+#ifdef __SSE2__
+// Eight units at a time: whether all are ASCII, and then which cost one
+// septet and which two (true lanes are -1; the rest have no GSM-7 form).
+Q_ALWAYS_INLINE bool asciiBlock(const char16_t *units, __m128i &one, __m128i &two) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units));
+    const auto within = [&](short low, short high) {
+        const __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(short(low - 0x8000)));
+        return _mm_cmpgt_epi16(_mm_set1_epi16(short(high - low + 1 - 0x8000)), shifted);
+    };
+    const auto is = [&](short unit) { return _mm_cmpeq_epi16(v, _mm_set1_epi16(unit)); };
+    if (_mm_movemask_epi8(within(0, 0x7F)) != 0xFFFF)
+        return false;
+    one = _mm_or_si128(_mm_or_si128(within(0x20, 0x5A), within(0x61, 0x7A)),
+                       _mm_or_si128(is(0x5F), _mm_or_si128(is(0x0A), is(0x0D))));
+    two = _mm_or_si128(_mm_or_si128(within(0x5B, 0x5E), within(0x7B, 0x7E)), is(0x0C));
+    return true;
+}
+
+// The sum of eight 16-bit lanes.
+Q_ALWAYS_INLINE qsizetype sumLanes(__m128i lanes) {
+    const __m128i pairs = _mm_madd_epi16(lanes, _mm_set1_epi16(1));
+    const __m128i halves = _mm_add_epi32(pairs, _mm_srli_si128(pairs, 8));
+    return qsizetype(_mm_cvtsi128_si32(_mm_add_epi32(halves, _mm_srli_si128(halves, 4))));
+}
+#endif
+
 } // namespace
 
 QLatin1StringView SmsEncodingName(SmsEncoding encoding) {
@@ -53,36 +79,14 @@ SmsScan ScanSms(QStringView text) {
     qsizetype escapes = 0;
     qsizetype pairs = 0;
     bool plain = true;
-    for (qsizetype i = 0; i < n; ++i) {
-#ifdef __SSE2__
-        // Eight letters, digits, blanks, line breaks or the like at a time:
-        // one septet each, each a grapheme of its own.
-        while (n - i >= 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
-            const auto within = [&](short low, short high) {
-                const __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(short(low - 0x8000)));
-                return _mm_cmpgt_epi16(_mm_set1_epi16(short(high - low + 1 - 0x8000)), shifted);
-            };
-            const __m128i one =
-                _mm_or_si128(_mm_or_si128(within(0x20, 0x5A), within(0x61, 0x7A)),
-                             _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x5F)),
-                                          _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0A)),
-                                                       _mm_cmpeq_epi16(v, _mm_set1_epi16(0x0D)))));
-            if (_mm_movemask_epi8(one) != 0xFFFF)
-                break;
-            septets += 8;
-            i += 8;
-        }
-        if (i >= n)
-            break;
-#endif
+    // One code point from position i on; returns where the next one starts.
+    const auto scanOne = [&](qsizetype i) __attribute__((always_inline)) {
         const char16_t unit = units[i];
         if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(units[i + 1])) {
             plain = plain && breaksBothWays(QChar::surrogateToUcs4(unit, units[i + 1]));
             ++pairs;
-            ++i;
             ++missing;
-            continue;
+            return i + 2;
         }
         const int cost = unit < 0x100 ? detail::Gsm7Latin1Septets[unit] : Gsm7Septets(unit);
         if (unit >= 0x100)
@@ -90,19 +94,54 @@ SmsScan ScanSms(QStringView text) {
         septets += cost;
         missing += cost == 0;
         escapes += cost == 2;
+        return i + 1;
+    };
+
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Eight ASCII units at a time, each costing one septet, two, or having no
+    // GSM-7 form, each a grapheme of its own; counted in the lanes of two
+    // accumulators, summed now and then before a lane can overflow.
+    __m128i laneSeptets = _mm_setzero_si128();
+    __m128i laneKnown = _mm_setzero_si128(); // units with a GSM-7 form
+    __m128i laneTwos = _mm_setzero_si128();
+    qsizetype ascii = 0; // units counted in the lanes
+    const auto addLanes = [&] {
+        septets += sumLanes(laneSeptets);
+        missing += ascii - sumLanes(laneKnown);
+        escapes += sumLanes(laneTwos);
+        laneSeptets = laneKnown = laneTwos = _mm_setzero_si128();
+        ascii = 0;
+    };
+    while (n - i >= 8) {
+        __m128i one;
+        __m128i two;
+        if (!asciiBlock(units + i, one, two)) {
+            // Beyond ASCII: these eight one by one.
+            for (const qsizetype end = i + 8; i < end;)
+                i = scanOne(i);
+            continue;
+        }
+        // A true lane is -1: subtracting counts it.
+        laneSeptets = _mm_sub_epi16(_mm_sub_epi16(laneSeptets, one), _mm_add_epi16(two, two));
+        laneKnown = _mm_sub_epi16(_mm_sub_epi16(laneKnown, one), two);
+        laneTwos = _mm_sub_epi16(laneTwos, two);
+        ascii += 8;
+        i += 8;
+        if (ascii >= 8 * 8192) // a lane gains at most two a round
+            addLanes();
     }
+    addLanes();
+#endif
+    while (i < n)
+        i = scanOne(i);
     if (missing == 0)
         return {SmsEncoding::Gsm7, septets, escapes > 0, pairs > 0, plain};
     return {SmsEncoding::Ucs2, n, escapes > 0, pairs > 0, plain};
 }
 
 qsizetype SmsCost(QStringView text, SmsEncoding encoding) {
-    if (encoding == SmsEncoding::Ucs2)
-        return text.size();
-    qsizetype septets = 0;
-    for (const QChar c : text)
-        septets += Gsm7Septets(c.unicode());
-    return septets;
+    return encoding == SmsEncoding::Ucs2 ? text.size() : ScanSms(text).units;
 }
 
 // The cutting steps' measure in SMS units (see CharacterMeasure).
@@ -125,14 +164,32 @@ public:
         // Walk while the piece can stay GSM-7; from its first other character
         // on it is UCS-2, where every unit costs one.
         const qsizetype n = m_text.size();
+        const char16_t *units = m_text.utf16();
         qsizetype septets = 0;
-        for (qsizetype i = start; i < n; ++i) {
-            const int cost = Gsm7Septets(m_text[i].unicode());
-            if (cost == 0)
-                return i - start + 1 > m_budget.ucs2 ? i : start + m_budget.ucs2;
-            septets += cost;
-            if (septets > m_budget.gsm7)
-                return i;
+        qsizetype i = start;
+        while (i < n) {
+#ifdef __SSE2__
+            // Blocks of eight ASCII units with a GSM-7 form, while they fit;
+            // then up to eight one by one.
+            for (__m128i one, two; n - i >= 8 && asciiBlock(units + i, one, two); i += 8) {
+                const __m128i known = _mm_or_si128(one, two);
+                const qsizetype block = -sumLanes(_mm_add_epi16(known, two));
+                if (sumLanes(known) != -8 || septets + block > m_budget.gsm7)
+                    break;
+                septets += block;
+            }
+            const qsizetype stop = qMin(n, i + 8);
+#else
+            const qsizetype stop = n;
+#endif
+            for (; i < stop; ++i) {
+                const int cost = Gsm7Septets(units[i]);
+                if (cost == 0)
+                    return i - start + 1 > m_budget.ucs2 ? i : start + m_budget.ucs2;
+                septets += cost;
+                if (septets > m_budget.gsm7)
+                    return i;
+            }
         }
         return septets + 1 > m_budget.gsm7 ? n : n + 1; // with the appended delimiter
     }
@@ -203,10 +260,13 @@ qsizetype SmsCutter::segments() {
     const SmsEncoding encoding = m_scan.encoding;
     if (m_scan.units <= SingleCapacity(encoding))
         return 1;
+    // Where graphemes are code points, every part but the last is full or one
+    // short (an escape pair or a surrogate pair moved on): when what the
+    // fewest parts leave for the last fits it, that is the count.
     const qsizetype part = PartCapacity(encoding);
-    // No pair of any kind to keep whole: the parts are full.
-    if (m_scan.plainGraphemes && !m_scan.escapes && !m_scan.pairs)
-        return (m_scan.units + part - 1) / part;
+    const qsizetype fewest = (m_scan.units + part - 1) / part;
+    if (m_scan.plainGraphemes && m_scan.units - (part - 1) * (fewest - 1) <= part)
+        return fewest;
     m_scratch.clear();
     cut({encoding == SmsEncoding::Gsm7, Gsm7Part, Ucs2Part}, SplitMode::Exact, m_scratch);
     return qsizetype(m_scratch.size());

@@ -111,6 +111,17 @@ void SmsTest::alphabet() {
     }
     QCOMPARE(basic, 127);
     QCOMPARE(extension, 10);
+
+    // In long runs, scanned several units at a time, each costs the same.
+    for (char16_t u = 0; u < 0x100; ++u) {
+        const QString unit(QChar{u});
+        const tovrik::SmsScan alone = tovrik::ScanSms(unit);
+        const tovrik::SmsScan run = tovrik::ScanSms(u"ab"_s + unit.repeated(17));
+        QCOMPARE(run.encoding, alone.encoding);
+        QCOMPARE(run.escapes, alone.escapes);
+        if (alone.encoding == SmsEncoding::Gsm7)
+            QCOMPARE(run.units, 2 + 17 * alone.units);
+    }
     const tovrik::SmsScan table = tovrik::ScanSms(u"\f^{}\\[~]|"_s + Euro);
     QCOMPARE(table.encoding, SmsEncoding::Gsm7);
     QCOMPARE(table.units, 20);
