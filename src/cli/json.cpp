@@ -95,9 +95,10 @@ void AppendJsonStringBody(ByteBuffer &out, QStringView text) {
     const char16_t *p = text.utf16();
     const qsizetype n = text.size();
     char *o = out.tail(std::size_t(n) * 6); // \u00XX is the longest form of a unit
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = 0; i < n;) {
 #ifdef __SSE2__
-        // Eight printable ASCII units at a time, none a quote or a backslash.
+        // Eight printable ASCII units at a time, none a quote or a backslash;
+        // then up to eight one by one.
         while (n - i >= 8) {
             const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
             const __m128i shifted = _mm_sub_epi16(units, _mm_set1_epi16(0x20 - 0x8000));
@@ -110,45 +111,48 @@ void AppendJsonStringBody(ByteBuffer &out, QStringView text) {
             o += 8;
             i += 8;
         }
-        if (i >= n)
-            break;
+        const qsizetype stop = qMin(n, i + 8);
+#else
+        const qsizetype stop = n;
 #endif
-        const char16_t c = p[i];
-        if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
-            *o++ = char(c);
-            continue;
-        }
-        if (c > 0x9F) {
-            o = putUtf8(o, p, i, n);
-            continue;
-        }
-        *o++ = '\\';
-        switch (c) {
-        case u'"':
-        case u'\\':
-            *o++ = char(c);
-            break;
-        case u'\n':
-            *o++ = 'n';
-            break;
-        case u'\r':
-            *o++ = 'r';
-            break;
-        case u'\t':
-            *o++ = 't';
-            break;
-        case u'\b':
-            *o++ = 'b';
-            break;
-        case u'\f':
-            *o++ = 'f';
-            break;
-        default: // the other C0 controls, DEL and the C1 controls
-            *o++ = 'u';
-            *o++ = '0';
-            *o++ = '0';
-            *o++ = Hex[c >> 4];
-            *o++ = Hex[c & 0xF];
+        for (; i < stop; ++i) {
+            const char16_t c = p[i];
+            if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
+                *o++ = char(c);
+                continue;
+            }
+            if (c > 0x9F) {
+                o = putUtf8(o, p, i, n);
+                continue;
+            }
+            *o++ = '\\';
+            switch (c) {
+            case u'"':
+            case u'\\':
+                *o++ = char(c);
+                break;
+            case u'\n':
+                *o++ = 'n';
+                break;
+            case u'\r':
+                *o++ = 'r';
+                break;
+            case u'\t':
+                *o++ = 't';
+                break;
+            case u'\b':
+                *o++ = 'b';
+                break;
+            case u'\f':
+                *o++ = 'f';
+                break;
+            default: // the other C0 controls, DEL and the C1 controls
+                *o++ = 'u';
+                *o++ = '0';
+                *o++ = '0';
+                *o++ = Hex[c >> 4];
+                *o++ = Hex[c & 0xF];
+            }
         }
     }
     out.setEnd(o);

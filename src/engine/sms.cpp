@@ -16,7 +16,7 @@ namespace {
 // combining marks, joiners, Hangul jamo, regional indicators or emoji
 // modifiers): most Latin, Greek, Cyrillic and CJK text and most emoji never
 // need the boundary finder.
-bool breaksBothWays(char32_t c) {
+Q_ALWAYS_INLINE bool breaksBothWays(char32_t c) {
     return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
            (c >= 0x4E00 && c <= 0x9FFF) || c == 0x20AC ||
            (c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
@@ -77,14 +77,12 @@ SmsScan ScanSms(QStringView text) {
     qsizetype septets = 0;
     qsizetype missing = 0; // units without a GSM-7 form
     qsizetype escapes = 0;
-    qsizetype pairs = 0;
     bool plain = true;
     // One code point from position i on; returns where the next one starts.
     const auto scanOne = [&](qsizetype i) __attribute__((always_inline)) {
         const char16_t unit = units[i];
         if (QChar::isHighSurrogate(unit) && i + 1 < n && QChar::isLowSurrogate(units[i + 1])) {
             plain = plain && breaksBothWays(QChar::surrogateToUcs4(unit, units[i + 1]));
-            ++pairs;
             ++missing;
             return i + 2;
         }
@@ -100,7 +98,7 @@ SmsScan ScanSms(QStringView text) {
     qsizetype i = 0;
 #ifdef __SSE2__
     // Eight ASCII units at a time, each costing one septet, two, or having no
-    // GSM-7 form, each a grapheme of its own; counted in the lanes of two
+    // GSM-7 form, each a grapheme of its own; counted in the lanes of three
     // accumulators, summed now and then before a lane can overflow.
     __m128i laneSeptets = _mm_setzero_si128();
     __m128i laneKnown = _mm_setzero_si128(); // units with a GSM-7 form
@@ -113,7 +111,7 @@ SmsScan ScanSms(QStringView text) {
         laneSeptets = laneKnown = laneTwos = _mm_setzero_si128();
         ascii = 0;
     };
-    while (n - i >= 8) {
+    while (n - i >= 8 && missing == 0) {
         __m128i one;
         __m128i two;
         if (!asciiBlock(units + i, one, two)) {
@@ -132,12 +130,31 @@ SmsScan ScanSms(QStringView text) {
             addLanes();
     }
     addLanes();
+    // UCS-2 from here on: only whether graphemes stay plain is left to learn,
+    // eight units at a time where they are all plain BMP characters.
+    while (missing > 0 && plain && n - i >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
+        const auto within = [&](int low, int high) {
+            const __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(short(low - 0x8000)));
+            return _mm_cmpgt_epi16(_mm_set1_epi16(short(high - low + 1 - 0x8000)), shifted);
+        };
+        const __m128i bmpPlain =
+            _mm_or_si128(_mm_or_si128(_mm_or_si128(within(0, 0x2FF), within(0x370, 0x482)),
+                                      _mm_or_si128(within(0x48A, 0x52F), within(0x4E00, 0x9FFF))),
+                         _mm_cmpeq_epi16(v, _mm_set1_epi16(short(0x20AC))));
+        if (_mm_movemask_epi8(bmpPlain) == 0xFFFF) {
+            i += 8;
+            continue;
+        }
+        for (const qsizetype end = i + 8; i < end;)
+            i = scanOne(i);
+    }
 #endif
-    while (i < n)
+    while (i < n && (missing == 0 || plain))
         i = scanOne(i);
     if (missing == 0)
-        return {SmsEncoding::Gsm7, septets, escapes > 0, pairs > 0, plain};
-    return {SmsEncoding::Ucs2, n, escapes > 0, pairs > 0, plain};
+        return {SmsEncoding::Gsm7, septets, escapes > 0, plain};
+    return {SmsEncoding::Ucs2, n, escapes > 0, plain};
 }
 
 qsizetype SmsCost(QStringView text, SmsEncoding encoding) {

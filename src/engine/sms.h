@@ -37,8 +37,7 @@ inline constexpr qsizetype PartCapacity(SmsEncoding encoding) {
 struct SmsScan {
     SmsEncoding encoding = SmsEncoding::Gsm7;
     qsizetype units = 0;        // septets (GSM-7) or UTF-16 code units (UCS-2)
-    bool escapes = false;       // holds characters of the extension table
-    bool pairs = false;         // holds surrogate pairs
+    bool escapes = false;       // holds characters of the extension table (GSM-7 text)
     bool plainGraphemes = true; // every code point is a grapheme of its own (CR LF aside)
 };
 SmsScan ScanSms(QStringView text);
