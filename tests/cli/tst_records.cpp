@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -281,6 +282,13 @@ void RecordsTest::flushAnswersBeforeTheInputEnds() {
                               "\n";
     QCOMPARE(::write(in[1], record.constData(), size_t(record.size())), record.size());
     // The answer comes while the input is still open.
+    pollfd ready{out[0], POLLIN, 0};
+    const bool answered = ::poll(&ready, 1, 10'000) == 1;
+    if (!answered) { // let the worker end before failing
+        ::close(in[1]);
+        worker.join();
+    }
+    QVERIFY(answered);
     char answer[256];
     const ssize_t got = ::read(out[0], answer, sizeof answer);
     QVERIFY(got > 0);
