@@ -33,6 +33,23 @@ constexpr std::array<quint8, 256> latin1Table() {
     return table;
 }
 
+// Above U+00FF the tables hold the Greek capitals and the euro sign, which
+// Gsm7Septets knows by a switch: exactly those, at their cost.
+constexpr bool switchMatchesTables() {
+    int listed = 0;
+    for (char16_t c : Basic)
+        if (c >= 0x100 && Gsm7Septets(c) == 1)
+            ++listed;
+    for (char16_t c : Extension)
+        if (c >= 0x100 && Gsm7Septets(c) == 2)
+            ++listed;
+    int known = 0;
+    for (char32_t u = 0x100; u <= 0xFFFF; ++u)
+        known += Gsm7Septets(char16_t(u)) != 0;
+    return listed == 11 && known == 11;
+}
+static_assert(switchMatchesTables());
+
 } // namespace
 
 const std::array<quint8, 256> Gsm7Latin1Septets = latin1Table();

@@ -15,8 +15,9 @@ extern const std::array<quint8, 256> Gsm7Latin1Septets;
 
 // 1 for a character of the basic table (CR and LF included), 2 for one of
 // the extension table (sent as ESC and the character), 0 for a character
-// that has no GSM-7 form.
-inline int Gsm7Septets(char16_t unit) {
+// that has no GSM-7 form. (The switch is checked against the tables when
+// they are compiled.)
+constexpr int Gsm7Septets(char16_t unit) {
     if (unit < 0x100)
         return detail::Gsm7Latin1Septets[unit];
     switch (unit) {
