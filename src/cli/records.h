@@ -10,6 +10,26 @@
 
 // What tovrik-split does with a message, or with a stream of records, once
 // its options are known.
+//
+// JSON output, one line per message, compact, members in this order:
+//   {"id":ID,"record":N,"encoding":"GSM-7","segments":S,"parts":[
+//     {"text":"...","encoding":"GSM-7","units":U},...]}
+// - id: a jsonl record's "id" exactly as given, else null.
+// - record: the 1-based record number, for lines and nul records only (a
+//   jsonl record has its id), and on every error line.
+// - encoding, segments: the whole message sent as one concatenated SMS, as a
+//   phone sends it, whatever cut the parts.
+// - parts: the pieces as written (numbered when asked); each part's encoding
+//   (the message's one with --sms=concat, else its own) and its length in
+//   it, septets or UTF-16 units.
+// A record that cannot be read or cut gives {"id":ID,"record":N,"error":"..."}
+// (without "record" for a single message).
+//
+// Records: a lines record ends at LF; a CR before the LF is part of the line
+// end, and a final line without LF counts. A nul record ends at NUL, and a
+// final one without it counts. An empty line or record is an empty message
+// (no parts), except in jsonl, where it is not a JSON object. A byte-order
+// mark at the very start of the input is dropped.
 
 namespace tovrik {
 

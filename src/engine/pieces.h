@@ -33,7 +33,13 @@ public:
     // numbering leaves no room for any text (pieces() is then empty).
     //
     // With a numbering, room is reserved for every %k and %n as wide as the
-    // count, and the message is cut again while the count grows wider.
+    // count, and the message is cut again while the count grows wider. The
+    // numbering's characters count against the limit and, in SMS units,
+    // decide the encoding too: one without a GSM-7 form makes every piece
+    // UCS-2.
+    //
+    // With concatenation a message that fits one SMS (numbered as 1 of 1) is
+    // one part in every mode; otherwise the mode cuts parts of 153 or 67.
     bool split(QStringView message, const PieceOptions &options);
 
     // The pieces' texts, unnumbered: views into the message.
