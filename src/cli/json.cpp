@@ -3,6 +3,7 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -19,13 +20,6 @@ void ByteBuffer::grow(std::size_t extra) {
         std::memcpy(data.get(), m_data.get(), m_size);
     m_data = std::move(data);
     m_capacity = capacity;
-}
-
-void ByteBuffer::append(std::string_view bytes) {
-    char *out = tail(bytes.size());
-    if (!bytes.empty())
-        std::memcpy(out, bytes.data(), bytes.size());
-    m_size += bytes.size();
 }
 
 void ByteBuffer::appendNumber(long long value) {
@@ -105,11 +99,14 @@ void AppendJsonStringBody(ByteBuffer &out, QStringView text) {
             const __m128i outside = _mm_cmpgt_epi16(shifted, _mm_set1_epi16(0x7E - 0x20 - 0x8000));
             const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'"')),
                                                  _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\\')));
-            if (_mm_movemask_epi8(_mm_or_si128(outside, special)) != 0)
-                break;
+            const int unsafe = _mm_movemask_epi8(_mm_or_si128(outside, special));
+            // All eight go out; those up to the first that needs a look count.
             _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
-            o += 8;
-            i += 8;
+            const int safe = unsafe == 0 ? 8 : std::countr_zero(unsigned(unsafe)) / 2;
+            o += safe;
+            i += safe;
+            if (safe < 8)
+                break;
         }
         const qsizetype stop = qMin(n, i + 8);
 #else
@@ -246,8 +243,14 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
                 const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
                                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
-                if (_mm_movemask_epi8(_mm_andnot_si128(special, printable)) != 0xFFFF)
+                const int plainBytes = _mm_movemask_epi8(_mm_andnot_si128(special, printable));
+                if (plainBytes != 0xFFFF) {
+                    // Straight to the first byte that needs a look.
+                    const int skip = std::countr_zero(unsigned(~plainBytes));
+                    high |= _mm_movemask_epi8(bytes) & ((1 << skip) - 1);
+                    m_p += skip;
                     break;
+                }
                 high |= _mm_movemask_epi8(bytes);
                 m_p += 16;
             }

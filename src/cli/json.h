@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,12 @@ public:
         return m_data.get() + m_size;
     }
     void setEnd(const char *end) { m_size = std::size_t(end - m_data.get()); }
-    void append(std::string_view bytes);
+    void append(std::string_view bytes) {
+        char *out = tail(bytes.size());
+        if (!bytes.empty())
+            std::memcpy(out, bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
     void append(char c) { *tail(1) = c, ++m_size; }
     void appendNumber(long long value);
     std::string_view view() const { return {m_data.get(), m_size}; }

@@ -158,7 +158,37 @@ SmsScan ScanSms(QStringView text) {
 }
 
 qsizetype SmsCost(QStringView text, SmsEncoding encoding) {
-    return encoding == SmsEncoding::Ucs2 ? text.size() : ScanSms(text).units;
+    if (encoding == SmsEncoding::Ucs2)
+        return text.size();
+    // Every unit of GSM-7 text costs one septet, an escape one more.
+    const char16_t *units = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype septets = n;
+    qsizetype i = 0;
+#ifdef __SSE2__
+    __m128i laneEscapes = _mm_setzero_si128();
+    for (qsizetype round = 0; n - i >= 8; i += 8, ++round) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
+        const auto within = [&](short low, short high) {
+            const __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(short(low - 0x8000)));
+            return _mm_cmpgt_epi16(_mm_set1_epi16(short(high - low + 1 - 0x8000)), shifted);
+        };
+        const __m128i escape =
+            _mm_or_si128(_mm_or_si128(within(0x5B, 0x5E), within(0x7B, 0x7E)),
+                         _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16(0x0C)),
+                                      _mm_cmpeq_epi16(v, _mm_set1_epi16(short(0x20AC)))));
+        laneEscapes = _mm_sub_epi16(laneEscapes, escape);
+        if (round == 30000) { // before a lane can overflow
+            septets += sumLanes(laneEscapes);
+            laneEscapes = _mm_setzero_si128();
+            round = 0;
+        }
+    }
+    septets += sumLanes(laneEscapes);
+#endif
+    for (; i < n; ++i)
+        septets += Gsm7Septets(units[i]) - 1;
+    return septets;
 }
 
 // The cutting steps' measure in SMS units (see CharacterMeasure).

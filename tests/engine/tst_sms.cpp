@@ -45,7 +45,7 @@ QList<bool> graphemeBoundaries(const QString &text) {
 // Random messages of words, blanks, periods, line breaks, extension
 // characters, emoji and combining marks, with long words and one grapheme
 // now and then too big for any SMS.
-QString randomMessage(quint32 seed) {
+QString randomMessage(quint32 seed, bool gsm7Only) {
     QRandomGenerator random(seed);
     static const QStringList parts = {u"word"_s,
                                       u"a"_s,
@@ -66,9 +66,18 @@ QString randomMessage(quint32 seed) {
                                       u"\U0001F468\u200D\U0001F469"_s,
                                       u"\U0001F1E9\U0001F1EA"_s,
                                       u"Supercalifragilisticexpialidocious"_s};
+    static const QStringList gsm7Parts = {u"word"_s,    u" "_s,      u"  "_s, u". "_s,
+                                          u"\r\n"_s,    u"]"_s,      Euro,    u"{x}"_s,
+                                          u"\u00C7a"_s, u"\u0394"_s, u"@"_s};
     QString message;
     const int count = random.bounded(0, 220);
     for (int i = 0; i < count; ++i) {
+        if (gsm7Only) {
+            const int pick = random.bounded(int(gsm7Parts.size()) + 1);
+            message += pick < gsm7Parts.size() ? gsm7Parts.at(pick)
+                                               : times(u"x"_s, random.bounded(100, 400));
+            continue;
+        }
         const int pick = random.bounded(int(parts.size()) + 2);
         if (pick == int(parts.size()))
             message += times(u"x"_s, random.bounded(100, 400)); // a word too long for one SMS
@@ -325,22 +334,27 @@ void SmsTest::modeRules() {
 
 void SmsTest::properties_data() {
     QTest::addColumn<quint32>("seed");
+    QTest::addColumn<bool>("gsm7Only");
     QTest::addColumn<SmsUnits>("sms");
     QTest::addColumn<SplitMode>("mode");
-    for (quint32 seed = 1; seed <= 60; ++seed)
-        for (const auto &[sms, smsName] :
-             {std::pair{SmsUnits::Standalone, "standalone"}, {SmsUnits::Concat, "concat"}})
-            for (const auto &[mode, modeName] : {std::pair{SplitMode::Exact, "exact"},
-                                                 {SplitMode::Space, "space"},
-                                                 {SplitMode::Period, "period"}})
-                QTest::addRow("seed %u %s %s", seed, smsName, modeName) << seed << sms << mode;
+    for (quint32 seed = 1; seed <= 40; ++seed)
+        for (const bool gsm7Only : {false, true})
+            for (const auto &[sms, smsName] :
+                 {std::pair{SmsUnits::Standalone, "standalone"}, {SmsUnits::Concat, "concat"}})
+                for (const auto &[mode, modeName] : {std::pair{SplitMode::Exact, "exact"},
+                                                     {SplitMode::Space, "space"},
+                                                     {SplitMode::Period, "period"}})
+                    QTest::addRow("seed %u%s %s %s", seed, gsm7Only ? " GSM-7" : "", smsName,
+                                  modeName)
+                        << seed << gsm7Only << sms << mode;
 }
 
 void SmsTest::properties() {
     QFETCH(quint32, seed);
+    QFETCH(bool, gsm7Only);
     QFETCH(SmsUnits, sms);
     QFETCH(SplitMode, mode);
-    const QString message = randomMessage(seed);
+    const QString message = randomMessage(seed, gsm7Only);
     PieceSplitter splitter;
     QVERIFY(splitter.split(message, {sms, mode, 0, nullptr}));
     const std::vector<QStringView> &pieces = splitter.pieces();
@@ -375,7 +389,7 @@ void SmsTest::properties() {
         const tovrik::SmsScan scan = tovrik::ScanSms(piece);
         const SmsEncoding encoding = concat ? whole : scan.encoding;
         QCOMPARE(splitter.cost(i).encoding, encoding);
-        const qsizetype units = tovrik::SmsCost(piece, encoding);
+        const qsizetype units = encoding == SmsEncoding::Gsm7 ? scan.units : piece.size();
         QCOMPARE(splitter.cost(i).units, units);
         const qsizetype capacity = concat && pieces.size() > 1 ? tovrik::PartCapacity(encoding)
                                                                : tovrik::SingleCapacity(encoding);
