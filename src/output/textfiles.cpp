@@ -11,6 +11,10 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tovrik {
@@ -22,12 +26,19 @@ void WriteTextFile(const QString &content, const QString &fileName) {
     if (fileName.isEmpty())
         fail(u"no file name"_s);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a full disk shows at write(). A buffered write succeeds
+    // and the error at commit()'s flush goes unnoticed, and commit() then
+    // puts the short file in the old one's place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail(file.errorString());
     QStringEncoder encode(QStringConverter::System);
     const QByteArray bytes = encode(content);
     if (file.write(bytes) != bytes.size())
         fail(file.errorString());
+    // commit() syncs too but ignores the result; the data must be on disk
+    // before the rename.
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL)
+        fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         fail(file.errorString());
 }

@@ -15,8 +15,27 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+bool syncFails = false;
+}
+
+// Takes the C library's place in this program: a disk that fails the sync
+// (EIO) after taking the data.
+extern "C" int fdatasync(int fd) {
+    if (syncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fdatasync, fd));
+}
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
@@ -52,6 +71,25 @@ QByteArray readFile(const QString &path) {
 
 const auto noPump = [] {};
 
+// A file-size limit stands in for a full disk: writes past it fail with
+// EFBIG instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
 } // namespace
 
 class OutputCommandsTest : public QObject {
@@ -70,6 +108,8 @@ private Q_SLOTS:
     void oneFile();
     void oneFileDialogAndCancel();
     void oneFileReplacesAndKeepsOnFailure();
+    void fullDiskKeepsEveryFile_data();
+    void fullDiskKeepsEveryFile();
     void perFile_data();
     void perFile();
     void perFileUnwritableFolder();
@@ -284,6 +324,67 @@ void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure() {
     QVERIFY(failed);
     QCOMPARE(readFile(path), QByteArray("new"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.txt"_s});
+}
+
+void OutputCommandsTest::fullDiskKeepsEveryFile_data() {
+    QTest::addColumn<bool>("diskFull"); // else the sync fails
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("line");
+    const QStringList one{u"list.txt"_s};
+    const QStringList each{u"Split_1.txt"_s, u"Split_2.txt"_s, u"Split_3.txt"_s};
+    QTest::newRow("full disk, one file") << true << 8 << one << 122;
+    QTest::newRow("full disk, per file") << true << 9 << each << 130;
+    QTest::newRow("failing sync, one file") << false << 8 << one << 122;
+    QTest::newRow("failing sync, per file") << false << 9 << each << 130;
+}
+
+void OutputCommandsTest::fullDiskKeepsEveryFile() {
+    QFETCH(bool, diskFull);
+    QFETCH(int, option);
+    QFETCH(QStringList, files);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("OLD " + name.toUtf8());
+    }
+    // Pieces small enough to sit in a write buffer until the file is closed.
+    ResultsModel list;
+    fill(list, {u"Results"_s}, {u"+piece one"_s, u"+piece two"_s, u"+piece three"_s});
+    NullSettings store;
+    SplitSettings settings(store);
+    settings.setOption(option, true);
+    TestDesktop desktop;
+    desktop.saveAnswers = {dir.filePath(files.first())};
+    PointerShape pointer;
+    QString dialogName;
+    {
+        std::optional<FileSizeLimit> full;
+        if (diskFull)
+            QVERIFY(full.emplace(4).isSet());
+        syncFails = !diskFull;
+        PushButton1_Click({{list, pointer, desktop, noPump},
+                           settings,
+                           [&] { return dir.path() + u'/'; },
+                           [] { return u"Split_"_s; },
+                           dialogName});
+        syncFails = false;
+    }
+    for (const QString &name : files)
+        QCOMPARE(readFile(dir.filePath(name)), "OLD " + name.toUtf8());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             files);
+    // Every file that was not written is reported, by name.
+    for (int i = 0; i < files.size(); ++i) {
+        QVERIFY(desktop.messages.size() > i);
+        QCOMPARE(desktop.messages.at(i).title, u"Application Error"_s);
+        QVERIFY2(desktop.messages.at(i).text.contains(u"PushButton1_Click at line %1"_s.arg(line)),
+                 qPrintable(desktop.messages.at(i).text));
+        QVERIFY(desktop.messages.at(i).text.contains(files.at(i)));
+    }
+    QCOMPARE(pointer.value(), 0);
 }
 
 void OutputCommandsTest::perFile_data() {
