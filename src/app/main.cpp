@@ -21,9 +21,8 @@ int main(int argc, char **argv) {
 
     tovrik::QtDesktop desktop;
     tovrik::SettingsStore settings;
-    settings.onWriteFailure([&desktop](const QString &reason) {
-        desktop.message(u"Settings cannot be saved: "_s + reason, tovrik::ApplicationTitle(),
-                        tovrik::MessageIcon::Warning);
+    settings.onWriteFailure([&desktop](const QString &message) {
+        desktop.message(message, tovrik::ApplicationTitle(), tovrik::MessageIcon::Warning);
     });
 
     tovrik::Form1 form(settings, desktop);

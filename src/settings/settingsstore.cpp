@@ -16,11 +16,21 @@ const QString Section = u"Tovrik"_s;
 QString key(const QString &name) {
     return Section + u'/' + name;
 }
+
+std::unique_ptr<QSettings> OpenSettings() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Quandrel"_s,
+                                       u"Tovrik"_s);
+}
+
+QString Text(const QVariant &value) {
+    // A hand-edited file can hold an unquoted list ("a, b"); keep it as text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(u", "_s);
+    return value.toString();
+}
 } // namespace
 
-SettingsStore::SettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             u"Quandrel"_s, u"Tovrik"_s)) {}
+SettingsStore::SettingsStore() : m_settings(OpenSettings()) {}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -28,10 +38,7 @@ QString SettingsStore::ReadSetting(const QString &name, const QVariant &defaultV
     const QVariant value = m_settings->value(key(name));
     if (!value.isValid())
         return defaultValue.toString();
-    // A hand-edited file can hold an unquoted list ("a, b"); keep it as text.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(u", "_s);
-    return value.toString();
+    return Text(value);
 }
 
 void SettingsStore::WriteSetting(const QString &name, const QString &value) {
@@ -39,9 +46,17 @@ void SettingsStore::WriteSetting(const QString &name, const QString &value) {
     m_settings->sync();
     if (m_settings->status() == QSettings::NoError || m_failureTold)
         return;
+    // QSettings keeps its first error for good, also one from reading a
+    // damaged file it then rewrote cleanly; a fresh reader tells whether
+    // this value is stored.
+    std::unique_ptr<QSettings> fresh = OpenSettings();
+    if (fresh->status() == QSettings::NoError && Text(fresh->value(key(name))) == value) {
+        m_settings = std::move(fresh);
+        return;
+    }
     m_failureTold = true;
     if (m_onWriteFailure)
-        m_onWriteFailure(failureReason());
+        m_onWriteFailure(failureMessage());
 }
 
 void SettingsStore::onWriteFailure(std::function<void(const QString &)> handler) {
@@ -53,18 +68,25 @@ QString SettingsStore::fileName() const {
 }
 
 // QSettings only says that access failed; ask the file system why.
-QString SettingsStore::failureReason() const {
+QString SettingsStore::failureMessage() const {
     const QString path = fileName();
-    if (m_settings->status() == QSettings::FormatError)
-        return path + u": the file is not in a format that can be read"_s;
     const QFileInfo info(path);
+    if (info.isDir())
+        return u"Settings cannot be saved: %1 is a folder, not a file."_s.arg(path);
+    // Opening, not QFileInfo: access() lets root read anything.
+    QFile file(path);
+    if (info.exists() && !file.open(QIODevice::ReadOnly))
+        return u"Settings cannot be read or saved: %1 cannot be read (%2)."_s.arg(
+            path, file.errorString());
     if (!QDir().mkpath(info.absolutePath()))
-        return info.absolutePath() + u": the folder cannot be created"_s;
+        return u"Settings cannot be saved: the folder %1 cannot be created."_s.arg(
+            info.absolutePath());
     QSaveFile probe(path);
     if (!probe.open(QIODevice::WriteOnly))
-        return path + u": "_s + probe.errorString();
+        return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(path,
+                                                                             probe.errorString());
     probe.cancelWriting();
-    return path + u": the file cannot be written"_s;
+    return u"Settings cannot be saved: %1 cannot be written."_s.arg(path);
 }
 
 } // namespace tovrik
