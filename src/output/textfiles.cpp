@@ -43,6 +43,20 @@ void WriteTextFile(const QString &content, const QString &fileName) {
         fail(file.errorString());
 }
 
+namespace {
+// The message that refuses a prefix that is not a plain part of a file name,
+// so that no file lands outside the output folder; empty when it is fine.
+QString PrefixRefusal(const QString &prefix) {
+    if (prefix.contains(u'/'))
+        return u"The prefix cannot contain /."_s;
+    if (prefix.contains(QChar(0)))
+        return u"The prefix cannot contain a NUL character."_s;
+    if (prefix == u"."_s || prefix == u".."_s)
+        return u"The prefix cannot be \".\" or \"..\"."_s;
+    return {};
+}
+} // namespace
+
 QString ListAsText(const ResultsModel &list, const std::function<void()> &pumpEvents) {
     QString text;
     for (int c = 1; c <= list.headerCount(); ++c) {
@@ -100,6 +114,17 @@ void PushButton1_Click(const SaveCommand &c) {
         return;
     }
     if (s.test(126, [&] { return c.settings.option(9); })) {
+        // Refused before any file is written; also when the check itself fails.
+        bool refused = true;
+        s.more([&] {
+            const QString refusal = PrefixRefusal(c.prefix());
+            if (refusal.isEmpty())
+                refused = false;
+            else
+                l.desktop.message(refusal, ApplicationTitle(), MessageIcon::None);
+        });
+        if (refused)
+            return;
         int rows = 0;
         s.step(128, [&] { rows = l.results.count(); });
         for (int i = 1; i <= rows; ++i) {

@@ -10,6 +10,7 @@
 #include "textfiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -113,6 +114,8 @@ private Q_SLOTS:
     void perFile_data();
     void perFile();
     void perFileUnwritableFolder();
+    void perFilePrefixStaysInTheFolder_data();
+    void perFilePrefixStaysInTheFolder();
 
     void exportRows();
     void exportLimits();
@@ -456,6 +459,46 @@ void OutputCommandsTest::perFileUnwritableFolder() {
         QVERIFY(desktop.messages.at(i).text.contains(u"Split_%1.txt"_s.arg(i + 1)));
     }
     QCOMPARE(desktop.messages.at(2).text, u"Done Saved."_s);
+}
+
+void OutputCommandsTest::perFilePrefixStaysInTheFolder_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("refusal");
+    const QString slash = u"The prefix cannot contain /."_s;
+    QTest::newRow("parent folder") << u"../x_"_s << slash;
+    QTest::newRow("sub-folder") << u"a/b_"_s << slash;
+    QTest::newRow("NUL") << u"x\0y"_s << u"The prefix cannot contain a NUL character."_s;
+    const QString dots = u"The prefix cannot be \".\" or \"..\"."_s;
+    QTest::newRow("dot") << u"."_s << dots;
+    QTest::newRow("dot dot") << u".."_s << dots;
+}
+
+void OutputCommandsTest::perFilePrefixStaysInTheFolder() {
+    QFETCH(QString, prefix);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(u"out/a"_s));
+    ResultsModel list;
+    fill(list, {u"Results"_s}, {u"+one"_s, u"two"_s});
+    NullSettings store;
+    SplitSettings settings(store);
+    settings.setOption(9, true);
+    TestDesktop desktop;
+    PointerShape pointer;
+    QString dialogName;
+    PushButton1_Click({{list, pointer, desktop, noPump},
+                       settings,
+                       [&] { return dir.filePath(u"out/"_s); },
+                       [&] { return prefix; },
+                       dialogName});
+    QCOMPARE(desktop.messageTexts(), QStringList{refusal});
+    QCOMPARE(desktop.messages.first().title, u"Tovrik"_s);
+    QCOMPARE(desktop.messages.first().icon, MessageIcon::None);
+    QDirIterator written(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QVERIFY2(!written.hasNext(), qPrintable(written.next()));
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(1).toString(), u"one"_s);
+    QVERIFY(list.checked(1));
 }
 
 void OutputCommandsTest::exportRows() {
