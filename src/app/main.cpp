@@ -1,5 +1,6 @@
 // tovrik: the window.
 #include "applicationtitle.h"
+#include "calcbackend.h"
 #include "form1.h"
 #include "qtdesktop.h"
 #include "settingsstore.h"
@@ -29,5 +30,8 @@ int main(int argc, char **argv) {
     desktop.setOwner(&form);
     form.Form_Load(tovrik::ProgramFolder());
     form.showCentred();
-    return app.exec();
+    const int status = app.exec();
+    // What earlier exports left for Calc, read by now.
+    tovrik::RemoveOldSpreadsheetFiles();
+    return status;
 }
