@@ -50,6 +50,14 @@ void store(const QList<QPair<QString, QString>> &values) {
         settings.WriteSetting(key, value);
 }
 
+// The same, given as "key=value".
+void storeKeyValues(const QStringList &keyValues) {
+    QList<QPair<QString, QString>> values;
+    for (const QString &kv : keyValues)
+        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
+    store(values);
+}
+
 QString stored(const QString &key) {
     QSettings settings(confFile(), QSettings::IniFormat);
     return settings.value(u"Tovrik/"_s + key, u"<none>"_s).toString();
@@ -429,10 +437,7 @@ void Form1Test::keyboard() {
     QFETCH(QString, from);
     QFETCH(int, key);
     QFETCH(QString, to);
-    QList<QPair<QString, QString>> values;
-    for (const QString &kv : storedValues)
-        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
-    store(values);
+    storeKeyValues(storedValues);
     Window w;
     w.load();
     w.form.showCentred();
@@ -657,10 +662,7 @@ void Form1Test::restore() {
     QFETCH(QString, folder);
     QFETCH(QString, checked);
     QFETCH(QString, spaceCaption);
-    QList<QPair<QString, QString>> values;
-    for (const QString &kv : storedValues)
-        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
-    store(values);
+    storeKeyValues(storedValues);
 
     Window w;
     w.load();
