@@ -3,58 +3,268 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tovrik {
 
-std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii) {
-    const auto *s = reinterpret_cast<const unsigned char *>(data);
-    std::size_t i = 0;
-    bool ascii = true;
-    while (i < size) {
+namespace {
+
+using Byte = unsigned char;
+
+enum class Check { Whole, CutOff, Bad };
+
+// One character at s[i]: its length, or why it is not one.
+Check checkCharacter(const Byte *s, std::size_t i, std::size_t size, std::size_t &length) {
+    const Byte c = s[i];
+    if (c < 0x80) {
+        length = 1;
+        return Check::Whole;
+    }
+    Byte low = 0x80; // bounds of the second byte
+    Byte high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0)
+            low = 0xA0; // no overlong forms
+        else if (c == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F; // nothing above U+10FFFF
+    } else {
+        return Check::Bad;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if (i + k >= size)
+            return Check::CutOff;
+        const Byte next = s[i + k];
+        if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
+            return Check::Bad;
+    }
+    return Check::Whole;
+}
+
+// Checks character by character from i until the first boundary at or past
+// `stop`. Returns where it stopped; sets scan.error on a fault.
+std::size_t scanCharacters(const Byte *s, std::size_t i, std::size_t stop, std::size_t size,
+                           bool final, bool refuseNul, Utf8Scan &scan) {
+    while (i < size && i < stop) {
         // Plain ASCII eight bytes at a time.
         if (i + 8 <= size) {
             std::uint64_t word;
             std::memcpy(&word, s + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
+            const bool hasZero = ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull);
+            if ((word & 0x8080808080808080ull) == 0 && !(refuseNul && hasZero)) {
                 i += 8;
                 continue;
             }
         }
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        ascii = false;
         std::size_t length = 0;
-        unsigned char low = 0x80; // bounds of the second byte
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0; // no overlong forms
-            else if (c == 0xED)
-                high = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F; // nothing above U+10FFFF
-        } else {
-            return std::ptrdiff_t(i);
+        const Check check = checkCharacter(s, i, size, length);
+        if (check == Check::CutOff && !final)
+            break;
+        if (check != Check::Whole || (refuseNul && s[i] == 0)) {
+            scan.error = std::ptrdiff_t(i);
+            scan.nul = check == Check::Whole;
+            break;
         }
-        if (i + 1 >= size || s[i + 1] < low || s[i + 1] > high)
-            return std::ptrdiff_t(i);
-        for (std::size_t k = 2; k < length; ++k)
-            if (i + k >= size || (s[i + k] & 0xC0) != 0x80)
-                return std::ptrdiff_t(i);
+        if (length > 1)
+            scan.asciiFrom = i + length;
         i += length;
     }
+    return i;
+}
+
+#if defined(__SSE2__)
+
+std::uint64_t mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
+    return std::uint64_t(std::uint16_t(_mm_movemask_epi8(a))) |
+           std::uint64_t(std::uint16_t(_mm_movemask_epi8(b))) << 16 |
+           std::uint64_t(std::uint16_t(_mm_movemask_epi8(c))) << 32 |
+           std::uint64_t(std::uint16_t(_mm_movemask_epi8(d))) << 48;
+}
+
+__m128i bytes(std::int8_t value) {
+    return _mm_set1_epi8(char(value));
+}
+
+// Bit masks of one 64-byte block. Signed, continuation bytes 0x80..0xBF are
+// -128..-65 and lead bytes 0xC0..0xFF are -64..-1.
+struct Classes {
+    std::uint64_t high, continuation, threePlus, four, bad, special, nul;
+};
+
+template <bool RefuseNul> Classes classify(const Byte *p) {
+    __m128i v[4];
+    for (int k = 0; k < 4; ++k)
+        v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
+    __m128i m[4];
+    const auto each = [&](auto f) {
+        for (int k = 0; k < 4; ++k)
+            m[k] = f(v[k], k);
+        return mask64(m[0], m[1], m[2], m[3]);
+    };
+    Classes c{};
+    c.high = each([](__m128i x, int) { return x; });
+    c.continuation = each([](__m128i x, int) { return _mm_cmplt_epi8(x, bytes(-64)); });
+    c.threePlus = each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-33)); }) & c.high;
+    c.four = each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-17)); }) & c.high;
+    // C0 and C1 (overlong) and F5..FF (beyond U+10FFFF) start nothing.
+    c.bad = (each([](__m128i x, int) { return _mm_cmplt_epi8(x, bytes(-62)); }) & ~c.continuation) |
+            (each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-12)); }) & c.high);
+    if (c.threePlus) {
+        // E0, ED, F0 and F4 narrow the range of the byte after them.
+        c.special = each([&](__m128i x, int k) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k + 1));
+            const __m128i e0 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-32)),
+                                             _mm_cmplt_epi8(next, bytes(-96))); // < A0
+            const __m128i ed = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-19)),
+                                             _mm_cmpgt_epi8(next, bytes(-97))); // > 9F
+            const __m128i f0 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-16)),
+                                             _mm_cmplt_epi8(next, bytes(-112))); // < 90
+            const __m128i f4 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-12)),
+                                             _mm_cmpgt_epi8(next, bytes(-113))); // > 8F
+            return _mm_or_si128(_mm_or_si128(e0, ed), _mm_or_si128(f0, f4));
+        });
+    }
+    if constexpr (RefuseNul)
+        c.nul = each([](__m128i x, int) { return _mm_cmpeq_epi8(x, _mm_setzero_si128()); });
+    return c;
+}
+
+bool holdsNul(const Byte *p) {
+    const auto load = [&](int k) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
+    };
+    const __m128i least =
+        _mm_min_epu8(_mm_min_epu8(load(0), load(1)), _mm_min_epu8(load(2), load(3)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
+}
+
+// The lead byte of the character that is still open at i.
+std::size_t leadBefore(const Byte *s, std::size_t i) {
+    do
+        --i;
+    while ((s[i] & 0xC0) == 0x80);
+    return i;
+}
+
+template <bool RefuseNul> Utf8Scan scan(const Byte *s, std::size_t size, bool final) {
+    Utf8Scan result;
+    std::size_t i = 0;
+    std::uint64_t carry = 0; // continuation bytes owed to the next block
+    // A block and the byte after it (the special checks read it).
+    while (i + 65 <= size) {
+        const Byte *p = s + i;
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16))),
+                         _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 32)),
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 48))));
+        if (_mm_movemask_epi8(any) == 0 && carry == 0) {
+            if (!RefuseNul || !holdsNul(p)) {
+                i += 64;
+                continue;
+            }
+        } else {
+            const Classes c = classify<RefuseNul>(p);
+            const std::uint64_t lead = c.high & ~c.continuation;
+            const std::uint64_t owed = (lead << 1) | (c.threePlus << 2) | (c.four << 3) | carry;
+            if (owed == c.continuation && (c.bad | c.special | c.nul) == 0) {
+                carry = (lead >> 63) | (c.threePlus >> 62) | (c.four >> 61);
+                i += 64;
+                result.asciiFrom = i;
+                continue;
+            }
+        }
+        // Something is wrong in this block: find exactly what, from the start
+        // of the character the block begins in.
+        i = scanCharacters(s, carry ? leadBefore(s, i) : i, i + 64, size, final, RefuseNul, result);
+        if (result.error >= 0) {
+            result.valid = std::size_t(result.error);
+            return result;
+        }
+        carry = 0;
+    }
+    // The rest, from the start of the character the last block ended in.
+    i = scanCharacters(s, carry ? leadBefore(s, i) : i, size, size, final, RefuseNul, result);
+    result.valid = result.error >= 0 ? std::size_t(result.error) : i;
+    if (result.asciiFrom > result.valid)
+        result.asciiFrom = result.valid;
+    return result;
+}
+
+#else
+
+template <bool RefuseNul> Utf8Scan scan(const Byte *s, std::size_t size, bool final) {
+    Utf8Scan result;
+    const std::size_t end = scanCharacters(s, 0, size, size, final, RefuseNul, result);
+    result.valid = result.error >= 0 ? std::size_t(result.error) : end;
+    return result;
+}
+
+#endif
+
+} // namespace
+
+Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul) {
+    const auto *s = reinterpret_cast<const Byte *>(data);
+    return refuseNul ? scan<true>(s, size, final) : scan<false>(s, size, final);
+}
+
+std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii) {
+    const Utf8Scan result = ScanUtf8(data, size, true, false);
     if (allAscii)
-        *allAscii = ascii;
-    return -1;
+        *allAscii = result.error < 0 && result.asciiFrom == 0;
+    return result.error;
+}
+
+UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
+    const auto *s = reinterpret_cast<const Byte *>(data);
+    std::size_t i = 0;
+    std::size_t have = 0;
+#if defined(__SSE2__)
+    // A unit for every byte that starts a character, one more for a four-byte
+    // lead; sixteen bytes give at most 17 units (15 ASCII and a four-byte lead).
+    const auto weights = [&](std::size_t at) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
+        const __m128i starts = _mm_cmpgt_epi8(v, bytes(-65));
+        const __m128i fours = _mm_cmpeq_epi8(_mm_max_epu8(v, bytes(-16)), v);
+        return _mm_sub_epi8(_mm_setzero_si128(), _mm_add_epi8(starts, fours));
+    };
+    const auto total = [](__m128i w) {
+        const __m128i sums = _mm_sad_epu8(w, _mm_setzero_si128());
+        return std::size_t(_mm_cvtsi128_si32(sums)) +
+               std::size_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    };
+    while (i + 64 <= size && have + 68 <= units) {
+        have += total(_mm_add_epi8(_mm_add_epi8(weights(i), weights(i + 16)),
+                                   _mm_add_epi8(weights(i + 32), weights(i + 48))));
+        i += 64;
+    }
+    while (i + 16 <= size && have + 17 <= units) {
+        have += total(weights(i));
+        i += 16;
+    }
+    while (i < size && (s[i] & 0xC0) == 0x80)
+        ++i; // the rest of a character already counted
+#endif
+    while (i < size) {
+        const Byte c = s[i];
+        const std::size_t weight = c >= 0xF0 ? 2 : 1;
+        if (have + weight > units)
+            break;
+        have += weight;
+        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    }
+    return {i, have};
 }
 
 } // namespace tovrik
