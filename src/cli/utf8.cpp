@@ -84,67 +84,75 @@ std::size_t scanCharacters(const Byte *s, std::size_t i, std::size_t stop, std::
 
 #if defined(__SSE2__)
 
-std::uint64_t mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
-    return std::uint64_t(std::uint16_t(_mm_movemask_epi8(a))) |
-           std::uint64_t(std::uint16_t(_mm_movemask_epi8(b))) << 16 |
-           std::uint64_t(std::uint16_t(_mm_movemask_epi8(c))) << 32 |
-           std::uint64_t(std::uint16_t(_mm_movemask_epi8(d))) << 48;
-}
-
-__m128i bytes(std::int8_t value) {
+__m128i bytes(std::uint8_t value) {
     return _mm_set1_epi8(char(value));
 }
 
-// Bit masks of one 64-byte block. Signed, continuation bytes 0x80..0xBF are
-// -128..-65 and lead bytes 0xC0..0xFF are -64..-1.
-struct Classes {
-    std::uint64_t high, continuation, threePlus, four, bad, special, nul;
-};
+__m128i load(const Byte *p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+}
 
-template <bool RefuseNul> Classes classify(const Byte *p) {
-    __m128i v[4];
-    for (int k = 0; k < 4; ++k)
-        v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
-    __m128i m[4];
-    const auto each = [&](auto f) {
-        for (int k = 0; k < 4; ++k)
-            m[k] = f(v[k], k);
-        return mask64(m[0], m[1], m[2], m[3]);
-    };
-    Classes c{};
-    c.high = each([](__m128i x, int) { return x; });
-    c.continuation = each([](__m128i x, int) { return _mm_cmplt_epi8(x, bytes(-64)); });
-    c.threePlus = each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-33)); }) & c.high;
-    c.four = each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-17)); }) & c.high;
-    // C0 and C1 (overlong) and F5..FF (beyond U+10FFFF) start nothing.
-    c.bad = (each([](__m128i x, int) { return _mm_cmplt_epi8(x, bytes(-62)); }) & ~c.continuation) |
-            (each([](__m128i x, int) { return _mm_cmpgt_epi8(x, bytes(-12)); }) & c.high);
-    if (c.threePlus) {
-        // E0, ED, F0 and F4 narrow the range of the byte after them.
-        c.special = each([&](__m128i x, int k) {
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k + 1));
-            const __m128i e0 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-32)),
-                                             _mm_cmplt_epi8(next, bytes(-96))); // < A0
-            const __m128i ed = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-19)),
-                                             _mm_cmpgt_epi8(next, bytes(-97))); // > 9F
-            const __m128i f0 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-16)),
-                                             _mm_cmplt_epi8(next, bytes(-112))); // < 90
-            const __m128i f4 = _mm_and_si128(_mm_cmpeq_epi8(x, bytes(-12)),
-                                             _mm_cmpgt_epi8(next, bytes(-113))); // > 8F
-            return _mm_or_si128(_mm_or_si128(e0, ed), _mm_or_si128(f0, f4));
-        });
+// The high bits of 16 bytes, as bits 16k to 16k + 15 of a block's mask.
+std::uint64_t mask(__m128i v, int k) {
+    return std::uint64_t(std::uint16_t(_mm_movemask_epi8(v))) << (16 * k);
+}
+
+// Whether bytes are at least `floor`, unsigned.
+__m128i atLeast(__m128i v, std::uint8_t floor) {
+    return _mm_cmpeq_epi8(_mm_max_epu8(v, bytes(floor)), v);
+}
+
+// Checks one 64-byte block (and reads the byte after it) with bit masks: every
+// lead byte owes one, two or three continuation bytes right after it, and
+// every continuation byte must be owed. `carry` holds what the block before
+// still owes, and takes what this one owes to the next.
+template <bool RefuseNul> bool blockIsWellFormed(const Byte *p, std::uint64_t &carry) {
+    std::uint64_t high = 0, continuation = 0, threePlus = 0, four = 0;
+    __m128i wrong = _mm_setzero_si128();
+    __m128i largest = _mm_setzero_si128();
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = load(p + 16 * k);
+        high |= mask(v, k);
+        continuation |= mask(_mm_cmplt_epi8(v, bytes(0xC0)), k); // 80..BF, signed
+        threePlus |= mask(atLeast(v, 0xE0), k);
+        // C0 and C1 are overlong forms.
+        wrong = _mm_or_si128(wrong, _mm_cmpeq_epi8(_mm_and_si128(v, bytes(0xFE)), bytes(0xC0)));
+        largest = _mm_max_epu8(largest, v);
+        if constexpr (RefuseNul)
+            wrong = _mm_or_si128(wrong, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
     }
-    if constexpr (RefuseNul)
-        c.nul = each([](__m128i x, int) { return _mm_cmpeq_epi8(x, _mm_setzero_si128()); });
-    return c;
+    if (threePlus != 0) {
+        // F5..FF would go beyond U+10FFFF.
+        wrong = _mm_or_si128(wrong, atLeast(largest, 0xF5));
+#pragma GCC unroll 4
+        for (int k = 0; k < 4; ++k) {
+            if (((threePlus >> (16 * k)) & 0xFFFF) == 0)
+                continue;
+            const __m128i v = load(p + 16 * k);
+            four |= mask(atLeast(v, 0xF0), k);
+            // E0, ED, F0 and F4 narrow the range of the byte after them.
+            const __m128i next = load(p + 16 * k + 1);
+            const __m128i belowA0 = _mm_cmplt_epi8(next, bytes(0xA0)); // signed: 80..9F
+            const __m128i below90 = _mm_cmplt_epi8(next, bytes(0x90)); // 80..8F
+            const __m128i e0 = _mm_and_si128(_mm_cmpeq_epi8(v, bytes(0xE0)), belowA0);
+            const __m128i ed = _mm_andnot_si128(belowA0, _mm_cmpeq_epi8(v, bytes(0xED)));
+            const __m128i f0 = _mm_and_si128(_mm_cmpeq_epi8(v, bytes(0xF0)), below90);
+            const __m128i f4 = _mm_andnot_si128(below90, _mm_cmpeq_epi8(v, bytes(0xF4)));
+            wrong = _mm_or_si128(wrong, _mm_or_si128(_mm_or_si128(e0, ed), _mm_or_si128(f0, f4)));
+        }
+    }
+    const std::uint64_t lead = high & ~continuation;
+    const std::uint64_t owed = (lead << 1) | (threePlus << 2) | (four << 3) | carry;
+    if (owed != continuation || _mm_movemask_epi8(wrong) != 0)
+        return false;
+    carry = (lead >> 63) | (threePlus >> 62) | (four >> 61);
+    return true;
 }
 
 bool holdsNul(const Byte *p) {
-    const auto load = [&](int k) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
-    };
     const __m128i least =
-        _mm_min_epu8(_mm_min_epu8(load(0), load(1)), _mm_min_epu8(load(2), load(3)));
+        _mm_min_epu8(_mm_min_epu8(load(p), load(p + 16)), _mm_min_epu8(load(p + 32), load(p + 48)));
     return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
 }
 
@@ -173,16 +181,10 @@ template <bool RefuseNul> Utf8Scan scan(const Byte *s, std::size_t size, bool fi
                 i += 64;
                 continue;
             }
-        } else {
-            const Classes c = classify<RefuseNul>(p);
-            const std::uint64_t lead = c.high & ~c.continuation;
-            const std::uint64_t owed = (lead << 1) | (c.threePlus << 2) | (c.four << 3) | carry;
-            if (owed == c.continuation && (c.bad | c.special | c.nul) == 0) {
-                carry = (lead >> 63) | (c.threePlus >> 62) | (c.four >> 61);
-                i += 64;
-                result.asciiFrom = i;
-                continue;
-            }
+        } else if (blockIsWellFormed<RefuseNul>(p, carry)) {
+            i += 64;
+            result.asciiFrom = i;
+            continue;
         }
         // Something is wrong in this block: find exactly what, from the start
         // of the character the block begins in.
@@ -234,9 +236,9 @@ UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
     // A unit for every byte that starts a character, one more for a four-byte
     // lead; sixteen bytes give at most 17 units (15 ASCII and a four-byte lead).
     const auto weights = [&](std::size_t at) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + at));
-        const __m128i starts = _mm_cmpgt_epi8(v, bytes(-65));
-        const __m128i fours = _mm_cmpeq_epi8(_mm_max_epu8(v, bytes(-16)), v);
+        const __m128i v = load(s + at);
+        const __m128i starts = _mm_cmpgt_epi8(v, bytes(0xBF)); // signed: not 80..BF
+        const __m128i fours = atLeast(v, 0xF0);
         return _mm_sub_epi8(_mm_setzero_si128(), _mm_add_epi8(starts, fours));
     };
     const auto total = [](__m128i w) {
@@ -253,16 +255,32 @@ UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
         have += total(weights(i));
         i += 16;
     }
+    // The last few characters one by one, from bit masks: no load waits for
+    // the length of the character before it.
+    while (i + 16 <= size) {
+        const __m128i v = load(s + i);
+        unsigned starts = unsigned(_mm_movemask_epi8(_mm_cmpgt_epi8(v, bytes(0xBF))));
+        const unsigned fours = unsigned(_mm_movemask_epi8(atLeast(v, 0xF0)));
+        for (; starts != 0; starts &= starts - 1) {
+            const unsigned bit = unsigned(__builtin_ctz(starts));
+            const std::size_t weight = 1 + ((fours >> bit) & 1);
+            if (have + weight > units)
+                return {i + bit, have};
+            have += weight;
+        }
+        i += 16;
+    }
     while (i < size && (s[i] & 0xC0) == 0x80)
         ++i; // the rest of a character already counted
 #endif
+    static constexpr Byte Length[16] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4};
     while (i < size) {
         const Byte c = s[i];
-        const std::size_t weight = c >= 0xF0 ? 2 : 1;
+        const std::size_t weight = 1 + (c >= 0xF0);
         if (have + weight > units)
             break;
         have += weight;
-        i += c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        i += Length[c >> 4];
     }
     return {i, have};
 }
