@@ -150,6 +150,31 @@ template <bool RefuseNul> bool blockIsWellFormed(const Byte *p, std::uint64_t &c
     return true;
 }
 
+// The same for a block of ASCII and two-byte characters only (Latin, Greek,
+// Cyrillic, Hebrew, Arabic, ...), cheaper: a byte is a continuation byte
+// exactly when the byte before it is a lead byte. Reads the byte before the
+// block, which must not owe more than that lead's one continuation byte.
+template <bool RefuseNul> bool twoByteBlockIsWellFormed(const Byte *p, std::uint64_t &carry) {
+    __m128i wrong = _mm_setzero_si128();
+    __m128i largest = _mm_setzero_si128();
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = load(p + 16 * k);
+        const __m128i before = load(p + 16 * k - 1);
+        const __m128i continuation = _mm_cmplt_epi8(v, bytes(0xC0)); // 80..BF, signed
+        const __m128i afterLead = atLeast(before, 0xC0);
+        wrong = _mm_or_si128(wrong, _mm_xor_si128(continuation, afterLead));
+        wrong = _mm_or_si128(wrong, _mm_cmpeq_epi8(_mm_and_si128(v, bytes(0xFE)), bytes(0xC0)));
+        largest = _mm_max_epu8(largest, v);
+        if constexpr (RefuseNul)
+            wrong = _mm_or_si128(wrong, _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+    }
+    if (_mm_movemask_epi8(_mm_or_si128(wrong, atLeast(largest, 0xE0))) != 0)
+        return false;
+    carry = p[63] >= 0xC0;
+    return true;
+}
+
 bool holdsNul(const Byte *p) {
     const __m128i least =
         _mm_min_epu8(_mm_min_epu8(load(p), load(p + 16)), _mm_min_epu8(load(p + 32), load(p + 48)));
@@ -181,6 +206,12 @@ template <bool RefuseNul> Utf8Scan scan(const Byte *s, std::size_t size, bool fi
                 i += 64;
                 continue;
             }
+        } else if (i > 0 && (carry == 0 || (carry == 1 && p[-1] >= 0xC0)) &&
+                   twoByteBlockIsWellFormed<RefuseNul>(p, carry)) {
+            // (The block before owed nothing, or one byte to its last byte.)
+            i += 64;
+            result.asciiFrom = i;
+            continue;
         } else if (blockIsWellFormed<RefuseNul>(p, carry)) {
             i += 64;
             result.asciiFrom = i;
@@ -234,7 +265,7 @@ UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
     std::size_t have = 0;
 #if defined(__SSE2__)
     // A unit for every byte that starts a character, one more for a four-byte
-    // lead; sixteen bytes give at most 17 units (15 ASCII and a four-byte lead).
+    // lead; 64 bytes give at most 65 units (63 ASCII and a four-byte lead).
     const auto weights = [&](std::size_t at) {
         const __m128i v = load(s + at);
         const __m128i starts = _mm_cmpgt_epi8(v, bytes(0xBF)); // signed: not 80..BF
@@ -246,29 +277,30 @@ UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
         return std::size_t(_mm_cvtsi128_si32(sums)) +
                std::size_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     };
-    while (i + 64 <= size && have + 68 <= units) {
+    while (i + 64 <= size && have + 65 <= units) {
         have += total(_mm_add_epi8(_mm_add_epi8(weights(i), weights(i + 16)),
                                    _mm_add_epi8(weights(i + 32), weights(i + 48))));
         i += 64;
     }
-    while (i + 16 <= size && have + 17 <= units) {
-        have += total(weights(i));
-        i += 16;
-    }
-    // The last few characters one by one, from bit masks: no load waits for
-    // the length of the character before it.
+    // Sixteen bytes at a time while they fit whole; in the one that does not,
+    // character by character from bit masks.
     while (i + 16 <= size) {
+        const std::size_t more = total(weights(i));
+        if (have + more <= units) {
+            have += more;
+            i += 16;
+            continue;
+        }
         const __m128i v = load(s + i);
         unsigned starts = unsigned(_mm_movemask_epi8(_mm_cmpgt_epi8(v, bytes(0xBF))));
         const unsigned fours = unsigned(_mm_movemask_epi8(atLeast(v, 0xF0)));
-        for (; starts != 0; starts &= starts - 1) {
+        for (;; starts &= starts - 1) {
             const unsigned bit = unsigned(__builtin_ctz(starts));
             const std::size_t weight = 1 + ((fours >> bit) & 1);
             if (have + weight > units)
                 return {i + bit, have};
             have += weight;
         }
-        i += 16;
     }
     while (i < size && (s[i] & 0xC0) == 0x80)
         ++i; // the rest of a character already counted

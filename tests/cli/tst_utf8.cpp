@@ -62,6 +62,7 @@ void Utf8Test::firstInvalid_data() {
     row("lone continuation in a block", e + "\x80" + e, 80);
     row("two-byte lead without its end at a block edge", a63 + "\xC3" + "a" + e, 63);
     row("three-byte lead at a block edge, bad third byte", a63 + "\xE2\x82(" + e, 63);
+    row("three-byte lead cut short by a two-byte block", a63.first(62) + "\xE2\x82" + "a" + e, 62);
     row("four-byte sequence across a block edge", a63 + "\xF0\x9F\x98\x80" + e, -1);
     row("highest and lowest of each length in a block",
         e + "\xED\x9F\xBF\xEE\x80\x80\xF4\x8F\xBF\xBF\xE0\xA0\x80\xF0\x90\x80\x80" + e, -1);
