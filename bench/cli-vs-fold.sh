@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tovrik-split against `fold -s -w 159` and `cat` on three generated inputs of
-# about 50 MB (ASCII prose; Cyrillic and Greek prose with some emoji; ASCII
+# about 50 MiB (ASCII prose; Cyrillic and Greek prose with some emoji; ASCII
 # words on one line without a line break), and its peak memory, also on
-# 400 MB. The pairs run interleaved (A B A B ...); each ratio is the median of
+# 400 MiB. The pairs run interleaved (A B A B ...); each ratio is the median of
 # the pairs' ratios of CPU time (user + system, from bash's `time`).
 #
 # fold counts bytes, not characters, so on multi-byte text it cuts elsewhere:
@@ -23,7 +23,7 @@ export LC_ALL=C # awk counts bytes
 
 # Deterministic prose: sentences picked by a fixed-seed generator, joined by
 # blanks, with a line break now and then (never with breaks=0), until about
-# 50 MB. Sentences are separated by "|".
+# 50 MiB. Sentences are separated by "|".
 prose() { # SENTENCES BREAKS
     awk -v list="$1" -v breaks="$2" 'BEGIN {
         n = split(list, s, "|")
@@ -100,7 +100,7 @@ peak() { # peak resident size of the last command of a pipeline, in MiB
 
 echo "CPU time ratios, median of $pairs interleaved pairs; limit 160"
 # (÷ takes two bytes, so the heading is laid out by hand.)
-echo "input                     MB  space÷fold  space÷cat  exact÷cat  period÷cat"
+echo "input                    MiB  space÷fold  space÷cat  exact÷cat  period÷cat"
 for name in "${names[@]}"; do
     f=$work/$name
     printf '%-18s %9.1f %11s %10s %10s %11s\n' "${title[$name]}" \
@@ -118,13 +118,13 @@ echo "Peak resident memory, space mode (/usr/bin/time -v); goal ≤ 16 MiB (moon
 printf '%-24s %12s %12s\n' input "from a file" "from a pipe"
 for name in "${names[@]}"; do
     f=$work/$name
-    printf '%-24s %12s %12s\n' "${title[$name]}, 50 MB" "$(peak "$split" "$f")" \
+    printf '%-24s %12s %12s\n' "${title[$name]}, 50 MiB" "$(peak "$split" "$f")" \
         "$(cat "$f" | peak "$split")"
 done
 for name in ascii multibyte; do
     big=$work/big
     for _ in 1 2 3 4 5 6 7 8; do cat "$work/$name"; done >"$big"
-    printf '%-24s %12s %12s\n' "${title[$name]}, 400 MB" "$(peak "$split" "$big")" \
+    printf '%-24s %12s %12s\n' "${title[$name]}, 400 MiB" "$(peak "$split" "$big")" \
         "$(cat "$big" | peak "$split")"
     rm -f "$big"
 done
