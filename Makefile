@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test bench package install format clean
+.PHONY: all bootstrap configure build run test sanitize bench package install format clean
 
 all: build
 
@@ -24,6 +24,19 @@ run: bootstrap build
 
 test: bootstrap build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The suite built with AddressSanitizer and UBSan, in a build folder of its
+# own; any report fails the test that caused it.
+SANITIZE_BUILD ?= build-sanitize
+sanitize: bootstrap
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DTOVRIK_SANITIZE=ON -DTOVRIK_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && \
+	  ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
 
 bench: bootstrap build
 	bench/run-all.sh $(BUILD)

@@ -5,10 +5,13 @@
 #include "calcbackend.h"
 #include "form1.h"
 #include "prose.h"
+#include "resultsview.h"
 #include "settingsstore.h"
 #include "testdesktop.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
@@ -71,11 +74,48 @@ void BM_StartSplitting(benchmark::State &state) {
     QCoreApplication::processEvents();
     for (auto _ : state) {
         w.form.PushButton2_Click();
-        QCoreApplication::processEvents(); // the view takes the rows and repaints
+        // The view lays the new rows out and paints them.
+        QCoreApplication::processEvents();
+        w.form.ListView1->viewport()->repaint();
     }
     state.counters["rows"] = w.form.results().count();
 }
 BENCHMARK(BM_StartSplitting)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// "Tick All" from the list's context menu, then the repaint.
+void BM_TickAll(benchmark::State &state) {
+    Window w;
+    w.fill(int(state.range(0)));
+    QCoreApplication::processEvents();
+    bool tick = true;
+    for (auto _ : state) {
+        (tick ? w.form.ListView1->tickAllAction() : w.form.ListView1->untickAllAction())->trigger();
+        QCoreApplication::processEvents();
+        tick = !tick;
+    }
+    state.counters["rows"] = w.form.results().count();
+}
+BENCHMARK(BM_TickAll)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
+
+// Every row selected (Ctrl+A), then Space ticks or unticks every selected row.
+void BM_SpaceOnAllRows(benchmark::State &state) {
+    Window w;
+    w.fill(int(state.range(0)));
+    QCoreApplication::processEvents();
+    w.form.ListView1->selectAll();
+    for (auto _ : state) {
+        QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s);
+        QCoreApplication::sendEvent(w.form.ListView1, &space);
+        QCoreApplication::processEvents();
+    }
+    if (w.form.ListView1->selectionModel()->selectedRows().size() != w.form.results().count())
+        state.SkipWithError("Ctrl+A did not select every row");
+}
+BENCHMARK(BM_SpaceOnAllRows)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(4);
 
 void BM_CopyToClipboard(benchmark::State &state) {
     Window w;

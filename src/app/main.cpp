@@ -1,5 +1,6 @@
 // tovrik: the window.
 #include "applicationtitle.h"
+#include "calcbackend.h"
 #include "form1.h"
 #include "qtdesktop.h"
 #include "settingsstore.h"
@@ -21,14 +22,16 @@ int main(int argc, char **argv) {
 
     tovrik::QtDesktop desktop;
     tovrik::SettingsStore settings;
-    settings.onWriteFailure([&desktop](const QString &reason) {
-        desktop.message(u"Settings cannot be saved: "_s + reason, tovrik::ApplicationTitle(),
-                        tovrik::MessageIcon::Warning);
+    settings.onWriteFailure([&desktop](const QString &message) {
+        desktop.message(message, tovrik::ApplicationTitle(), tovrik::MessageIcon::Warning);
     });
 
     tovrik::Form1 form(settings, desktop);
     desktop.setOwner(&form);
     form.Form_Load(tovrik::ProgramFolder());
     form.showCentred();
-    return app.exec();
+    const int status = app.exec();
+    // What earlier exports left for Calc, read by now.
+    tovrik::RemoveOldSpreadsheetFiles();
+    return status;
 }

@@ -2,7 +2,6 @@
 
 #include <QLocale>
 
-#include <cfenv>
 #include <cmath>
 
 namespace tovrik {
@@ -19,22 +18,11 @@ std::optional<double> NumericValue(const QString &text) {
     return value;
 }
 
-double RoundHalfEven(double value) {
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(value);
-    std::fesetround(saved);
-    return rounded;
-}
-
 ParsedLimit ParseLimit(const QString &text) {
     const std::optional<double> value = NumericValue(text);
     if (!value)
         return {0, LimitError::NotNumeric};
-    const double rounded = RoundHalfEven(*value);
-    if (rounded < MinimumLimit || rounded > MaximumLimit)
-        return {0, LimitError::OutOfRange};
-    return {static_cast<int>(rounded), LimitError::None};
+    return LimitFromValue(*value);
 }
 
 } // namespace tovrik

@@ -190,20 +190,20 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
-void ResultsModel::setCheckedRows(const QList<int> &rows, bool checked) {
-    for (int r : rows)
-        if (r >= 0 && r < m_rows.size())
-            m_rows[r].checked = checked;
-    if (!rows.isEmpty())
-        checksChanged(0, int(m_rows.size()) - 1);
-}
-
-void ResultsModel::toggleCheckedRows(const QList<int> &rows) {
-    for (int r : rows)
-        if (r >= 0 && r < m_rows.size())
+void ResultsModel::toggleCheckedRows(const QList<std::pair<int, int>> &stretches) {
+    const int rows = int(m_rows.size());
+    int first = rows, last = -1;
+    for (auto [top, bottom] : stretches) {
+        top = qMax(top, 0);
+        bottom = qMin(bottom, rows - 1);
+        for (int r = top; r <= bottom; ++r)
             m_rows[r].checked = !m_rows[r].checked;
-    if (!rows.isEmpty())
-        checksChanged(0, int(m_rows.size()) - 1);
+        if (top <= bottom) {
+            first = qMin(first, top);
+            last = qMax(last, bottom);
+        }
+    }
+    checksChanged(first, last);
 }
 
 void ResultsModel::setAllChecked(bool checked) {

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <utility>
+
 namespace tovrik {
 
 // The results list: rows x columns under a header, a check mark per row.
@@ -65,9 +67,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Sets the check marks of the given rows (0-based model rows) in one go.
-    void setCheckedRows(const QList<int> &rows, bool checked);
-    void toggleCheckedRows(const QList<int> &rows);
+    // Flips the check marks of the given stretches of rows (0-based model
+    // rows, first and last included, not overlapping) in one go.
+    void toggleCheckedRows(const QList<std::pair<int, int>> &stretches);
     void setAllChecked(bool checked);
     void invertAllChecked();
 

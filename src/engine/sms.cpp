@@ -297,7 +297,7 @@ bool SmsCutter::isGraphemeBoundary(qsizetype position) {
 }
 
 void SmsCutter::cut(const SmsBudget &budget, SplitMode mode, std::vector<QStringView> &pieces) {
-    detail::CutWith(m_message, SmsMeasure(*this, budget), mode,
+    smsdetail::CutWith(m_message, SmsMeasure(*this, budget), mode,
                     [&](QStringView piece) { pieces.push_back(piece); });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cutter.h"
+#include "smscut.h"
 
 #include <QLatin1StringView>
 #include <QStringView>

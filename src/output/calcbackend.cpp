@@ -7,12 +7,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -55,7 +62,71 @@ QString XlsxError(const QString &path, lxw_error error) {
         QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(error)));
 }
 
+// Each export's own folder, made by QTemporaryDir, mode 0700.
+const QString ExportFolderTemplate = u"Tovrik-XXXXXX"_s;
+const QString ExportFileName = QString::fromUtf16(ProductName) + u".xlsx"_s;
+// Calc has read the file long before then.
+constexpr time_t ExportFolderLifetime = 5 * 60;
+
+// QDir::tempPath() is empty when TMPDIR names a folder that does not exist,
+// and the export folder would then go to "/".
+QString TemporaryFolder() {
+    const QString path = QDir::tempPath();
+    return path.isEmpty() ? QDir::cleanPath(qEnvironmentVariable("TMPDIR")) : path;
+}
+
+// Nothing but the workbook, as a regular file.
+bool HoldsOnlyTheWorkbook(int folder, const QByteArray &workbook) {
+    const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = listing < 0 ? nullptr : fdopendir(listing);
+    if (!dir) {
+        if (listing >= 0)
+            close(listing);
+        return false;
+    }
+    bool only = true;
+    while (const dirent *entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        struct stat file {};
+        only = only && workbook == entry->d_name &&
+               fstatat(folder, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(file.st_mode);
+    }
+    closedir(dir);
+    return only;
+}
+
 } // namespace
+
+void RemoveOldSpreadsheetFiles() {
+    const QString temp = TemporaryFolder();
+    static const QRegularExpression exportName(
+        QRegularExpression::anchoredPattern(u"Tovrik-[A-Za-z0-9]{6}"_s));
+    const QByteArray workbook = QFile::encodeName(ExportFileName);
+    const time_t before = std::time(nullptr) - ExportFolderLifetime;
+    const QStringList names =
+        QDir(temp).entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!exportName.match(name).hasMatch())
+            continue;
+        // Only a folder we made: not a link, ours, private, old enough, and
+        // holding nothing we did not put there.
+        const QByteArray path = QFile::encodeName(temp + u'/' + name);
+        const int folder = open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder < 0)
+            continue;
+        struct stat info {};
+        const bool ours = fstat(folder, &info) == 0 && info.st_uid == geteuid() &&
+                          (info.st_mode & 07777) == 0700 && info.st_mtime < before &&
+                          HoldsOnlyTheWorkbook(folder, workbook);
+        if (ours)
+            unlinkat(folder, workbook.constData(), 0);
+        close(folder);
+        if (ours)
+            rmdir(path.constData());
+    }
+}
 
 QString FindCalcProgram() {
     for (const auto &name : {u"soffice"_s, u"libreoffice"_s}) {
@@ -211,16 +282,18 @@ Workbook &CalcApplication::addWorkbook() {
 void CalcApplication::setVisible(bool visible) {
     if (!visible)
         return;
+    RemoveOldSpreadsheetFiles();
+    const QString temp = TemporaryFolder();
     for (auto &entry : m_workbooks) {
         if (entry.shown)
             continue;
         // Removed again unless Calc was started: Calc reads the file after we
-        // return, so a started one's file has to stay.
-        QTemporaryDir folder(QDir::tempPath() + u"/Tovrik-XXXXXX"_s);
+        // return, so a started one's file stays until a later export or exit.
+        QTemporaryDir folder(temp + u'/' + ExportFolderTemplate);
         if (!folder.isValid())
             throw Failure(u"Could not create a folder for the spreadsheet file in %1: %2."_s.arg(
-                QDir::toNativeSeparators(QDir::tempPath()), folder.errorString()));
-        const QString file = folder.filePath(QString::fromUtf16(ProductName) + u".xlsx"_s);
+                QDir::toNativeSeparators(temp), folder.errorString()));
+        const QString file = folder.filePath(ExportFileName);
         entry.workbook->sheet().writeXlsx(file);
         // -n: the file is the template of a new, untitled document.
         if (!m_launcher(m_program, {u"--calc"_s, u"-n"_s, file}))

@@ -80,6 +80,11 @@ private:
     std::vector<Entry> m_workbooks;
 };
 
+// Removes the folders that earlier exports of this user left in the
+// temporary folder, once Calc has surely read them. Run at every export and
+// at exit.
+void RemoveOldSpreadsheetFiles();
+
 // nullptr when LibreOffice is not installed.
 std::unique_ptr<SpreadsheetApplication> CreateCalcApplication();
 

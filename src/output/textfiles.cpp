@@ -11,6 +11,10 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tovrik {
@@ -22,15 +26,36 @@ void WriteTextFile(const QString &content, const QString &fileName) {
     if (fileName.isEmpty())
         fail(u"no file name"_s);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a full disk shows at write(). A buffered write succeeds
+    // and the error at commit()'s flush goes unnoticed, and commit() then
+    // puts the short file in the old one's place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail(file.errorString());
     QStringEncoder encode(QStringConverter::System);
     const QByteArray bytes = encode(content);
     if (file.write(bytes) != bytes.size())
         fail(file.errorString());
+    // commit() syncs too but ignores the result; the data must be on disk
+    // before the rename.
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL)
+        fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (!file.commit())
         fail(file.errorString());
 }
+
+namespace {
+// The message that refuses a prefix that is not a plain part of a file name,
+// so that no file lands outside the output folder; empty when it is fine.
+QString PrefixRefusal(const QString &prefix) {
+    if (prefix.contains(u'/'))
+        return u"The prefix cannot contain /."_s;
+    if (prefix.contains(QChar(0)))
+        return u"The prefix cannot contain a NUL character."_s;
+    if (prefix == u"."_s || prefix == u".."_s)
+        return u"The prefix cannot be \".\" or \"..\"."_s;
+    return {};
+}
+} // namespace
 
 QString ListAsText(const ResultsModel &list, const std::function<void()> &pumpEvents) {
     QString text;
@@ -89,6 +114,17 @@ void PushButton1_Click(const SaveCommand &c) {
         return;
     }
     if (s.test(126, [&] { return c.settings.option(9); })) {
+        // Refused before any file is written; also when the check itself fails.
+        bool refused = true;
+        s.more([&] {
+            const QString refusal = PrefixRefusal(c.prefix());
+            if (refusal.isEmpty())
+                refused = false;
+            else
+                l.desktop.message(refusal, ApplicationTitle(), MessageIcon::None);
+        });
+        if (refused)
+            return;
         int rows = 0;
         s.step(128, [&] { rows = l.results.count(); });
         for (int i = 1; i <= rows; ++i) {

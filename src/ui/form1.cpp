@@ -7,6 +7,7 @@
 #include "eventpump.h"
 #include "excelexport.h"
 #include "files.h"
+#include "framestyle.h"
 #include "resultsview.h"
 #include "settingsstore.h"
 #include "startsplitting.h"
@@ -25,6 +26,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTextDocument>
+#include <QWindow>
+
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -98,9 +103,12 @@ void Form1::buildControls() {
         b->setPalette(face);
         return b;
     };
-    const auto frame = [this](const QString &name, const QString &caption) {
+    auto *frameStyle = new FrameStyle(QApplication::style()->name());
+    frameStyle->setParent(this);
+    const auto frame = [this, frameStyle](const QString &name, const QString &caption) {
         auto *f = new QGroupBox(caption, this);
         f->setObjectName(name);
+        f->setStyle(frameStyle); // white inside, like the window
         return f;
     };
 
@@ -146,6 +154,7 @@ void Form1::buildControls() {
 
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName(u"Text1"_s);
+    Text1->setAccessibleName(u"X Characters"_s);
     place(Text1, 2160, 1305, 1440, 345);
     connect(Text1, &QLineEdit::textChanged, this, [this](const QString &text) {
         if (!m_syncing)
@@ -155,6 +164,8 @@ void Form1::buildControls() {
     Text2 = new QPlainTextEdit(Frame3);
     Text2->setObjectName(u"Text2"_s);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on, as in any multi-line box of a dialog; a pasted TAB stays.
+    Text2->setTabChangesFocus(true);
     place(Text2, 240, 300, 7320, 1125);
 
     PushButton2 = button(u"PushButton2"_s, u"Start Splitting"_s, this);
@@ -162,6 +173,7 @@ void Form1::buildControls() {
 
     ListView1 = new ResultsView(Frame4);
     ListView1->setObjectName(u"ListView1"_s);
+    ListView1->setAccessibleName(u"Results"_s);
     ListView1->setResults(&m_results);
     place(ListView1, 240, 300, 7320, 1215);
     PushButton1 = button(u"PushButton1"_s, u"Save Results To Text File"_s, Frame4);
@@ -178,6 +190,8 @@ void Form1::buildControls() {
     place(Label1, 600, 1080, 1575, 225);
     Text3 = new QLineEdit(Frame5);
     Text3->setObjectName(u"Text3"_s);
+    Label1->setBuddy(Text3);
+    Text3->setAccessibleName(Label1->text());
     place(Text3, 2280, 1020, 1440, 345);
     connect(Text3, &QLineEdit::textChanged, this, &Form1::Text3_Change);
 
@@ -186,6 +200,7 @@ void Form1::buildControls() {
     place(Text4, 240, 300, 6525, 345);
     connect(Text4, &QLineEdit::textChanged, this, &Form1::Text4_Change);
     PushButton5 = button(u"PushButton5"_s, u"..."_s, Frame6);
+    PushButton5->setAccessibleName(u"Choose the output folder"_s);
     place(PushButton5, 6945, 300, 630, 345);
 
     connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
@@ -196,6 +211,11 @@ void Form1::buildControls() {
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+
+    // A stored prefix or folder is shown whole and written back unchanged; the
+    // line edit's default limit would cut it at 32,767 characters.
+    for (QLineEdit *box : {Text1, Text3, Text4})
+        box->setMaxLength(std::numeric_limits<int>::max());
 
     // Frames and the label take no focus.
     for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2),
@@ -301,6 +321,7 @@ void Form1::syncFromSettings() {
             option->setAutoExclusive(true);
         }
     }
+    keepTabStopsOnSelection();
     if (Text1->text() != m_split.xText())
         Text1->setText(m_split.xText());
     Text1->setEnabled(m_split.text1Enabled());
@@ -308,10 +329,38 @@ void Form1::syncFromSettings() {
     m_syncing = false;
 }
 
+// Tab enters an option group at its selected button; the arrow keys move
+// within the group. Qt moves the group's one tab stop only when a button takes
+// the focus, so a selection made by the program moves it here.
+void Form1::keepTabStopsOnSelection() {
+    const auto group = [this](int first, int last) {
+        QRadioButton *selected = nullptr;
+        for (int i = first; i <= last; ++i)
+            if (Option[i - 1]->isChecked())
+                selected = Option[i - 1];
+        for (int i = first; i <= last; ++i) {
+            QRadioButton *b = Option[i - 1];
+            const bool stop = !selected || b == selected;
+            b->setFocusPolicy(stop ? Qt::FocusPolicy(b->focusPolicy() | Qt::TabFocus)
+                                   : Qt::FocusPolicy(b->focusPolicy() & ~Qt::TabFocus));
+        }
+    };
+    group(1, 4);
+    group(5, 7);
+    group(8, 9);
+}
+
 void Form1::showCentred() {
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        // The frame is centred in the free area, as far as the platform
+        // knows it before showing; on a screen too small for the window its
+        // title bar stays on the screen, where it can be grabbed.
+        winId();
+        const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        const QSize frame = size().grownBy(margins);
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+        const QPoint centred = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+        move(qMax(centred.x(), area.left()), qMax(centred.y(), area.top()));
     }
     show();
     activateWindow();
@@ -347,6 +396,19 @@ void Form1::Form_Load(const QString &programFolder) {
     }
 }
 
+// The message exactly as typed or pasted. toPlainText() would turn no-break
+// spaces into blanks and line separators into line feeds; here only the
+// document's own block separators, the line breaks, become line feeds.
+QString Form1::messageText() const {
+    QString text = Text2->document()->toRawText();
+    // Blocks are long: a vectorised search for each separator beats a
+    // replace that looks at every character.
+    const QChar separator(QChar::ParagraphSeparator);
+    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, at + 1))
+        text[at] = u'\n';
+    return text;
+}
+
 void Form1::Text3_Change() {
     m_settings.WriteSetting(u"Prefix"_s, Text3->text());
 }
@@ -356,8 +418,7 @@ void Form1::Text4_Change() {
 
 void Form1::PushButton2_Click() {
     tovrik::PushButton2_Click({m_split, m_results, m_pointer, m_desktop,
-                               [this] { return Text4->text(); },
-                               [this] { return Text2->toPlainText(); }});
+                               [this] { return Text4->text(); }, [this] { return messageText(); }});
 }
 
 void Form1::PushButton4_Click() {

@@ -80,6 +80,8 @@ private:
     void buildTabOrder();
     void prepareHover();
     void syncFromSettings();
+    void keepTabStopsOnSelection();
+    QString messageText() const;
     void applyPointer(int value);
 
     Settings &m_settings;

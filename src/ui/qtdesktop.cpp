@@ -15,8 +15,11 @@ using namespace Qt::StringLiterals;
 namespace tovrik {
 
 void QtDesktop::message(const QString &text, const QString &title, MessageIcon icon) {
+    // A box is centred on its owner; during start-up the window is not shown
+    // yet and its place means nothing, so the box is centred on the screen.
+    QWidget *owner = m_owner && m_owner->isVisible() ? m_owner : nullptr;
     QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    title, text, QMessageBox::Ok, m_owner);
+                    title, text, QMessageBox::Ok, owner);
     box.exec();
 }
 

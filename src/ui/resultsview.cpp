@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QMenu>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tovrik {
@@ -43,22 +45,33 @@ void ResultsView::setResults(ResultsModel *model) {
     setModel(model);
 }
 
-QList<int> ResultsView::selectedRowNumbers() const {
-    QList<int> rows;
+// The selected rows as stretches, straight from the selection's ranges: a
+// list of every selected index would cost a million entries for Ctrl+A on a
+// million rows.
+QList<std::pair<int, int>> ResultsView::selectedStretches() const {
+    QList<std::pair<int, int>> stretches;
     if (!selectionModel())
-        return rows;
-    const QModelIndexList selected = selectionModel()->selectedRows();
-    rows.reserve(selected.size());
-    for (const QModelIndex &index : selected)
-        rows.append(index.row());
-    if (rows.isEmpty() && currentIndex().isValid())
-        rows.append(currentIndex().row());
-    return rows;
+        return stretches;
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange &range : selection)
+        stretches.append({range.top(), range.bottom()});
+    if (stretches.isEmpty() && currentIndex().isValid())
+        stretches.append({currentIndex().row(), currentIndex().row()});
+    // Ranges of one row from several columns, or that overlap, count once.
+    std::sort(stretches.begin(), stretches.end());
+    QList<std::pair<int, int>> merged;
+    for (const auto &s : std::as_const(stretches)) {
+        if (!merged.isEmpty() && s.first <= merged.last().second + 1)
+            merged.last().second = qMax(merged.last().second, s.second);
+        else
+            merged.append(s);
+    }
+    return merged;
 }
 
 void ResultsView::keyPressEvent(QKeyEvent *event) {
     if (m_results && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        m_results->toggleCheckedRows(selectedRowNumbers());
+        m_results->toggleCheckedRows(selectedStretches());
         event->accept();
         return;
     }

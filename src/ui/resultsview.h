@@ -28,7 +28,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    QList<int> selectedRowNumbers() const;
+    QList<std::pair<int, int>> selectedStretches() const;
 
     ResultsModel *m_results = nullptr;
     QAction *m_tickAll;

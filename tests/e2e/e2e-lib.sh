@@ -92,7 +92,8 @@ e2e_setup() {
     rm -rf "$E2E_WORK"
     mkdir -p "$E2E_WORK"/{home,config,cache,data,tmp,runtime,shots}
     chmod 700 "$E2E_WORK/runtime"
-    export HOME=$E2E_WORK/home
+    # E2E_HOME: a home folder of the caller's, for pictures that show its path.
+    export HOME=${E2E_HOME:-$E2E_WORK/home}
     export XDG_CONFIG_HOME=$E2E_WORK/config
     export XDG_CACHE_HOME=$E2E_WORK/cache
     export XDG_DATA_HOME=$E2E_WORK/data

@@ -14,6 +14,8 @@ class LimitTest : public QObject {
 private Q_SLOTS:
     void parse_data();
     void parse();
+    void parseC_data();
+    void parseC();
     void roundHalfEven_data();
     void roundHalfEven();
 };
@@ -61,6 +63,45 @@ void LimitTest::parse() {
         QCOMPARE(parsed.limit, limit);
     // The numeric test and the parser agree on what is a number.
     QCOMPARE(tovrik::IsNumeric(text), error != LimitError::NotNumeric);
+}
+
+// tovrik-split's reading: the same on every machine, whatever the locale.
+void LimitTest::parseC_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<LimitError>("error");
+    QTest::addColumn<int>("limit");
+
+    QTest::newRow("blanks around") << QByteArray(" 12\t") << LimitError::None << 12;
+    QTest::newRow("no-break space before") << QByteArray("\xC2\xA0"
+                                                         "12")
+                                           << LimitError::None << 12;
+    QTest::newRow("half rounds to even, down") << QByteArray("2.5") << LimitError::None << 2;
+    QTest::newRow("half rounds to even, up") << QByteArray("3.5") << LimitError::None << 4;
+    QTest::newRow("plus sign and exponent") << QByteArray("+1.5e1") << LimitError::None << 15;
+    QTest::newRow("point first") << QByteArray(".9e1") << LimitError::None << 9;
+    QTest::newRow("point last") << QByteArray("7.") << LimitError::None << 7;
+
+    QTest::newRow("group separator") << QByteArray("1,000") << LimitError::NotNumeric << 0;
+    QTest::newRow("decimal comma") << QByteArray("2,5") << LimitError::NotNumeric << 0;
+    QTest::newRow("point alone") << QByteArray(".") << LimitError::NotNumeric << 0;
+    QTest::newRow("exponent without digits") << QByteArray("1e") << LimitError::NotNumeric << 0;
+    QTest::newRow("hexadecimal") << QByteArray("0x10") << LimitError::NotNumeric << 0;
+    QTest::newRow("inf") << QByteArray("inf") << LimitError::NotNumeric << 0;
+    QTest::newRow("two signs") << QByteArray("+-1") << LimitError::NotNumeric << 0;
+    QTest::newRow("huge exponent") << QByteArray("1e400") << LimitError::NotNumeric << 0;
+    QTest::newRow("blanks only") << QByteArray(" ") << LimitError::NotNumeric << 0;
+
+    QTest::newRow("negative") << QByteArray("-5") << LimitError::OutOfRange << 0;
+    QTest::newRow("32767.5 rounds over") << QByteArray("32767.5") << LimitError::OutOfRange << 0;
+}
+
+void LimitTest::parseC() {
+    QFETCH(QByteArray, text);
+    QFETCH(LimitError, error);
+    QFETCH(int, limit);
+    const tovrik::ParsedLimit parsed = tovrik::ParseLimitC(text.toStdString());
+    QCOMPARE(parsed.error, error);
+    QCOMPARE(parsed.limit, limit);
 }
 
 void LimitTest::roundHalfEven_data() {

@@ -12,6 +12,10 @@
 
 #include <optional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace tovrik;
 
@@ -92,7 +96,16 @@ QList<CellCase> RoundTripCells() {
     };
 }
 
+// How a folder in the temporary folder differs from an earlier export's.
+enum class Twist { None, Recent, OtherName, OpenToOthers, HoldsMore, Link, OtherOwner };
+
+bool BackDate(const QString &path) {
+    const timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    return utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
 } // namespace
+Q_DECLARE_METATYPE(Twist)
 
 class TestCalcBackend : public QObject {
     Q_OBJECT
@@ -107,7 +120,10 @@ private Q_SLOTS:
     void showOpensFileAsNewDocument();
     void showStartsEachWorkbookOnce();
     void showFailsWhenCalcDoesNotStart();
+    void showFailsWhenFileCannotBeMade_data();
     void showFailsWhenFileCannotBeMade();
+    void earlierExportsAreRemoved_data();
+    void earlierExportsAreRemoved();
 
     void cellLimits_data();
     void cellLimits();
@@ -243,18 +259,96 @@ void TestCalcBackend::showFailsWhenCalcDoesNotStart() {
     QCOMPARE(recorder.calls.size(), 2);
 }
 
+void TestCalcBackend::showFailsWhenFileCannotBeMade_data() {
+    QTest::addColumn<bool>("plainFile"); // else nothing is there
+    QTest::newRow("a file in the folder's place") << true;
+    QTest::newRow("a folder that does not exist") << false;
+}
+
 void TestCalcBackend::showFailsWhenFileCannotBeMade() {
-    const QString notAFolder = m_scratch.filePath(u"plain-file"_s);
-    QFile file(notAFolder);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QFETCH(bool, plainFile);
+    const QString notAFolder = m_scratch.filePath(u"not-a-folder"_s);
+    if (plainFile) {
+        QFile file(notAFolder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    const QStringList inRoot = QDir(u"/"_s).entryList({u"Tovrik-*"_s}, QDir::AllEntries);
 
     RecordingLauncher recorder;
     CalcApplication calc(u"soffice"_s, recorder.launcher());
     calc.addWorkbook().activeSheet().setCell(1, 1, u"Results"_s);
-    QVERIFY_THROWS_EXCEPTION(Failure, calc.setVisible(true));
+    try {
+        calc.setVisible(true);
+        QFAIL("no Failure");
+    } catch (const Failure &failure) {
+        // The user learns which folder to mend.
+        QVERIFY2(failure.description().contains(notAFolder), qPrintable(failure.description()));
+    }
     QVERIFY(recorder.calls.isEmpty());
+    QCOMPARE(QDir(u"/"_s).entryList({u"Tovrik-*"_s}, QDir::AllEntries), inRoot);
+    QFile::remove(notAFolder);
+}
+
+void TestCalcBackend::earlierExportsAreRemoved_data() {
+    QTest::addColumn<Twist>("twist");
+    QTest::addColumn<bool>("atExit"); // else at the next export
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("earlier export") << Twist::None << false << true;
+    QTest::newRow("earlier export, at exit") << Twist::None << true << true;
+    QTest::newRow("recent: Calc may still read it") << Twist::Recent << false << false;
+    QTest::newRow("recent, at exit") << Twist::Recent << true << false;
+    QTest::newRow("another name") << Twist::OtherName << false << false;
+    QTest::newRow("open to others") << Twist::OpenToOthers << false << false;
+    QTest::newRow("holds more than the workbook") << Twist::HoldsMore << false << false;
+    QTest::newRow("a link to a folder") << Twist::Link << false << false;
+    QTest::newRow("another user's") << Twist::OtherOwner << true << false;
+}
+
+void TestCalcBackend::earlierExportsAreRemoved() {
+    QFETCH(Twist, twist);
+    QFETCH(bool, atExit);
+    QFETCH(bool, removed);
+    QTemporaryDir temp;
+    QTemporaryDir elsewhere;
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+
+    // The folder as an export leaves it; a link points at such a folder.
+    const QString name = twist == Twist::OtherName ? u"Tovrik-Ab12Cd.old"_s : u"Tovrik-Ab12Cd"_s;
+    const QString entry = temp.filePath(name);
+    const QString folder = twist == Twist::Link ? elsewhere.filePath(name) : entry;
+    QVERIFY(QDir().mkpath(folder));
+    QFile workbook(folder + u"/Tovrik.xlsx"_s);
+    QVERIFY(workbook.open(QIODevice::WriteOnly));
+    workbook.write("the user's messages");
+    workbook.close();
+    if (twist == Twist::HoldsMore) {
+        QFile more(folder + u"/notes.txt"_s);
+        QVERIFY(more.open(QIODevice::WriteOnly));
+    }
+    if (twist == Twist::Link)
+        QVERIFY(QFile::link(folder, entry));
+    const uid_t other = geteuid() == 0 ? 65534 : 0;
+    if (twist == Twist::OtherOwner && chown(QFile::encodeName(folder).constData(), other, other))
+        QSKIP("cannot give a folder to another user (not root)");
+    QCOMPARE(
+        chmod(QFile::encodeName(folder).constData(), twist == Twist::OpenToOthers ? 0755 : 0700),
+        0);
+    if (twist != Twist::Recent)
+        QVERIFY(BackDate(folder));
+
+    RecordingLauncher recorder;
+    if (atExit) {
+        RemoveOldSpreadsheetFiles();
+    } else {
+        CalcApplication calc(u"soffice"_s, recorder.launcher());
+        calc.addWorkbook().activeSheet().setCell(1, 1, u"Results"_s);
+        calc.setVisible(true);
+        QCOMPARE(recorder.calls.size(), 1);
+        QVERIFY(QFileInfo::exists(recorder.calls[0].last())); // Calc has yet to read it
+    }
+    QCOMPARE(QFileInfo::exists(entry), !removed);
+    QCOMPARE(QFileInfo::exists(workbook.fileName()), !removed);
 }
 
 void TestCalcBackend::cellLimits_data() {

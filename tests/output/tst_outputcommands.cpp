@@ -10,13 +10,33 @@
 #include "textfiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+bool syncFails = false;
+}
+
+// Takes the C library's place in this program: a disk that fails the sync
+// (EIO) after taking the data.
+extern "C" int fdatasync(int fd) {
+    if (syncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return int(syscall(SYS_fdatasync, fd));
+}
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
@@ -52,6 +72,25 @@ QByteArray readFile(const QString &path) {
 
 const auto noPump = [] {};
 
+// A file-size limit stands in for a full disk: writes past it fail with
+// EFBIG instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_saved{};
+    bool m_set = false;
+};
+
 } // namespace
 
 class OutputCommandsTest : public QObject {
@@ -70,9 +109,13 @@ private Q_SLOTS:
     void oneFile();
     void oneFileDialogAndCancel();
     void oneFileReplacesAndKeepsOnFailure();
+    void fullDiskKeepsEveryFile_data();
+    void fullDiskKeepsEveryFile();
     void perFile_data();
     void perFile();
     void perFileUnwritableFolder();
+    void perFilePrefixStaysInTheFolder_data();
+    void perFilePrefixStaysInTheFolder();
 
     void exportRows();
     void exportLimits();
@@ -286,6 +329,67 @@ void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure() {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"out.txt"_s});
 }
 
+void OutputCommandsTest::fullDiskKeepsEveryFile_data() {
+    QTest::addColumn<bool>("diskFull"); // else the sync fails
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("line");
+    const QStringList one{u"list.txt"_s};
+    const QStringList each{u"Split_1.txt"_s, u"Split_2.txt"_s, u"Split_3.txt"_s};
+    QTest::newRow("full disk, one file") << true << 8 << one << 122;
+    QTest::newRow("full disk, per file") << true << 9 << each << 130;
+    QTest::newRow("failing sync, one file") << false << 8 << one << 122;
+    QTest::newRow("failing sync, per file") << false << 9 << each << 130;
+}
+
+void OutputCommandsTest::fullDiskKeepsEveryFile() {
+    QFETCH(bool, diskFull);
+    QFETCH(int, option);
+    QFETCH(QStringList, files);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("OLD " + name.toUtf8());
+    }
+    // Pieces small enough to sit in a write buffer until the file is closed.
+    ResultsModel list;
+    fill(list, {u"Results"_s}, {u"+piece one"_s, u"+piece two"_s, u"+piece three"_s});
+    NullSettings store;
+    SplitSettings settings(store);
+    settings.setOption(option, true);
+    TestDesktop desktop;
+    desktop.saveAnswers = {dir.filePath(files.first())};
+    PointerShape pointer;
+    QString dialogName;
+    {
+        std::optional<FileSizeLimit> full;
+        if (diskFull)
+            QVERIFY(full.emplace(4).isSet());
+        syncFails = !diskFull;
+        PushButton1_Click({{list, pointer, desktop, noPump},
+                           settings,
+                           [&] { return dir.path() + u'/'; },
+                           [] { return u"Split_"_s; },
+                           dialogName});
+        syncFails = false;
+    }
+    for (const QString &name : files)
+        QCOMPARE(readFile(dir.filePath(name)), "OLD " + name.toUtf8());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             files);
+    // Every file that was not written is reported, by name.
+    for (int i = 0; i < files.size(); ++i) {
+        QVERIFY(desktop.messages.size() > i);
+        QCOMPARE(desktop.messages.at(i).title, u"Application Error"_s);
+        QVERIFY2(desktop.messages.at(i).text.contains(u"PushButton1_Click at line %1"_s.arg(line)),
+                 qPrintable(desktop.messages.at(i).text));
+        QVERIFY(desktop.messages.at(i).text.contains(files.at(i)));
+    }
+    QCOMPARE(pointer.value(), 0);
+}
+
 void OutputCommandsTest::perFile_data() {
     QTest::addColumn<QString>("folderSuffix");
     QTest::addColumn<QString>("prefix");
@@ -355,6 +459,46 @@ void OutputCommandsTest::perFileUnwritableFolder() {
         QVERIFY(desktop.messages.at(i).text.contains(u"Split_%1.txt"_s.arg(i + 1)));
     }
     QCOMPARE(desktop.messages.at(2).text, u"Done Saved."_s);
+}
+
+void OutputCommandsTest::perFilePrefixStaysInTheFolder_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("refusal");
+    const QString slash = u"The prefix cannot contain /."_s;
+    QTest::newRow("parent folder") << u"../x_"_s << slash;
+    QTest::newRow("sub-folder") << u"a/b_"_s << slash;
+    QTest::newRow("NUL") << u"x\0y"_s << u"The prefix cannot contain a NUL character."_s;
+    const QString dots = u"The prefix cannot be \".\" or \"..\"."_s;
+    QTest::newRow("dot") << u"."_s << dots;
+    QTest::newRow("dot dot") << u".."_s << dots;
+}
+
+void OutputCommandsTest::perFilePrefixStaysInTheFolder() {
+    QFETCH(QString, prefix);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(u"out/a"_s));
+    ResultsModel list;
+    fill(list, {u"Results"_s}, {u"+one"_s, u"two"_s});
+    NullSettings store;
+    SplitSettings settings(store);
+    settings.setOption(9, true);
+    TestDesktop desktop;
+    PointerShape pointer;
+    QString dialogName;
+    PushButton1_Click({{list, pointer, desktop, noPump},
+                       settings,
+                       [&] { return dir.filePath(u"out/"_s); },
+                       [&] { return prefix; },
+                       dialogName});
+    QCOMPARE(desktop.messageTexts(), QStringList{refusal});
+    QCOMPARE(desktop.messages.first().title, u"Tovrik"_s);
+    QCOMPARE(desktop.messages.first().icon, MessageIcon::None);
+    QDirIterator written(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QVERIFY2(!written.hasNext(), qPrintable(written.next()));
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.text(1).toString(), u"one"_s);
+    QVERIFY(list.checked(1));
 }
 
 void OutputCommandsTest::exportRows() {

@@ -1,13 +1,17 @@
 // The main window on the offscreen platform: layout, focus, the hover
 // pointer, the small commands, and start-up with a private settings folder.
 #include "applicationtitle.h"
+#include "cutter.h"
+#include "fakesettings.h"
 #include "files.h"
 #include "form1.h"
+#include "qtdesktop.h"
 #include "resultsview.h"
 #include "settingsstore.h"
 #include "startup.h"
 #include "testdesktop.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -16,13 +20,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
@@ -40,6 +48,14 @@ void store(const QList<QPair<QString, QString>> &values) {
     SettingsStore settings;
     for (const auto &[key, value] : values)
         settings.WriteSetting(key, value);
+}
+
+// The same, given as "key=value".
+void storeKeyValues(const QStringList &keyValues) {
+    QList<QPair<QString, QString>> values;
+    for (const QString &kv : keyValues)
+        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
+    store(values);
 }
 
 QString stored(const QString &key) {
@@ -80,6 +96,15 @@ private Q_SLOTS:
     void layout();
     void window();
     void tabOrderAndFirstFocus();
+    void keyboard_data();
+    void keyboard();
+    void placedOnScreen();
+    void startupBoxesCentredOnScreen();
+    void framesAreWhite();
+    void accessibleNames_data();
+    void accessibleNames();
+    void messageAsTyped_data();
+    void messageAsTyped();
     void hover();
     void clearListIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -90,12 +115,16 @@ private Q_SLOTS:
     void folderPicker();
 
     void firstStart();
+    void settingsWrittenInOrder();
+    void defaultFolderFailsStepAsAWhole();
+    void longStoredValuesStayWhole();
     void restore_data();
     void restore();
     void badOptionTextIsReportedAndLoadingGoesOn();
     void skin_data();
     void skin();
     void handCursor();
+    void brokenHandCursorIsReported();
     void vendorPage_data();
     void vendorPage();
     void title_data();
@@ -334,9 +363,17 @@ void Form1Test::tickingRows() {
     view->untickAllAction()->trigger();
     QVERIFY(!list.checked(1) && !list.checked(2) && !list.checked(3));
 
-    // A click on a row's box ticks it, through the model's check state.
-    QVERIFY(list.setData(list.index(0, 0), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(list.checked(1));
+    // A click on a row's box ticks it; a second click unticks it.
+    QStyleOptionViewItem item;
+    item.initFrom(view);
+    item.rect = view->visualRect(list.index(1, 0));
+    item.features = QStyleOptionViewItem::HasCheckIndicator;
+    const QPoint box =
+        view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, view).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    QVERIFY(!list.checked(1) && list.checked(2) && !list.checked(3));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    QVERIFY(!list.checked(2));
 }
 
 void Form1Test::help() {
@@ -346,7 +383,7 @@ void Form1Test::help() {
     QCOMPARE(w.desktop.messages.size(), 1);
     QCOMPARE(w.desktop.messages.first().text,
              u"Questions? Please contact Team Quandrel at https://quandrel.example/contact"_s);
-    QCOMPARE(w.desktop.messages.first().title, ApplicationTitle());
+    QCOMPARE(w.desktop.messages.first().title, u"Tovrik"_s);
     QCOMPARE(w.desktop.messages.first().icon, MessageIcon::None);
 }
 
@@ -369,6 +406,159 @@ void Form1Test::folderPicker() {
     QCOMPARE(w.desktop.folderPrompt, u"Please select folder:"_s);
     QCOMPARE(w.form.Text4->text(), expected);
     QCOMPARE(stored(u"Output Folder"_s), expected); // stored at once
+}
+
+void Form1Test::keyboard_data() {
+    QTest::addColumn<QStringList>("storedValues"); // key=value
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("to");
+    const QStringList defaults;
+    const QStringList second = {u"Option1=False"_s, u"Option2=True"_s,  u"Option5=False"_s,
+                                u"Option7=True"_s,  u"Option8=False"_s, u"Option9=True"_s};
+    QTest::newRow("Tab leaves the message")
+        << defaults << u"Text2"_s << int(Qt::Key_Tab) << u"Option1"_s;
+    QTest::newRow("Shift+Tab leaves the message")
+        << defaults << u"Text2"_s << int(Qt::Key_Backtab) << u"PushButton8"_s;
+    QTest::newRow("Tab enters the limits at the selection")
+        << second << u"Text2"_s << int(Qt::Key_Tab) << u"Option2"_s;
+    QTest::newRow("Tab enters the output options at the selection")
+        << second << u"PushButton4"_s << int(Qt::Key_Tab) << u"Option9"_s;
+    QTest::newRow("Shift+Tab enters them at the selection too")
+        << second << u"Text3"_s << int(Qt::Key_Backtab) << u"Option9"_s;
+    QTest::newRow("Tab goes from a group to the next one's selection")
+        << second << u"Option2"_s << int(Qt::Key_Tab) << u"Option7"_s;
+    QTest::newRow("arrows move within a group")
+        << second << u"Option9"_s << int(Qt::Key_Up) << u"Option8"_s;
+}
+
+void Form1Test::keyboard() {
+    QFETCH(QStringList, storedValues);
+    QFETCH(QString, from);
+    QFETCH(int, key);
+    QFETCH(QString, to);
+    storeKeyValues(storedValues);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.Text2->setPlainText(u"typed"_s);
+    auto *start = w.form.findChild<QWidget *>(from);
+    start->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), start);
+
+    QTest::keyClick(start, Qt::Key(key),
+                    key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), to);
+    QCOMPARE(w.form.Text2->toPlainText(), u"typed"_s); // no TAB went into the message
+}
+
+void Form1Test::placedOnScreen() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    const QRect area = w.form.screen()->availableGeometry();
+    const QRect frame = w.form.frameGeometry();
+    // Centred; on a screen too small for the window (run again at twice the
+    // scale) its title bar stays on the screen, where it can be grabbed.
+    QVERIFY2(frame.top() >= area.top(), qPrintable(QString::number(frame.top())));
+    QVERIFY(frame.left() >= area.left());
+    if (frame.width() <= area.width())
+        QVERIFY(qAbs(frame.center().x() - area.center().x()) <= 1);
+    if (frame.height() <= area.height())
+        QVERIFY(qAbs(frame.center().y() - area.center().y()) <= 1);
+}
+
+void Form1Test::startupBoxesCentredOnScreen() {
+    // The settings warning and start-up reports come before the window shows.
+    QWidget hidden;
+    hidden.resize(536, 671);
+    QtDesktop desktop;
+    desktop.setOwner(&hidden);
+    QRect box;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            box = shown->frameGeometry();
+            shown->accept();
+        }
+    });
+    desktop.message(u"Settings cannot be saved"_s, u"Tovrik"_s, MessageIcon::Warning);
+    QVERIFY(box.isValid());
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2((box.center() - centre).manhattanLength() <= 2,
+             qPrintable(u"%1,%2"_s.arg(box.center().x()).arg(box.center().y())));
+}
+
+void Form1Test::framesAreWhite() {
+    Window w;
+    w.load();
+    const QImage picture = w.form.grab().toImage();
+    for (QGroupBox *frame : w.form.findChildren<QGroupBox *>()) {
+        // A bare spot inside the frame, near its lower right corner.
+        const QPoint spot = frame->mapTo(&w.form, QPoint(frame->width() - 8, frame->height() - 8));
+        QCOMPARE(QColor(picture.pixel(spot)), QColor(Qt::white));
+    }
+}
+
+void Form1Test::accessibleNames_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("X box") << u"Text1"_s << u"X Characters"_s;
+    QTest::newRow("prefix box") << u"Text3"_s << u"Prefix for filename"_s;
+    QTest::newRow("folder button") << u"PushButton5"_s << u"Choose the output folder"_s;
+    QTest::newRow("results list") << u"ListView1"_s << u"Results"_s;
+    QTest::newRow("a button says its caption") << u"PushButton2"_s << u"Start Splitting"_s;
+}
+
+void Form1Test::accessibleNames() {
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    Window w;
+    w.load();
+    QAccessibleInterface *a =
+        QAccessible::queryAccessibleInterface(w.form.findChild<QWidget *>(control));
+    QVERIFY(a);
+    QCOMPARE(a->text(QAccessible::Name), name);
+    QCOMPARE(captionOf(w.form.PushButton5), u"..."_s); // the captions stay
+}
+
+void Form1Test::messageAsTyped_data() {
+    QTest::addColumn<QString>("typed");   // as it reaches the box
+    QTest::addColumn<QString>("message"); // as the cutter must get it
+    QTest::addColumn<int>("limit");
+    QTest::newRow("no-break spaces are no blanks")
+        << u"Price:\u00A0100\u00A0EUR is fair"_s << u"Price:\u00A0100\u00A0EUR is fair"_s << 8;
+    QTest::newRow("line separator") << u"one\u2028two three"_s << u"one\u2028two three"_s << 6;
+    QTest::newRow("TAB and U+0001") << u"a\tb \u0001c d"_s << u"a\tb \u0001c d"_s << 4;
+    QTest::newRow("CR LF and CR are one line feed")
+        << u"ab\r\ncd\ref gh"_s << u"ab\ncd\nef gh"_s << 6;
+}
+
+void Form1Test::messageAsTyped() {
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(int, limit);
+    Window w;
+    w.load();
+    w.form.Option[3]->click();
+    w.form.Text1->setText(QString::number(limit));
+    for (int mode : {6, 5, 7}) {
+        w.form.Option[mode - 1]->click();
+        w.form.Text2->clear();
+        w.form.Text2->insertPlainText(typed); // as a paste does
+        QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
+        QStringList expected;
+        CutMessage(message, limit,
+                   mode == 6   ? SplitMode::Exact
+                   : mode == 5 ? SplitMode::Space
+                               : SplitMode::Period,
+                   [&](QStringView piece) { expected.append(piece.toString()); });
+        QStringList rows;
+        for (int r = 1; r <= w.form.results().count(); ++r)
+            rows.append(w.form.results().text(r).toString());
+        QCOMPARE(rows, expected);
+    }
 }
 
 void Form1Test::firstStart() {
@@ -395,6 +585,51 @@ void Form1Test::firstStart() {
     QFile file(confFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().startsWith("[Tovrik]\n"));
+}
+
+void Form1Test::settingsWrittenInOrder() {
+    testing::FakeSettings settings;
+    TestDesktop desktop;
+    QTemporaryDir programFolder;
+    Form1 form(settings, desktop);
+    form.Form_Load(programFolder.path());
+    QStringList keys;
+    for (const auto &[key, value] : settings.writes)
+        keys.append(key);
+    QCOMPARE(keys, (QStringList{u"X Character"_s, u"Prefix"_s, u"Output Folder"_s, u"Option1"_s,
+                                u"Option2"_s, u"Option3"_s, u"Option4"_s, u"Option5"_s,
+                                u"Option6"_s, u"Option7"_s, u"Option8"_s, u"Option9"_s}));
+}
+
+void Form1Test::defaultFolderFailsStepAsAWhole() {
+    // A home folder whose path the desktop lookup cannot hold makes the
+    // default folder fail; it is worked out even though a folder is stored.
+    store({{u"Output Folder"_s, u"/srv/out/"_s}});
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QByteArray(home + '/' + QByteArray(600, 'h')));
+    Window w;
+    w.load();
+    qputenv("HOME", home);
+    QCOMPARE(w.desktop.messages.size(), 1);
+    QVERIFY(w.desktop.messages.first().text.contains(u"Form_Load at line 136"_s));
+    QCOMPARE(w.form.Text4->text(), QString());
+    QCOMPARE(stored(u"Output Folder"_s), u"/srv/out/"_s);
+    QVERIFY(w.form.Option[8 - 1]->isChecked()); // loading went on
+}
+
+void Form1Test::longStoredValuesStayWhole() {
+    const QString prefix(40000, u'p');
+    const QString folder = u"/"_s + QString(40000, u'f') + u"/"_s;
+    const QString x = QString(39999, u'0') + u"7"_s;
+    store({{u"Prefix"_s, prefix}, {u"Output Folder"_s, folder}, {u"X Character"_s, x}});
+    Window w;
+    w.load();
+    QCOMPARE(w.form.Text3->text(), prefix);
+    QCOMPARE(w.form.Text4->text(), folder);
+    QCOMPARE(w.form.Text1->text(), x);
+    QCOMPARE(stored(u"Prefix"_s), prefix);
+    QCOMPARE(stored(u"Output Folder"_s), folder);
+    QCOMPARE(stored(u"X Character"_s), x);
 }
 
 void Form1Test::restore_data() {
@@ -427,10 +662,7 @@ void Form1Test::restore() {
     QFETCH(QString, folder);
     QFETCH(QString, checked);
     QFETCH(QString, spaceCaption);
-    QList<QPair<QString, QString>> values;
-    for (const QString &kv : storedValues)
-        values.append({kv.section(u'=', 0, 0), kv.section(u'=', 1)});
-    store(values);
+    storeKeyValues(storedValues);
 
     Window w;
     w.load();
@@ -524,6 +756,19 @@ void Form1Test::handCursor() {
     plain.load();
     QVERIFY(!plain.form.hasLoadedHandCursor());
     QCOMPARE(plain.form.handCursor().shape(), Qt::PointingHandCursor);
+}
+
+void Form1Test::brokenHandCursorIsReported() {
+    Window w;
+    QFile file(w.programFolder.filePath(u"HAND-M.CUR"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a cursor at all");
+    file.close();
+    w.load();
+    QCOMPARE(w.desktop.messages.size(), 1);
+    QVERIFY(w.desktop.messages.first().text.contains(u"Form_Load at line 106"_s));
+    QVERIFY(!w.form.hasLoadedHandCursor());
+    QCOMPARE(w.form.windowTitle(), u"Tovrik"_s); // loading went on
 }
 
 void Form1Test::vendorPage_data() {

@@ -30,14 +30,15 @@ public:
     QString ReadSetting(const QString &key, const QVariant &defaultValue) const override;
     void WriteSetting(const QString &key, const QString &value) override;
 
-    // Called once per run, with the reason, the first time a write does not
-    // reach the disk. The program keeps working with the values it shows.
-    void onWriteFailure(std::function<void(const QString &reason)> handler);
+    // Called once per run, with a message for the user that says why, the
+    // first time a write does not reach the disk. The program keeps working
+    // with the values it shows.
+    void onWriteFailure(std::function<void(const QString &message)> handler);
 
     QString fileName() const;
 
 private:
-    QString failureReason() const;
+    QString failureMessage() const;
 
     std::unique_ptr<QSettings> m_settings;
     std::function<void(const QString &)> m_onWriteFailure;

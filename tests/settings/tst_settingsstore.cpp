@@ -8,8 +8,50 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+
+namespace {
+
+// Root reads and writes any file whatever its mode; without these two
+// capabilities the mode counts for it too. Only the effective set is
+// changed, so they come back.
+class FileModesCount {
+public:
+    FileModesCount() {
+        if (geteuid() != 0) {
+            m_counts = true;
+            return;
+        }
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2];
+        std::memcpy(reduced, m_saved, sizeof reduced);
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_dropped = m_counts = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~FileModesCount() {
+        if (m_dropped)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool counts() const { return m_counts; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+    bool m_counts = false;
+};
+
+enum class Damage { MalformedLine, Unreadable, FolderInItsPlace };
+
+} // namespace
+Q_DECLARE_METATYPE(Damage)
 
 class SettingsStoreTest : public QObject {
     Q_OBJECT
@@ -21,6 +63,8 @@ private Q_SLOTS:
     void readFallsBackToTheDefault();
     void handEditedFile();
     void unwritableLocationIsToldOnce();
+    void damagedFile_data();
+    void damagedFile();
 
 private:
     QTemporaryDir m_config;
@@ -97,6 +141,52 @@ void SettingsStoreTest::unwritableLocationIsToldOnce() {
     QVERIFY2(told.first().contains(m_config.path() + u"/Quandrel"_s), qPrintable(told.first()));
     // The program keeps working with what it holds.
     QCOMPARE(store.ReadSetting(u"Prefix"_s, u"Split_"_s), u"two"_s);
+}
+
+void SettingsStoreTest::damagedFile_data() {
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<QString>("told"); // empty: nothing to tell
+    QTest::newRow("malformed line") << Damage::MalformedLine << QString();
+    QTest::newRow("unreadable") << Damage::Unreadable << u"cannot be read"_s;
+    QTest::newRow("folder in its place") << Damage::FolderInItsPlace << u"is a folder"_s;
+}
+
+void SettingsStoreTest::damagedFile() {
+    QFETCH(Damage, damage);
+    QFETCH(QString, told);
+    QVERIFY(QDir().mkpath(m_config.path() + u"/Quandrel"_s));
+    if (damage == Damage::FolderInItsPlace) {
+        QVERIFY(QDir().mkpath(conf()));
+    } else {
+        QFile file(conf());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("[Tovrik]\nPrefix=kept\n") + QByteArray(8, '\0') + '\n');
+        file.close();
+        if (damage == Damage::Unreadable)
+            QVERIFY(file.setPermissions(QFile::Permissions()));
+    }
+    const FileModesCount modes;
+    if (!modes.counts())
+        QSKIP("running as root without a way to make file modes count");
+
+    QStringList messages;
+    {
+        SettingsStore store;
+        store.onWriteFailure([&](const QString &message) { messages.append(message); });
+        if (damage == Damage::MalformedLine)
+            QCOMPARE(store.ReadSetting(u"Prefix"_s, u"Split_"_s), u"kept"_s);
+        store.WriteSetting(u"X Character"_s, u"90"_s);
+        store.WriteSetting(u"Option1"_s, u"True"_s);
+    }
+    if (told.isEmpty()) {
+        QCOMPARE(messages, QStringList());
+        QSettings reader(conf(), QSettings::IniFormat);
+        QCOMPARE(reader.value(u"Tovrik/Option1"_s).toString(), u"True"_s);
+        QCOMPARE(reader.value(u"Tovrik/Prefix"_s).toString(), u"kept"_s);
+    } else {
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(conf() + u' ' + told), qPrintable(messages.first()));
+    }
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)

@@ -1,0 +1,109 @@
+#include "options.h"
+
+#include "limitvalue.h"
+
+#include <string_view>
+
+namespace tovrik {
+
+namespace {
+
+const char Usage[] = "Usage: tovrik-split [--limit X] [--mode space|exact|period] [--null] [FILE]\n"
+                     "\n"
+                     "Cuts a text message into pieces that fit a text-message character limit\n"
+                     "and writes each piece followed by a line feed (or a NUL with --null).\n"
+                     "Reads FILE, or standard input when FILE is missing or \"-\", as UTF-8.\n"
+                     "\n"
+                     "  --limit X   the character limit, 1 to 32767 (default 160); counted in\n"
+                     "              UTF-16 code units, as text messages count them\n"
+                     "  --mode M    space   whole words, cut at a blank (default)\n"
+                     "              exact   exactly X characters a piece\n"
+                     "              period  whole sentences, cut after a period\n"
+                     "  --null      end each piece with a NUL byte instead of a line feed\n"
+                     "  --help      show this help\n"
+                     "  --version   show the version\n";
+
+CommandLine stop(int status, std::string out, std::string error) {
+    CommandLine line;
+    line.exitStatus = status;
+    line.out = std::move(out);
+    line.error = std::move(error);
+    return line;
+}
+
+CommandLine usageError(const std::string &text) {
+    return stop(2, {}, "tovrik-split: " + text + "\n" + Usage);
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(int argc, const char *const *argv) {
+    CommandLine line;
+    Options &options = line.options;
+    std::string_view limitText = "160";
+    bool optionsEnded = false;
+    bool haveFile = false;
+
+    // The value of --name VALUE or --name=VALUE, when arg is that option.
+    int i = 1;
+    std::string_view value;
+    bool missing = false;
+    const auto valued = [&](std::string_view arg, std::string_view name) {
+        if (arg == name) {
+            missing = i + 1 >= argc;
+            value = missing ? std::string_view() : std::string_view(argv[++i]);
+            return true;
+        }
+        if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+            value = arg.substr(name.size() + 1);
+            return true;
+        }
+        return false;
+    };
+
+    for (; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
+            if (haveFile)
+                return usageError("only one FILE can be given");
+            options.file = arg;
+            haveFile = true;
+        } else if (arg == "--help" || arg == "-h") {
+            return stop(0, Usage, {});
+        } else if (arg == "--version") {
+            return stop(0, "tovrik-split " TOVRIK_VERSION "\n", {});
+        } else if (valued(arg, "--limit")) {
+            if (missing)
+                return usageError("--limit needs a value");
+            limitText = value;
+        } else if (valued(arg, "--mode")) {
+            if (missing)
+                return usageError("--mode needs a value");
+            if (value == "space")
+                options.mode = SplitMode::Space;
+            else if (value == "exact")
+                options.mode = SplitMode::Exact;
+            else if (value == "period")
+                options.mode = SplitMode::Period;
+            else
+                return usageError("unknown mode '" + std::string(value) +
+                                  "' (space, exact or period)");
+        } else if (arg == "--null") {
+            options.nul = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+
+    const ParsedLimit limit = ParseLimitC(limitText);
+    if (limit.error == LimitError::NotNumeric)
+        return stop(2, {}, "Character limit must be numeric entry.\n");
+    if (limit.error == LimitError::OutOfRange)
+        return stop(2, {}, "Character limit must be between 1 and 32767.\n");
+    options.limit = limit.limit;
+    return line;
+}
+
+} // namespace tovrik

@@ -1,0 +1,67 @@
+#include "split.h"
+
+#include "input.h"
+#include "output.h"
+#include "utf8text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tovrik {
+
+namespace {
+
+constexpr std::size_t OutputBuffer = 1 << 20;
+
+std::string failure(const std::string &text) {
+    return "tovrik-split: " + text + "\n";
+}
+
+std::string inputName(const Options &options) {
+    return options.file == "-" ? "standard input" : options.file;
+}
+
+} // namespace
+
+Outcome SplitStream(const Options &options, int in, int out) {
+    const std::string refusedNul = "the input holds a NUL byte; --null output would be ambiguous";
+    try {
+        // The rules look at most `limit` units ahead, three bytes each at
+        // worst, plus a character cut off at the end of a read.
+        const std::size_t reserve = 3 * std::size_t(options.limit) + 16;
+        const auto source = OpenByteSource(in, options.block, reserve);
+        // A file can be searched before anything is written; a pipe cannot.
+        if (options.nul && source->holds('\0').value_or(false))
+            return {1, failure(refusedNul)};
+
+        Output output(out, options.nul ? '\0' : '\n', OutputBuffer);
+        Utf8Text text(*source, output, options.nul);
+        rules::Cut(text, options.limit, options.mode,
+                   [&](std::string_view piece) { output.piece(piece); });
+        output.flush();
+        return {};
+    } catch (const Utf8Fault &fault) {
+        if (fault.nul)
+            return {1, failure(refusedNul)};
+        return {1, failure("invalid UTF-8 at byte " + std::to_string(fault.offset))};
+    } catch (const ReadFault &fault) {
+        return {1, failure(inputName(options) + ": " + std::strerror(fault.error))};
+    } catch (const WriteFault &fault) {
+        return {1, failure(std::string("cannot write the output: ") + std::strerror(fault.error))};
+    }
+}
+
+Outcome Split(const Options &options) {
+    if (options.file == "-")
+        return SplitStream(options, STDIN_FILENO, STDOUT_FILENO);
+    const int fd = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {1, failure(options.file + ": " + std::strerror(errno))};
+    Outcome outcome = SplitStream(options, fd, STDOUT_FILENO);
+    ::close(fd);
+    return outcome;
+}
+
+} // namespace tovrik

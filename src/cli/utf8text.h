@@ -1,0 +1,58 @@
+#pragma once
+
+#include "cutrules.h"
+#include "input.h"
+#include "output.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// UTF-8 input as the cut rules see it (see cutrules.h): positions are byte
+// offsets, lengths are counted in UTF-16 code units straight from the bytes,
+// and a piece is a slice of the input. Bytes are checked as they come in, and
+// only what the rules may still look at is held.
+
+namespace tovrik {
+
+// The input is not UTF-8 at `offset`, or holds a NUL there that is refused.
+struct Utf8Fault {
+    std::int64_t offset;
+    bool nul;
+};
+
+class Utf8Text {
+public:
+    using Pos = std::ptrdiff_t;
+
+    // Pieces that outgrow what is held start going out through `output`
+    // before their end is found.
+    Utf8Text(ByteSource &source, Output &output, bool refuseNul);
+
+    Pos begin();
+    bool atEnd(Pos p) { return p == m_valid && !more(); }
+    rules::Reach<Pos> advance(Pos from, std::ptrdiff_t units);
+    Pos pastPair(Pos p) const { return p + 4; }
+    Pos lastIndexOf(char delimiter, Pos from, Pos to) const;
+    Pos indexOf(char delimiter, Pos from);
+    Pos end() const { return m_valid; }
+    // What has not gone out yet of the piece [from, to).
+    std::string_view piece(Pos from, Pos to) const {
+        from = from > m_keep ? from : m_keep;
+        return {at(from), std::size_t(to - from)};
+    }
+
+private:
+    const char *at(Pos p) const { return m_source.data() + (p - m_source.base()); }
+    // Brings in and checks more bytes; false at the end of the input.
+    bool more();
+
+    ByteSource &m_source;
+    Output &m_output;
+    bool m_refuseNul;
+    Pos m_valid = 0;     // bytes up to here are checked and whole characters
+    Pos m_asciiFrom = 0; // [m_asciiFrom, m_valid) is plain ASCII
+    Pos m_keep = 0;      // nothing before this is looked at again
+};
+
+} // namespace tovrik
