@@ -2,9 +2,33 @@
 #include "options.h"
 #include "split.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Hands the whole command line to the program for whole messages; returns
+// only when that program cannot be started.
+int runMessagesProgram(char **argv) {
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string program = tovrik::MessagesProgram;
+    if (length > 0) {
+        const std::string path(self, std::size_t(length));
+        program = path.substr(0, path.rfind('/') + 1) + program;
+    }
+    ::execv(program.c_str(), argv);
+    std::fprintf(stderr, "tovrik-split: cannot start %s: %s\n", program.c_str(),
+                 std::strerror(errno));
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     tovrik::CommandLine line = tovrik::ParseCommandLine(argc, argv);
@@ -12,6 +36,8 @@ int main(int argc, char **argv) {
     std::fputs(line.error.c_str(), stderr);
     if (line.exitStatus >= 0)
         return line.exitStatus;
+    if (line.options.wantsMessages())
+        return runMessagesProgram(argv);
 
     // Tests make reads small to cut characters and line breaks across them.
     if (const char *block = std::getenv("TOVRIK_SPLIT_BLOCK")) {

@@ -8,20 +8,36 @@ namespace tovrik {
 
 namespace {
 
-const char Usage[] = "Usage: tovrik-split [--limit X] [--mode space|exact|period] [--null] [FILE]\n"
-                     "\n"
-                     "Cuts a text message into pieces that fit a text-message character limit\n"
-                     "and writes each piece followed by a line feed (or a NUL with --null).\n"
-                     "Reads FILE, or standard input when FILE is missing or \"-\", as UTF-8.\n"
-                     "\n"
-                     "  --limit X   the character limit, 1 to 32767 (default 160); counted in\n"
-                     "              UTF-16 code units, as text messages count them\n"
-                     "  --mode M    space   whole words, cut at a blank (default)\n"
-                     "              exact   exactly X characters a piece\n"
-                     "              period  whole sentences, cut after a period\n"
-                     "  --null      end each piece with a NUL byte instead of a line feed\n"
-                     "  --help      show this help\n"
-                     "  --version   show the version\n";
+const char Usage[] =
+    "Usage: tovrik-split [--limit X | --sms[=concat]] [--mode space|exact|period]\n"
+    "                    [--number FMT] [--json [--records lines|nul|jsonl]]\n"
+    "                    [--null] [--flush] [FILE]\n"
+    "\n"
+    "Cuts a text message into pieces that fit a text-message character limit\n"
+    "and writes each piece followed by a line feed (or a NUL with --null).\n"
+    "Reads FILE, or standard input when FILE is missing or \"-\", as UTF-8.\n"
+    "\n"
+    "  --limit X     the character limit, 1 to 32767 (default 160); counted in\n"
+    "                UTF-16 code units, as text messages count them\n"
+    "  --mode M      space   whole words, cut at a blank (default)\n"
+    "                exact   exactly X characters a piece\n"
+    "                period  whole sentences, cut after a period\n"
+    "  --sms         measure in SMS units: each piece fits one SMS, GSM-7 (160\n"
+    "                septets) or, when it holds other characters, UCS-2 (70)\n"
+    "  --sms=concat  cut as a phone cuts one long message: one encoding, parts\n"
+    "                of 153 septets or 67 units (one part when it fits 160/70)\n"
+    "  --number FMT  write each piece as FMT: %t its text (exactly once), %k its\n"
+    "                number, %n the count, %% a %; e.g. \"%k/%n %t\"\n"
+    "  --json        one JSON line for the message: its encoding, segments and\n"
+    "                parts\n"
+    "  --records R   many messages, one JSON line each (needs --json):\n"
+    "                lines  one message per line\n"
+    "                nul    NUL-terminated messages\n"
+    "                jsonl  JSON objects with \"text\" and an optional \"id\"\n"
+    "  --null        end each piece with a NUL byte instead of a line feed\n"
+    "  --flush       write each piece or line out as soon as it is cut\n"
+    "  --help        show this help\n"
+    "  --version     show the version\n";
 
 CommandLine stop(int status, std::string out, std::string error) {
     CommandLine line;
@@ -31,11 +47,11 @@ CommandLine stop(int status, std::string out, std::string error) {
     return line;
 }
 
-CommandLine usageError(const std::string &text) {
+} // namespace
+
+CommandLine UsageError(const std::string &text) {
     return stop(2, {}, "tovrik-split: " + text + "\n" + Usage);
 }
-
-} // namespace
 
 CommandLine ParseCommandLine(int argc, const char *const *argv) {
     CommandLine line;
@@ -65,7 +81,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
         const std::string_view arg = argv[i];
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
             if (haveFile)
-                return usageError("only one FILE can be given");
+                return UsageError("only one FILE can be given");
             options.file = arg;
             haveFile = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -74,11 +90,12 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             return stop(0, "tovrik-split " TOVRIK_VERSION "\n", {});
         } else if (valued(arg, "--limit")) {
             if (missing)
-                return usageError("--limit needs a value");
+                return UsageError("--limit needs a value");
             limitText = value;
+            options.limitGiven = true;
         } else if (valued(arg, "--mode")) {
             if (missing)
-                return usageError("--mode needs a value");
+                return UsageError("--mode needs a value");
             if (value == "space")
                 options.mode = SplitMode::Space;
             else if (value == "exact")
@@ -86,14 +103,42 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             else if (value == "period")
                 options.mode = SplitMode::Period;
             else
-                return usageError("unknown mode '" + std::string(value) +
+                return UsageError("unknown mode '" + std::string(value) +
                                   "' (space, exact or period)");
         } else if (arg == "--null") {
             options.nul = true;
+        } else if (arg == "--flush") {
+            options.flush = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--sms") {
+            options.sms = SmsOption::Standalone;
+        } else if (arg.starts_with("--sms=")) {
+            if (arg == "--sms=concat")
+                options.sms = SmsOption::Concat;
+            else
+                return UsageError("unknown SMS way '" + std::string(arg.substr(6)) +
+                                  "' (only --sms=concat)");
+        } else if (valued(arg, "--number")) {
+            if (missing)
+                return UsageError("--number needs a format");
+            options.number = std::string(value);
+        } else if (valued(arg, "--records")) {
+            if (missing)
+                return UsageError("--records needs a value");
+            if (value == "lines")
+                options.records = RecordsOption::Lines;
+            else if (value == "nul")
+                options.records = RecordsOption::Nul;
+            else if (value == "jsonl")
+                options.records = RecordsOption::Jsonl;
+            else
+                return UsageError("unknown records '" + std::string(value) +
+                                  "' (lines, nul or jsonl)");
         } else if (arg == "--") {
             optionsEnded = true;
         } else {
-            return usageError("unknown option '" + std::string(arg) + "'");
+            return UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
 

@@ -5,10 +5,12 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -20,6 +22,7 @@ namespace tovrik {
 namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
+constexpr std::size_t Chunk = 1 << 18; // bytes asked for by one read
 constexpr const char *NoRoom = "the numbering leaves no room for the text";
 
 // Buffered output to a file descriptor that notices write failures.
@@ -96,8 +99,6 @@ public:
     bool failed() const { return m_failed; }
 
 private:
-    static constexpr std::size_t Chunk = 1 << 18;
-
     void fill() {
         // The unfinished record moves to the front; the buffer grows only
         // when that record alone leaves no room for a chunk.
@@ -254,6 +255,52 @@ int RunMessage(const RecordOptions &options, QStringView message, int outputFd) 
     }
     const bool written = sink.flush();
     return cut && written ? 0 : 1;
+}
+
+int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
+    std::string bytes;
+    std::size_t size = 0;
+    for (;;) {
+        if (bytes.size() - size < Chunk)
+            bytes.resize(std::max(bytes.size() * 2, size + Chunk));
+        const ssize_t got = ::read(inputFd, bytes.data() + size, bytes.size() - size);
+        if (got > 0)
+            size += std::size_t(got);
+        else if (got == 0)
+            break;
+        else if (errno != EINTR) {
+            std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n", std::strerror(errno));
+            return 1;
+        }
+    }
+    bytes.resize(size);
+
+    // As the plain cut: an offset counts from the very first byte, and one
+    // byte-order mark is dropped, a second one is a character.
+    char invalid[64];
+    const char *error = nullptr;
+    if (const std::ptrdiff_t at = FirstInvalidUtf8(bytes.data(), bytes.size()); at >= 0) {
+        std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td", at);
+        error = invalid;
+    } else if (options.null && bytes.find('\0') != std::string::npos) {
+        error = "the input holds a NUL byte; --null output would be ambiguous";
+    }
+    if (error) {
+        if (!options.json) {
+            std::fprintf(stderr, "tovrik-split: %s\n", error);
+            return 1;
+        }
+        Sink sink(outputFd, options.flush);
+        MessageWriter(options).writeError(sink.buffer(), {}, 0, error);
+        sink.flush();
+        return 1;
+    }
+    std::string_view text = bytes;
+    if (text.starts_with(Bom))
+        text.remove_prefix(Bom.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString message = utf8(QByteArrayView(text.data(), qsizetype(text.size())));
+    return RunMessage(options, message, outputFd);
 }
 
 int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {

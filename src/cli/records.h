@@ -63,6 +63,11 @@ QString OptionsError(const RecordOptions &options);
 // after a failed write.
 int RunMessage(const RecordOptions &options, QStringView message, int outputFd);
 
+// The whole of inputFd as one message, as RunMessage cuts it. Input that is
+// not UTF-8 (or holds a NUL under null) is reported, on standard error or as
+// a JSON error line, with nothing else written; returns 1 then.
+int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd);
+
 // Records from inputFd, one JSON line each to outputFd, in input order. A bad
 // record gives an error object on its line and processing goes on. Returns 0,
 // or 1 when a record failed or reading or writing failed (standard error says

@@ -38,8 +38,11 @@ Outcome SplitStream(const Options &options, int in, int out) {
 
         Output output(out, options.nul ? '\0' : '\n', OutputBuffer);
         Utf8Text text(*source, output, options.nul);
-        rules::Cut(text, options.limit, options.mode,
-                   [&](std::string_view piece) { output.piece(piece); });
+        rules::Cut(text, options.limit, options.mode, [&](std::string_view piece) {
+            output.piece(piece);
+            if (options.flush)
+                output.flush();
+        });
         output.flush();
         return {};
     } catch (const Utf8Fault &fault) {

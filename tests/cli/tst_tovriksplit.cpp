@@ -74,6 +74,8 @@ private Q_SLOTS:
     void faultAfterPiecesWentOut();
     void staysSmall_data();
     void staysSmall();
+    void answersBeforeTheInputEnds_data();
+    void answersBeforeTheInputEnds();
     void readsFile();
     void missingFile();
     void helpAndVersion_data();
@@ -120,6 +122,20 @@ void TovrikSplitTest::cuts_data() {
         << QStringList{u"--limit"_s, u"2"_s, u"--mode"_s, u"exact"_s} << QByteArray("a\0bc", 4)
         << QByteArray("a\0\nbc\n", 6);
     QTest::newRow("empty input") << QStringList() << QByteArray() << QByteArray();
+    QTest::newRow("SMS units, numbered")
+        << QStringList{u"--sms"_s, u"--mode=exact"_s, u"--number"_s, u"%k/%n %t"_s}
+        << QByteArray(75, 'a') + "\xC3\xA7" // small c cedilla: its piece alone is UCS-2
+        << "1/2 " + QByteArray(75, 'a') + "\n2/2 \xC3\xA7\n";
+    QTest::newRow("records from standard input")
+        << QStringList{u"--json"_s, u"--records=lines"_s, u"--sms=concat"_s}
+        << QByteArray("Hi\r\n\n")
+        << QByteArray(R"({"id":null,"record":1,"encoding":"GSM-7",)"
+                      R"("segments":1,"parts":[{"text":"Hi",)"
+                      R"("encoding":"GSM-7","units":2}]})"
+                      "\n"
+                      R"({"id":null,"record":2,"encoding":"GSM-7",)"
+                      R"("segments":0,"parts":[]})"
+                      "\n");
     QTest::newRow("dash reads standard input")
         << QStringList{u"--limit"_s, u"3"_s, u"--mode"_s, u"exact"_s, u"-"_s}
         << QByteArray("ab\r\ncd") << QByteArray("ab\r\n\ncd\n");
@@ -164,6 +180,19 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("NUL under --null") << QStringList{u"--null"_s} << QByteArray("ab\0c", 4) << 1
                                       << QByteArray("tovrik-split: the input holds a NUL byte; "
                                                     "--null output would be ambiguous\n");
+    QTest::newRow("limit with --sms") << QStringList{u"--sms"_s, u"--limit=70"_s} << Sample << 2
+                                      << QByteArray("tovrik-split: --limit cannot be given");
+    QTest::newRow("records without --json") << QStringList{u"--records"_s, u"lines"_s} << Sample
+                                            << 2 << QByteArray("tovrik-split: --records needs");
+    QTest::newRow("numbering without %t") << QStringList{u"--number"_s, u"%k/%n"_s} << Sample << 2
+                                          << QByteArray("tovrik-split: --number: ");
+    QTest::newRow("invalid UTF-8 under --sms")
+        << QStringList{u"--sms"_s} << QByteArray("Hello \xC0\x80 there") << 1
+        << QByteArray("tovrik-split: invalid UTF-8 at byte 6\n");
+    QTest::newRow("NUL under --null, numbered")
+        << QStringList{u"--null"_s, u"--number=%k %t"_s} << QByteArray("ab\0c", 4) << 1
+        << QByteArray("tovrik-split: the input holds a NUL byte; "
+                      "--null output would be ambiguous\n");
     QTest::newRow("truncated UTF-8 at end") << QStringList() << Sample + "\xE2\x82" << 1
                                             << QByteArray("tovrik-split: invalid UTF-8 at byte ") +
                                                    QByteArray::number(Sample.size()) + '\n';
@@ -333,6 +362,40 @@ void TovrikSplitTest::staysSmall() {
         QCOMPARE(written, 64 * mebibyte.size() + pieces);
     }
     QVERIFY2(usage.ru_maxrss < 32 * 1024, qPrintable(QString::number(usage.ru_maxrss) + u" KiB"_s));
+}
+
+void TovrikSplitTest::answersBeforeTheInputEnds_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("pieces") << QStringList{u"--flush"_s, u"--limit=6"_s}
+                            << QByteArray("Hello world") << QByteArray("Hello\n");
+    QTest::newRow("records") << QStringList{u"--flush"_s, u"--json"_s, u"--records=jsonl"_s}
+                             << QByteArray(R"({"id":"a","text":"Hi"})"
+                                           "\n")
+                             << QByteArray(R"({"id":"a","encoding":"GSM-7","segments":1,)"
+                                           R"("parts":[{"text":"Hi","encoding":"GSM-7",)"
+                                           R"("units":2}]})"
+                                           "\n");
+}
+
+// With --flush the tool can sit in a pipe as a co-process: what is cut goes
+// out while the input stays open.
+void TovrikSplitTest::answersBeforeTheInputEnds() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, answer);
+    QProcess process;
+    process.start(QString::fromUtf8(TOVRIK_SPLIT_PATH), arguments);
+    QVERIFY(process.waitForStarted());
+    process.write(input);
+    QByteArray out;
+    while (out.size() < answer.size() && process.waitForReadyRead(10000))
+        out += process.readAllStandardOutput();
+    QCOMPARE(out, answer);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
 }
 
 void TovrikSplitTest::readsFile() {

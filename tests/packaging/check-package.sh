@@ -39,6 +39,7 @@ dpkg -c "$deb" >"$scratch/contents.txt"
 listed() { awk '{print $6}' "$scratch/contents.txt" | sed 's|^\./||; s|/$||' | grep -qx -- "$1"; }
 for path in \
   usr/bin/tovrik-split \
+  usr/lib/tovrik/tovrik-split-messages \
   usr/bin/tovrik \
   usr/lib/tovrik/tovrik \
   usr/lib/tovrik/HAND-M.CUR \
@@ -104,6 +105,10 @@ if printf 'Hello world. Bye.' | env -u LD_LIBRARY_PATH "$split" --limit 5 --mode
     || fail "unpacked tovrik-split cut the sample as $(od -c "$scratch/actual" | head -3)"
 else
   fail "unpacked tovrik-split exited $?"
+fi
+# ... and finds its program for whole messages.
+if ! printf 'Hello' | env -u LD_LIBRARY_PATH "$split" --sms --json | grep -qF '"segments":1'; then
+  fail "unpacked tovrik-split --sms --json did not answer"
 fi
 if [ "$(env -u LD_LIBRARY_PATH "$split" --version)" != "tovrik-split $version" ]; then
   fail "unpacked tovrik-split --version says '$(env -u LD_LIBRARY_PATH "$split" --version)'"
