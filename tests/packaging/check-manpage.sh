@@ -18,7 +18,8 @@ for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" EXAMPLES "SEE ALS
     status=1
   fi
 done
-for word in --limit --mode --null --help --version space exact period "UTF-16" "fold(1)" \
+for word in --limit --mode --null --help --version --sms --sms=concat --number --json --records \
+            --flush space exact period "UTF-16" "GSM-7" "UCS-2" "fold(1)" "parallel(1)" \
             "Character limit must be numeric entry." "Character limit must be between 1 and 32767."; do
   if ! grep -qF -- "$word" <<<"$text"; then
     echo "$page: does not mention $word" >&2
