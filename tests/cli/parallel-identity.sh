@@ -7,22 +7,7 @@ split="$1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
-# 200,000 records of 20 to 400 characters: GSM-7 text, extension characters,
-# UCS-2 text and emoji, escapes in JSON, ids as numbers and as strings.
-perl -CS -Mutf8 -e '
-  srand(20261208);
-  my @words = qw(the quick brown fox jumps over a lazy dog. Meet me at 5pm, bring 20€
-                 {braces} [brackets] caret^ tilde~ pipe| back\\\\slash \\"quoted\\"
-                 Ärger über größe Ç ç naïve café — 😀 👍🏽 привет мир 你好);
-  for my $n (1 .. 200000) {
-    my $target = 20 + int(rand(381));
-    my $text = "";
-    while (length($text) < $target) { $text .= $words[int(rand(@words))] . " " }
-    $text = substr($text, 0, $target);
-    $text =~ s/\\+$//;         # never end on half an escape
-    my $id = $n % 3 ? $n : "\"m$n\"";
-    print "{\"id\":$id,\"text\":\"$text\"}\n";
-  }' >"$scratch/in.jsonl"
+"$(dirname "$0")/make-records.pl" 200000 >"$scratch/in.jsonl"
 
 "$split" --records jsonl --json --sms <"$scratch/in.jsonl" >"$scratch/one.jsonl"
 parallel --will-cite --pipe -k --block 1M "$split" --records jsonl --json --sms \
