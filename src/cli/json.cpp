@@ -219,14 +219,16 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
         if (into->size() < most)
             into->resize(most);
         out = into->data();
-        m_utf8.resetState();
     }
     int high = 0;          // a byte of a multi-byte sequence was seen
     const char *run = m_p; // unescaped bytes not yet decoded
+    bool invalid = false;  // a decoded run was not UTF-8
     const auto flush = [&] {
-        if (out && m_p > run)
-            out = reinterpret_cast<char16_t *>(m_utf8.appendToBuffer(
-                reinterpret_cast<QChar *>(out), QByteArrayView(run, m_p - run)));
+        if (out && m_p > run && !invalid) {
+            char16_t *end = DecodeUtf8(run, std::size_t(m_p - run), out);
+            invalid = !end;
+            out = end ? end : out;
+        }
     };
     char16_t pendingHigh = 0; // an escaped high surrogate waiting for its low half
     bool unpaired = false;
@@ -327,7 +329,7 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
     flush();
     raw = std::string_view(start, std::size_t(m_p - start));
     // The decoder checks what it decodes; other strings are checked here.
-    if (out ? m_utf8.hasError() : high && FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
+    if (out ? invalid : high && FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
         return fail("invalid UTF-8");
     ++m_p; // the closing quote
     if (into)

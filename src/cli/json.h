@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 
 #include <cstddef>
@@ -91,8 +90,6 @@ private:
     qsizetype m_textSize = 0;
     std::vector<char16_t> m_name; // an escaped member name, decoded
     std::string_view m_id;
-    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                    QStringDecoder::Flag::ConvertInitialBom};
 };
 
 } // namespace tovrik

@@ -3,8 +3,6 @@
 #include "json.h"
 #include "utf8.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -298,9 +296,9 @@ int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
     std::string_view text = bytes;
     if (text.starts_with(Bom))
         text.remove_prefix(Bom.size());
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    const QString message = utf8(QByteArrayView(text.data(), qsizetype(text.size())));
-    return RunMessage(options, message, outputFd);
+    std::vector<char16_t> units(text.size());
+    const char16_t *end = DecodeUtf8(text.data(), text.size(), units.data());
+    return RunMessage(options, QStringView(units.data(), end - units.data()), outputFd);
 }
 
 int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {
@@ -308,8 +306,6 @@ int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {
     RecordReader reader(inputFd, options.records == RecordFormat::Nul ? '\0' : '\n');
     Sink sink(outputFd, options.flush);
     JsonRecordParser parser;
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     std::vector<char16_t> text;
     bool anyFailed = false;
     char invalid[64];
@@ -337,11 +333,10 @@ int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {
             // at again, for where it is.
             if (text.size() < bytes.size())
                 text.resize(bytes.size());
-            utf8.resetState();
-            const QChar *end = utf8.appendToBuffer(reinterpret_cast<QChar *>(text.data()),
-                                                   QByteArrayView(bytes.data(), bytes.size()));
-            message = QStringView(text.data(), end - reinterpret_cast<QChar *>(text.data()));
-            if (utf8.hasError()) {
+            const char16_t *end = DecodeUtf8(bytes.data(), bytes.size(), text.data());
+            if (end)
+                message = QStringView(text.data(), end - text.data());
+            else {
                 std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td",
                               FirstInvalidUtf8(bytes.data(), bytes.size()));
                 error = invalid;

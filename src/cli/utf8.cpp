@@ -1,5 +1,6 @@
 #include "utf8.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -315,6 +316,56 @@ UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
         i += Length[c >> 4];
     }
     return {i, have};
+}
+
+char16_t *DecodeUtf8(const char *data, std::size_t size, char16_t *out) {
+    const Byte *s = reinterpret_cast<const Byte *>(data);
+    std::size_t i = 0;
+    while (i < size) {
+#if defined(__SSE2__)
+        // Sixteen ASCII bytes at a time, widened; all sixteen are stored (the
+        // room is there, as out stays behind i) and those up to the first
+        // other byte count.
+        while (size - i >= 16) {
+            const __m128i v = load(s + i);
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(v, zero));
+            const int other = _mm_movemask_epi8(v);
+            const int ascii = other == 0 ? 16 : std::countr_zero(unsigned(other));
+            out += ascii;
+            i += ascii;
+            if (ascii < 16)
+                break;
+        }
+#endif
+        // Then one by one up to the next ASCII byte.
+        for (bool first = true; i < size && (first || s[i] >= 0x80); first = false) {
+            const Byte c = s[i];
+            if (c < 0x80) {
+                *out++ = c;
+                ++i;
+                continue;
+            }
+            std::size_t length = 0;
+            if (checkCharacter(s, i, size, length) != Check::Whole)
+                return nullptr;
+            if (length == 2) {
+                *out++ = char16_t(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
+            } else if (length == 3) {
+                *out++ =
+                    char16_t(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
+            } else {
+                const char32_t code = (char32_t(c & 0x07) << 18) |
+                                      (char32_t(s[i + 1] & 0x3F) << 12) |
+                                      (char32_t(s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
+                *out++ = char16_t(0xD7C0 + (code >> 10));
+                *out++ = char16_t(0xDC00 | (code & 0x3FF));
+            }
+            i += length;
+        }
+    }
+    return out;
 }
 
 } // namespace tovrik

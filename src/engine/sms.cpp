@@ -14,13 +14,21 @@ namespace {
 
 // Code points that are graphemes of their own whatever surrounds them (no
 // combining marks, joiners, Hangul jamo, regional indicators or emoji
-// modifiers): most Latin, Greek, Cyrillic and CJK text and most emoji never
-// need the boundary finder.
+// modifiers): most Latin, Greek, Cyrillic and CJK text, punctuation such as
+// dashes and curly quotes, symbols and most emoji never need the boundary
+// finder.
 Q_ALWAYS_INLINE bool breaksBothWays(char32_t c) {
-    return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
-           (c >= 0x4E00 && c <= 0x9FFF) || c == 0x20AC ||
-           (c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
-            !(c >= 0x1F3FB && c <= 0x1F3FF));
+    if (c < 0x2000)
+        return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
+               c >= 0x1E00; // Latin Extended Additional, Greek Extended
+    if (c < 0x3000)         // punctuation, currency, symbols; not the joiners
+        return (c < 0x20D0 && c != 0x200C && c != 0x200D) || (c >= 0x2100 && c < 0x2C00);
+    if (c < 0x10000)
+        return (c < 0x302A) || (c >= 0x3030 && c < 0x3099) || (c >= 0x309B && c < 0x3100) ||
+               (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+               (c >= 0xFF01 && c <= 0xFF9D);
+    return c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
+           !(c >= 0x1F3FB && c <= 0x1F3FF);
 }
 
 bool isPair(QStringView text, qsizetype position) {
@@ -141,7 +149,7 @@ SmsScan ScanSms(QStringView text) {
         const __m128i bmpPlain =
             _mm_or_si128(_mm_or_si128(_mm_or_si128(within(0, 0x2FF), within(0x370, 0x482)),
                                       _mm_or_si128(within(0x48A, 0x52F), within(0x4E00, 0x9FFF))),
-                         _mm_cmpeq_epi16(v, _mm_set1_epi16(short(0x20AC))));
+                         _mm_or_si128(within(0x2010, 0x2027), within(0x20A0, 0x20C0)));
         if (_mm_movemask_epi8(bmpPlain) == 0xFFFF) {
             i += 8;
             continue;
@@ -273,32 +281,50 @@ void SmsCutter::setMessage(QStringView message, const SmsScan &scan) {
     m_finder.reset();
 }
 
+// A boundary no grapheme rule can remove: between two code points that
+// break both ways (a CR LF among them: a cut may fall between the CR and the
+// LF), or at either end.
+bool SmsCutter::isSureBoundary(qsizetype position) const {
+    return position <= 0 || position >= m_message.size() ||
+           (!isPair(m_message, position) && breaksBothWays(codePointBefore(m_message, position)) &&
+            breaksBothWays(codePointAt(m_message, position)));
+}
+
 bool SmsCutter::isGraphemeBoundary(qsizetype position) {
     if (position <= 0 || position >= m_message.size())
         return true;
     if (isPair(m_message, position))
         return false;
-    // Between two code points that break both ways (a CR LF among them: a cut
-    // may fall between the CR and the LF) no rule can join them.
-    if (m_scan.plainGraphemes || (breaksBothWays(codePointBefore(m_message, position)) &&
-                                  breaksBothWays(codePointAt(m_message, position))))
+    if (m_scan.plainGraphemes || isSureBoundary(position))
         return true;
-    if (!m_finder) {
+    // No grapheme rule looks across a sure boundary, so the finder needs only
+    // the stretch between the nearest ones around the position; the cuts ask
+    // near one another, so the last stretch is kept.
+    if (!m_finder || position <= m_window.first || position >= m_window.second) {
+        qsizetype from = position;
+        do
+            from -= isPair(m_message, from - 1) ? 2 : 1;
+        while (!isSureBoundary(from));
+        qsizetype to = position;
+        do
+            to += isPair(m_message, to + 1) ? 2 : 1;
+        while (!isSureBoundary(to));
         // The finder keeps one byte of flags per position; if that ever grows,
         // it allocates a buffer of its own instead.
-        const std::size_t size = std::size_t(m_message.size() + 1);
+        const std::size_t size = std::size_t(to - from + 1);
         if (m_finderBuffer.size() < size)
             m_finderBuffer.resize(size);
-        m_finder.emplace(QTextBoundaryFinder::Grapheme, m_message, m_finderBuffer.data(),
-                         qsizetype(m_finderBuffer.size()));
+        m_finder.emplace(QTextBoundaryFinder::Grapheme, m_message.sliced(from, to - from),
+                         m_finderBuffer.data(), qsizetype(m_finderBuffer.size()));
+        m_window = {from, to};
     }
-    m_finder->setPosition(position);
+    m_finder->setPosition(position - m_window.first);
     return m_finder->isAtBoundary();
 }
 
 void SmsCutter::cut(const SmsBudget &budget, SplitMode mode, std::vector<QStringView> &pieces) {
     smsdetail::CutWith(m_message, SmsMeasure(*this, budget), mode,
-                    [&](QStringView piece) { pieces.push_back(piece); });
+                       [&](QStringView piece) { pieces.push_back(piece); });
 }
 
 qsizetype SmsCutter::segments() {

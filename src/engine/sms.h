@@ -8,6 +8,7 @@
 #include <QTextBoundaryFinder>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Text messages as a phone sends them: GSM-7 when every character has a
@@ -76,11 +77,13 @@ public:
 private:
     friend class SmsMeasure;
     bool isGraphemeBoundary(qsizetype position);
+    bool isSureBoundary(qsizetype position) const;
 
     QStringView m_message;
     SmsScan m_scan;
     std::vector<unsigned char> m_finderBuffer;
     std::optional<QTextBoundaryFinder> m_finder; // made when a cut needs it
+    std::pair<qsizetype, qsizetype> m_window;    // the stretch the finder was made for
     std::vector<QStringView> m_scratch;
 };
 
