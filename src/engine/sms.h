@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cutter.h"
-#include "smscut.h"
 
 #include <QLatin1StringView>
 #include <QStringView>
@@ -74,7 +73,7 @@ public:
     qsizetype segments();
 
 private:
-    friend class SmsMeasure;
+    friend class SmsText;
     bool isGraphemeBoundary(qsizetype position);
 
     QStringView m_message;
