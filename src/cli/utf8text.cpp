@@ -60,7 +60,7 @@ rules::Reach<Utf8Text::Pos> Utf8Text::advance(Pos from, std::ptrdiff_t units) {
         // Stopped short of the limit with bytes left: the next character
         // (a surrogate pair) does not fit.
         if (have == units || position < m_valid || !more())
-            return {position, have};
+            return {position, have < units};
     }
 }
 

@@ -24,6 +24,7 @@ struct Utf8Fault {
 class Utf8Text {
 public:
     using Pos = std::ptrdiff_t;
+    static constexpr bool CutsLongUnits = false;
 
     // Pieces that outgrow what is held start going out through `output`
     // before their end is found.
@@ -32,7 +33,8 @@ public:
     Pos begin();
     bool atEnd(Pos p) { return p == m_valid && !more(); }
     rules::Reach<Pos> advance(Pos from, std::ptrdiff_t units);
-    Pos pastPair(Pos p) const { return p + 4; }
+    Pos lastCut(Pos, Pos to) const { return to; }
+    Pos pastCharacter(Pos p) const { return p + 4; } // only a surrogate pair fits nowhere
     Pos lastIndexOf(char delimiter, Pos from, Pos to) const;
     Pos indexOf(char delimiter, Pos from);
     Pos end() const { return m_valid; }

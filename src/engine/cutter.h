@@ -27,6 +27,7 @@ namespace detail {
 template <class View> class StringText {
 public:
     using Pos = qsizetype;
+    static constexpr bool CutsLongUnits = false;
 
     explicit StringText(View message) : m_message(message) {}
 
@@ -35,10 +36,11 @@ public:
     rules::Reach<Pos> advance(Pos from, qsizetype units) const {
         const qsizetype length = qMin(units, m_message.size() - from);
         if (cutsSurrogatePair(from + length))
-            return {from + length - 1, length - 1};
-        return {from + length, length};
+            return {from + length - 1, true}; // a unit short of the limit
+        return {from + length, length < units};
     }
-    Pos pastPair(Pos p) const { return p + 2; }
+    Pos lastCut(Pos, Pos to) const { return to; }
+    Pos pastCharacter(Pos p) const { return p + 2; } // only a surrogate pair fits nowhere
     Pos lastIndexOf(char delimiter, Pos from, Pos to) const {
         if (to == from)
             return rules::NotFound;

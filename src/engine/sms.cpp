@@ -199,10 +199,14 @@ qsizetype SmsCost(QStringView text, SmsEncoding encoding) {
     return septets;
 }
 
-// The cutting steps' measure in SMS units (see CharacterMeasure).
-class SmsMeasure {
+// The message as the cut rules see it (cutrules.h), measured in SMS units:
+// the limit is the budget of each piece's own encoding.
+class SmsText {
 public:
-    SmsMeasure(SmsCutter &cutter, const SmsBudget &budget)
+    using Pos = qsizetype;
+    static constexpr bool CutsLongUnits = true;
+
+    SmsText(SmsCutter &cutter, const SmsBudget &budget)
         : m_cutter(cutter), m_text(cutter.m_message), m_budget(budget) {
         // Where every code unit costs one, the reach is a sum.
         if (!budget.gsm7Allowed)
@@ -211,8 +215,47 @@ public:
             m_uniform = budget.gsm7;
     }
 
-    static constexpr bool CutsLongUnits = true;
+    Pos begin() const { return 0; }
+    bool atEnd(Pos p) const { return p >= m_text.size(); }
 
+    // The code points that fit from `from`.
+    rules::Reach<Pos> advance(Pos from, std::ptrdiff_t) {
+        const qsizetype end = reach(from);
+        if (end > m_text.size())
+            return {m_text.size(), true};
+        return {isPair(m_text, end) ? end - 1 : end, false};
+    }
+
+    // Pieces end where graphemes do; one grapheme too big for a piece alone
+    // is cut at a code point.
+    Pos lastCut(Pos from, Pos to) {
+        for (Pos p = to; p > from; --p)
+            if (m_cutter.isGraphemeBoundary(p))
+                return p;
+        return to;
+    }
+
+    Pos pastCharacter(Pos p) const { return isPair(m_text, p + 1) ? p + 2 : p + 1; }
+
+    // Only a delimiter that is a grapheme of its own ends a unit.
+    // (Searched within [from, to): a long word is cut many times.)
+    Pos lastIndexOf(char delimiter, Pos from, Pos to) {
+        const QStringView range = m_text.sliced(from, to - from);
+        for (qsizetype i = range.size(); i > 0;) {
+            i = range.lastIndexOf(QChar(char16_t(delimiter)), i - 1);
+            if (i < 0)
+                break;
+            if (m_cutter.isGraphemeBoundary(from + i) && m_cutter.isGraphemeBoundary(from + i + 1))
+                return from + i;
+        }
+        return rules::NotFound;
+    }
+
+    QStringView piece(Pos from, Pos to) const { return m_text.sliced(from, to - from); }
+
+private:
+    // Where the characters that fit from `start` end, past the message's end
+    // when the rest fits with one more unit.
     qsizetype reach(qsizetype start) const {
         if (m_uniform >= 0)
             return start + m_uniform;
@@ -249,26 +292,6 @@ public:
         return septets + 1 > m_budget.gsm7 ? n : n + 1; // with the appended delimiter
     }
 
-    qsizetype exactEnd(qsizetype start) const {
-        const qsizetype end = qMin(reach(start), m_text.size());
-        if (end > start) {
-            for (qsizetype p = end; p > start; --p)
-                if (m_cutter.isGraphemeBoundary(p))
-                    return p;
-            // One grapheme alone is too big: cut it at a code point.
-            const qsizetype p = isPair(m_text, end) ? end - 1 : end;
-            if (p > start)
-                return p;
-        }
-        // Not even one code point fits: it is a piece anyway.
-        return isPair(m_text, start + 1) ? start + 2 : start + 1;
-    }
-
-    bool endsUnit(qsizetype delimiter) const {
-        return m_cutter.isGraphemeBoundary(delimiter) && m_cutter.isGraphemeBoundary(delimiter + 1);
-    }
-
-private:
     SmsCutter &m_cutter;
     QStringView m_text;
     SmsBudget m_budget;
@@ -323,8 +346,9 @@ bool SmsCutter::isGraphemeBoundary(qsizetype position) {
 }
 
 void SmsCutter::cut(const SmsBudget &budget, SplitMode mode, std::vector<QStringView> &pieces) {
-    smsdetail::CutWith(m_message, SmsMeasure(*this, budget), mode,
-                       [&](QStringView piece) { pieces.push_back(piece); });
+    SmsText text(*this, budget);
+    // The limit is the budget's, which the text holds.
+    rules::Cut(text, 0, mode, [&](QStringView piece) { pieces.push_back(piece); });
 }
 
 qsizetype SmsCutter::segments() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cutter.h"
-#include "smscut.h"
 
 #include <QLatin1StringView>
 #include <QStringView>
@@ -75,7 +74,7 @@ public:
     qsizetype segments();
 
 private:
-    friend class SmsMeasure;
+    friend class SmsText;
     bool isGraphemeBoundary(qsizetype position);
     bool isSureBoundary(qsizetype position) const;
 

@@ -104,6 +104,8 @@ private Q_SLOTS:
     void plainGraphemesNeedNoFinder();
     void modeRules_data();
     void modeRules();
+    void budgets_data();
+    void budgets();
     void properties_data();
     void properties();
 };
@@ -330,6 +332,36 @@ void SmsTest::modeRules() {
     }
     QCOMPARE(got, pieces);
     QCOMPARE(gotEncodings, encodings);
+}
+
+void SmsTest::budgets_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("gsm7"); // -1: every piece is UCS-2
+    QTest::addColumn<int>("ucs2");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<QStringList>("pieces");
+
+    QTest::newRow("an emoji bigger than any piece is a piece, whole")
+        << Smile + u"ab"_s << -1 << 1 << SplitMode::Exact << QStringList{Smile, u"a"_s, u"b"_s};
+    QTest::newRow("a blank joined to a mark ends no word")
+        << u"ab \u0301cd ef"_s << -1 << 5 << SplitMode::Space
+        << QStringList{u"ab \u0301c"_s, u"d ef"_s};
+}
+
+void SmsTest::budgets() {
+    QFETCH(QString, message);
+    QFETCH(int, gsm7);
+    QFETCH(int, ucs2);
+    QFETCH(SplitMode, mode);
+    QFETCH(QStringList, pieces);
+    tovrik::SmsCutter cutter;
+    cutter.setMessage(message, tovrik::ScanSms(message));
+    std::vector<QStringView> cut;
+    cutter.cut({gsm7 >= 0, gsm7, ucs2}, mode, cut);
+    QStringList got;
+    for (const QStringView piece : cut)
+        got.append(piece.toString());
+    QCOMPARE(got, pieces);
 }
 
 void SmsTest::properties_data() {
