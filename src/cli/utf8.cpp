@@ -339,7 +339,8 @@ char16_t *DecodeUtf8(const char *data, std::size_t size, char16_t *out) {
                 break;
         }
 #endif
-        // Then one by one up to the next ASCII byte.
+        // Then one by one up to the next ASCII byte: two- and three-byte
+        // characters checked here, the rest by checkCharacter.
         for (bool first = true; i < size && (first || s[i] >= 0x80); first = false) {
             const Byte c = s[i];
             if (c < 0x80) {
@@ -347,20 +348,32 @@ char16_t *DecodeUtf8(const char *data, std::size_t size, char16_t *out) {
                 ++i;
                 continue;
             }
+            const auto follows = [&](std::size_t k) { return (s[i + k] & 0xC0) == 0x80; };
+            if (c >= 0xC2 && c <= 0xDF && size - i >= 2 && follows(1)) {
+                *out++ = char16_t(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
+                i += 2;
+                continue;
+            }
+            if (c >= 0xE1 && c <= 0xEC && size - i >= 3 && follows(1) && follows(2)) {
+                *out++ =
+                    char16_t(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
+                i += 3;
+                continue;
+            }
             std::size_t length = 0;
             if (checkCharacter(s, i, size, length) != Check::Whole)
                 return nullptr;
-            if (length == 2) {
-                *out++ = char16_t(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
-            } else if (length == 3) {
+            if (length == 3) {
                 *out++ =
                     char16_t(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
-            } else {
+            } else if (length == 4) {
                 const char32_t code = (char32_t(c & 0x07) << 18) |
                                       (char32_t(s[i + 1] & 0x3F) << 12) |
                                       (char32_t(s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
                 *out++ = char16_t(0xD7C0 + (code >> 10));
                 *out++ = char16_t(0xDC00 | (code & 0x3FF));
+            } else {
+                return nullptr; // two-byte sequences that pass were taken above
             }
             i += length;
         }
