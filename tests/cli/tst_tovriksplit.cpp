@@ -361,7 +361,14 @@ void TovrikSplitTest::staysSmall() {
         QCOMPARE(lineFeeds, pieces);
         QCOMPARE(written, 64 * mebibyte.size() + pieces);
     }
-    QVERIFY2(usage.ru_maxrss < 32 * 1024, qPrintable(QString::number(usage.ru_maxrss) + u" KiB"_s));
+    // AddressSanitizer alone takes some 80 MiB; holding the 64 MiB input
+    // would still show above that.
+#ifdef __SANITIZE_ADDRESS__
+    constexpr long BoundKiB = 128 * 1024;
+#else
+    constexpr long BoundKiB = 32 * 1024;
+#endif
+    QVERIFY2(usage.ru_maxrss < BoundKiB, qPrintable(QString::number(usage.ru_maxrss) + u" KiB"_s));
 }
 
 void TovrikSplitTest::answersBeforeTheInputEnds_data() {
