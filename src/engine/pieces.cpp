@@ -103,7 +103,7 @@ PieceSplitter::Cost PieceSplitter::cost(qsizetype index) const {
                            ? SmsEncoding::Gsm7
                            : SmsEncoding::Ucs2;
     } else if (m_options.sms != SmsUnits::Concat && m_scan.encoding != SmsEncoding::Gsm7) {
-        const SmsScan scan = ScanSms(piece);
+        const SmsScan scan = ScanSms(piece, false);
         septets = scan.units;
         encoding = scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0 ? SmsEncoding::Gsm7
                                                                                : SmsEncoding::Ucs2;

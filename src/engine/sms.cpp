@@ -79,13 +79,13 @@ QLatin1StringView SmsEncodingName(SmsEncoding encoding) {
     return encoding == SmsEncoding::Gsm7 ? "GSM-7"_L1 : "UCS-2"_L1;
 }
 
-SmsScan ScanSms(QStringView text) {
+SmsScan ScanSms(QStringView text, bool graphemes) {
     const char16_t *units = text.utf16();
     const qsizetype n = text.size();
     qsizetype septets = 0;
     qsizetype missing = 0; // units without a GSM-7 form
     qsizetype escapes = 0;
-    bool plain = true;
+    bool plain = graphemes;
     // One code point from position i on; returns where the next one starts.
     const auto scanOne = [&](qsizetype i) __attribute__((always_inline)) {
         const char16_t unit = units[i];

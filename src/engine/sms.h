@@ -41,7 +41,9 @@ struct SmsScan {
     bool escapes = false;       // holds characters of the extension table (GSM-7 text)
     bool plainGraphemes = true; // every code point is a grapheme of its own (CR LF aside)
 };
-SmsScan ScanSms(QStringView text);
+// Without graphemes, plainGraphemes is not worked out (false), and a text
+// found to be UCS-2 is not looked at further.
+SmsScan ScanSms(QStringView text, bool graphemes = true);
 
 // The cost of a text in an encoding; for GSM-7 the text must have a GSM-7 form.
 qsizetype SmsCost(QStringView text, SmsEncoding encoding);
