@@ -85,20 +85,11 @@ public:
         }
         if (used == m_capacity)
             throw std::logic_error("tovrik-split holds more than it reserved");
-        for (;;) {
-            const ssize_t got =
-                ::read(m_fd, m_buffer.get() + used, std::min(m_block, m_capacity - used));
-            if (got > 0) {
-                m_end += got;
-                return true;
-            }
-            if (got == 0) {
-                m_atEnd = true;
-                return false;
-            }
-            if (errno != EINTR)
-                throw ReadFault{errno};
-        }
+        const std::size_t got =
+            ReadSome(m_fd, m_buffer.get() + used, std::min(m_block, m_capacity - used));
+        m_end += std::int64_t(got);
+        m_atEnd = got == 0;
+        return !m_atEnd;
     }
 
     std::optional<bool> holds(char) override { return std::nullopt; }
@@ -112,6 +103,16 @@ private:
 };
 
 } // namespace
+
+std::size_t ReadSome(int fd, char *into, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd, into, size);
+        if (got >= 0)
+            return std::size_t(got);
+        if (errno != EINTR)
+            throw ReadFault{errno};
+    }
+}
 
 std::unique_ptr<ByteSource> OpenByteSource(int fd, std::size_t block, std::size_t reserve) {
     struct stat status {};

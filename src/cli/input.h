@@ -39,6 +39,10 @@ protected:
     std::int64_t m_end = 0;
 };
 
+// One read(2) of up to `size` bytes into `into`, again when a signal
+// interrupts it: the bytes read, 0 at the end of the input. Throws ReadFault.
+std::size_t ReadSome(int fd, char *into, std::size_t size);
+
 // The source for fd: mapped when it is a regular file with a size, read from
 // its start, read in blocks otherwise. `block` is the stretch brought in by each fill; `reserve`
 // is how much before the newest bytes a caller may still hold on to.

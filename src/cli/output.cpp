@@ -25,16 +25,17 @@ void Output::part(std::string_view bytes) {
 }
 
 void Output::flush() {
-    const char *p = m_buffer.get();
-    while (m_used > 0) {
-        const ssize_t done = ::write(m_fd, p, m_used);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
+    WriteAll(m_fd, std::string_view(m_buffer.get(), m_used));
+    m_used = 0;
+}
+
+void WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t done = ::write(fd, bytes.data(), bytes.size());
+        if (done >= 0)
+            bytes.remove_prefix(std::size_t(done));
+        else if (errno != EINTR)
             throw WriteFault{errno};
-        }
-        p += done;
-        m_used -= std::size_t(done);
     }
 }
 

@@ -15,6 +15,10 @@ struct WriteFault {
     int error;
 };
 
+// Writes all of bytes to fd, again after a signal or a short write. Throws
+// WriteFault.
+void WriteAll(int fd, std::string_view bytes);
+
 class Output {
 public:
     Output(int fd, char end, std::size_t capacity);

@@ -1,16 +1,16 @@
 #include "records.h"
 
+#include "input.h"
 #include "json.h"
+#include "output.h"
 #include "utf8.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +21,10 @@ namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 constexpr std::size_t Chunk = 1 << 18; // bytes asked for by one read
+
+void reportReadFault(const ReadFault &fault) {
+    std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n", std::strerror(fault.error));
+}
 constexpr const char *NoRoom = "the numbering leaves no room for the text";
 
 // Buffered output to a file descriptor that notices write failures.
@@ -37,19 +41,15 @@ public:
     }
 
     bool flush() {
-        const std::string_view bytes = m_buffer.view();
-        std::size_t done = 0;
-        while (done < bytes.size() && !m_failed) {
-            const ssize_t wrote = ::write(m_fd, bytes.data() + done, bytes.size() - done);
-            if (wrote >= 0)
-                done += std::size_t(wrote);
-            else if (errno != EINTR)
-                m_failed = true;
+        try {
+            if (!m_failed)
+                WriteAll(m_fd, m_buffer.view());
+        } catch (const WriteFault &fault) {
+            m_failed = true;
+            std::fprintf(stderr, "tovrik-split: cannot write the output: %s\n",
+                         std::strerror(fault.error));
         }
         m_buffer.clear();
-        if (m_failed)
-            std::fprintf(stderr, "tovrik-split: cannot write the output: %s\n",
-                         std::strerror(errno));
         return !m_failed;
     }
 
@@ -111,20 +111,13 @@ private:
             m_data = std::move(data);
             m_capacity = capacity;
         }
-        for (;;) {
-            const ssize_t got = ::read(m_fd, m_data.get() + m_size, m_capacity - m_size);
-            if (got > 0) {
-                m_size += std::size_t(got);
-            } else if (got == 0) {
-                m_eof = true;
-            } else if (errno == EINTR) {
-                continue;
-            } else {
-                std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n",
-                             std::strerror(errno));
-                m_failed = true;
-            }
-            return;
+        try {
+            const std::size_t got = ReadSome(m_fd, m_data.get() + m_size, m_capacity - m_size);
+            m_size += got;
+            m_eof = got == 0;
+        } catch (const ReadFault &fault) {
+            reportReadFault(fault);
+            m_failed = true;
         }
     }
 
@@ -257,21 +250,18 @@ int RunMessage(const RecordOptions &options, QStringView message, int outputFd) 
 
 int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
     std::string bytes;
-    std::size_t size = 0;
-    for (;;) {
-        if (bytes.size() - size < Chunk)
-            bytes.resize(std::max(bytes.size() * 2, size + Chunk));
-        const ssize_t got = ::read(inputFd, bytes.data() + size, bytes.size() - size);
-        if (got > 0)
-            size += std::size_t(got);
-        else if (got == 0)
-            break;
-        else if (errno != EINTR) {
-            std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n", std::strerror(errno));
-            return 1;
+    try {
+        std::size_t size = 0;
+        for (std::size_t got = 1; got > 0; size += got) {
+            if (bytes.size() - size < Chunk)
+                bytes.resize(std::max(bytes.size() * 2, size + Chunk));
+            got = ReadSome(inputFd, bytes.data() + size, bytes.size() - size);
         }
+        bytes.resize(size);
+    } catch (const ReadFault &fault) {
+        reportReadFault(fault);
+        return 1;
     }
-    bytes.resize(size);
 
     // As the plain cut: an offset counts from the very first byte, and one
     // byte-order mark is dropped, a second one is a character.

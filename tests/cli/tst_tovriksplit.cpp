@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,8 @@ private Q_SLOTS:
     void answersBeforeTheInputEnds();
     void readsFile();
     void missingFile();
+    void faultsAreReported_data();
+    void faultsAreReported();
     void helpAndVersion_data();
     void helpAndVersion();
 };
@@ -423,6 +426,44 @@ void TovrikSplitTest::missingFile() {
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.err.contains("absent.txt"));
     QCOMPARE(run.out, QByteArray());
+}
+
+void TovrikSplitTest::faultsAreReported_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QByteArray>("error");
+    const QString full = u"/dev/full"_s;
+    const QString folder = QDir::tempPath();
+    QTest::newRow("pieces to a full disk")
+        << QStringList() << full << QByteArray("cannot write the output");
+    QTest::newRow("JSON to a full disk")
+        << QStringList{u"--sms"_s, u"--json"_s} << full << QByteArray("cannot write the output");
+    QTest::newRow("records to a full disk") << QStringList{u"--json"_s, u"--records=lines"_s}
+                                            << full << QByteArray("cannot write the output");
+    QTest::newRow("pieces from a folder")
+        << QStringList{folder} << QString() << QByteArray("Is a directory");
+    QTest::newRow("a message from a folder")
+        << QStringList{u"--number=%k %t"_s, folder} << QString() << QByteArray("Is a directory");
+    QTest::newRow("records from a folder") << QStringList{u"--json"_s, u"--records=jsonl"_s, folder}
+                                           << QString() << QByteArray("Is a directory");
+}
+
+// A failed read or write is reported, with exit status 1.
+void TovrikSplitTest::faultsAreReported() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(QByteArray, error);
+    QProcess process;
+    if (!output.isEmpty())
+        process.setStandardOutputFile(output);
+    process.start(QString::fromUtf8(TOVRIK_SPLIT_PATH), arguments);
+    QVERIFY(process.waitForStarted());
+    process.write(Sample + '\n');
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(10000));
+    const QByteArray err = process.readAllStandardError();
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.startsWith("tovrik-split: ") && err.contains(error), err.constData());
 }
 
 void TovrikSplitTest::helpAndVersion_data() {
