@@ -21,11 +21,11 @@ namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 constexpr std::size_t Chunk = 1 << 18; // bytes asked for by one read
+constexpr const char *NoRoom = "the numbering leaves no room for the text";
 
 void reportReadFault(const ReadFault &fault) {
     std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n", std::strerror(fault.error));
 }
-constexpr const char *NoRoom = "the numbering leaves no room for the text";
 
 // Buffered output to a file descriptor that notices write failures.
 class Sink {
@@ -189,7 +189,8 @@ public:
 
 private:
     static std::string_view encodingName(SmsEncoding encoding) {
-        return encoding == SmsEncoding::Gsm7 ? "GSM-7" : "UCS-2";
+        const QLatin1StringView name = SmsEncodingName(encoding);
+        return {name.data(), std::size_t(name.size())};
     }
 
     static void writeId(ByteBuffer &out, std::string_view id, qint64 record) {
