@@ -264,14 +264,21 @@ int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
         return 1;
     }
 
-    // As the plain cut: an offset counts from the very first byte, and one
-    // byte-order mark is dropped, a second one is a character.
+    // As the plain cut: one byte-order mark is dropped, a second one is a
+    // character, and an offset counts from the very first byte. The decoder
+    // checks the bytes; only a failure is looked at again, for where it is.
+    std::string_view text = bytes;
+    if (text.starts_with(Bom))
+        text.remove_prefix(Bom.size());
+    std::vector<char16_t> units(text.size());
+    const char16_t *end = DecodeUtf8(text.data(), text.size(), units.data());
     char invalid[64];
     const char *error = nullptr;
-    if (const std::ptrdiff_t at = FirstInvalidUtf8(bytes.data(), bytes.size()); at >= 0) {
-        std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td", at);
+    if (!end) {
+        std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td",
+                      FirstInvalidUtf8(bytes.data(), bytes.size()));
         error = invalid;
-    } else if (options.null && bytes.find('\0') != std::string::npos) {
+    } else if (options.null && text.find('\0') != std::string_view::npos) {
         error = "the input holds a NUL byte; --null output would be ambiguous";
     }
     if (error) {
@@ -284,11 +291,6 @@ int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
         sink.flush();
         return 1;
     }
-    std::string_view text = bytes;
-    if (text.starts_with(Bom))
-        text.remove_prefix(Bom.size());
-    std::vector<char16_t> units(text.size());
-    const char16_t *end = DecodeUtf8(text.data(), text.size(), units.data());
     return RunMessage(options, QStringView(units.data(), end - units.data()), outputFd);
 }
 
