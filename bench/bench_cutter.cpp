@@ -5,7 +5,7 @@
 // (every byte of every piece is read). "warm" leaves the message in the
 // caches from one iteration to the next (it fits the 32 MiB L3 of the machine
 // measured); "cold" pushes it out with a 64 MiB pass, untimed, before each.
-#include "cutter.h"
+#include "core/cutter.h"
 #include "prose.h"
 
 #include <QString>
@@ -27,7 +27,7 @@ const QString &message() {
     return text;
 }
 
-void BM_Cut(benchmark::State &state, tovrik::SplitMode mode, bool cold) {
+void BM_Cut(benchmark::State &state, tovrik::core::SplitMode mode, bool cold) {
     const QString &text = message();
     // Room for every unit and a line feed after each piece.
     std::vector<char16_t> out(std::size_t(text.size()) * 2 + 16);
@@ -43,7 +43,9 @@ void BM_Cut(benchmark::State &state, tovrik::SplitMode mode, bool cold) {
         }
         char16_t *end = out.data();
         pieces = 0;
-        tovrik::CutMessage(text, 160, mode, [&](QStringView piece) {
+        const QStringView view(text);
+        const std::u16string_view units(view.utf16(), std::size_t(view.size()));
+        tovrik::core::CutMessage(units, 160, mode, [&](std::u16string_view piece) {
             std::memcpy(end, piece.data(), std::size_t(piece.size()) * sizeof(char16_t));
             end += piece.size();
             *end++ = u'\n';
@@ -64,17 +66,17 @@ void BM_Cut(benchmark::State &state, tovrik::SplitMode mode, bool cold) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(BM_Cut, exact_warm, tovrik::SplitMode::Exact, false)
+BENCHMARK_CAPTURE(BM_Cut, exact_warm, tovrik::core::SplitMode::Exact, false)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Cut, space_warm, tovrik::SplitMode::Space, false)
+BENCHMARK_CAPTURE(BM_Cut, space_warm, tovrik::core::SplitMode::Space, false)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Cut, period_warm, tovrik::SplitMode::Period, false)
+BENCHMARK_CAPTURE(BM_Cut, period_warm, tovrik::core::SplitMode::Period, false)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Cut, exact_cold, tovrik::SplitMode::Exact, true)
+BENCHMARK_CAPTURE(BM_Cut, exact_cold, tovrik::core::SplitMode::Exact, true)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Cut, space_cold, tovrik::SplitMode::Space, true)
+BENCHMARK_CAPTURE(BM_Cut, space_cold, tovrik::core::SplitMode::Space, true)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Cut, period_cold, tovrik::SplitMode::Period, true)
+BENCHMARK_CAPTURE(BM_Cut, period_cold, tovrik::core::SplitMode::Period, true)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,7 +1,7 @@
 // Records through tovrik-split's record path: 1,000,000 short messages (20 to
 // 400 characters, GSM-7 and UCS-2 mixed) as JSON Lines in, JSON Lines out,
 // each piece fitting one SMS. Reported as records per second.
-#include "records.h"
+#include "cli/records.h"
 
 #include <QByteArray>
 #include <QString>
@@ -101,14 +101,14 @@ void BM_RecordsJsonlSms(benchmark::State &state) {
     }
     const int in = ::open(qPrintable(file.fileName()), O_RDONLY);
     const int out = ::open("/dev/null", O_WRONLY);
-    tovrik::RecordOptions options;
-    options.sms = tovrik::SmsUnits::Standalone;
+    tovrik::cli::Options options;
+    options.sms = tovrik::core::SmsUnits::Standalone;
     options.json = true;
-    options.records = tovrik::RecordFormat::Jsonl;
+    options.records = tovrik::cli::RecordFormat::Jsonl;
     int status = 0;
     for (auto _ : state) {
         ::lseek(in, 0, SEEK_SET);
-        status = tovrik::RunRecords(options, in, out);
+        status = tovrik::cli::RunRecords(options, in, out);
     }
     ::close(in);
     ::close(out);

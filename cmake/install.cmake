@@ -7,8 +7,6 @@
 #                                       a skin folder x/ here (none installed)
 #   <prefix>/bin/tovrik                 -> ../lib/tovrik/tovrik
 #   <prefix>/bin/tovrik-split           (installed by src/cli)
-#   <prefix>/lib/tovrik/tovrik-split-messages  tovrik-split's options for whole
-#                                       messages (installed by src/cli)
 #   <prefix>/share/applications, metainfo, icons/hicolor, man/man1
 
 set(TOVRIK_ASSETS ${CMAKE_CURRENT_LIST_DIR}/../assets)

@@ -1,69 +1,18 @@
-#include "input.h"
+#include "cli/input.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tovrik {
+namespace tovrik::cli {
 
 namespace {
 
-// Mapped pages already cut are handed back this often, so the resident size
-// stays small whatever the file's size.
-constexpr std::int64_t ReleaseStep = 1 << 20;
-
-class MappedFile final : public ByteSource {
-public:
-    MappedFile(void *map, std::int64_t size, std::size_t block)
-        : m_map(static_cast<char *>(map)), m_size(size), m_block(std::int64_t(block)) {
-        m_data = m_map;
-        ::madvise(m_map, std::size_t(m_size), MADV_SEQUENTIAL);
-    }
-    ~MappedFile() override { ::munmap(m_map, std::size_t(m_size)); }
-
-    bool fill(std::int64_t keep) override {
-        release(keep);
-        if (m_end == m_size)
-            return false;
-        const std::int64_t from = m_end;
-        m_end = std::min(m_size, m_end + m_block);
-#ifdef MADV_POPULATE_READ
-        // One call maps the stretch instead of a page fault for every page.
-        const std::int64_t page = from & ~std::int64_t(4095);
-        ::madvise(m_map + page, std::size_t(m_end - page), MADV_POPULATE_READ);
-#endif
-        return true;
-    }
-
-    std::optional<bool> holds(char byte) override {
-        for (std::int64_t at = 0; at < m_size; at += ReleaseStep) {
-            const std::size_t length = std::size_t(std::min(ReleaseStep, m_size - at));
-            const bool found = std::memchr(m_map + at, byte, length) != nullptr;
-            ::madvise(m_map + at, length, MADV_DONTNEED);
-            if (found)
-                return true;
-        }
-        return false;
-    }
-
-private:
-    void release(std::int64_t keep) {
-        const std::int64_t upTo = keep & ~(ReleaseStep - 1);
-        if (upTo > m_released) {
-            ::madvise(m_map + m_released, std::size_t(upTo - m_released), MADV_DONTNEED);
-            m_released = upTo;
-        }
-    }
-
-    char *m_map;
-    std::int64_t m_size;
-    std::int64_t m_block;
-    std::int64_t m_released = 0;
-};
+// A file searched for a byte is read this much at a time.
+constexpr std::size_t SearchBlock = 1 << 20;
 
 class BlockReader final : public ByteSource {
 public:
@@ -92,7 +41,27 @@ public:
         return !m_atEnd;
     }
 
-    std::optional<bool> holds(char) override { return std::nullopt; }
+    // A regular file is searched from where it is read from, without moving
+    // there; a pipe cannot be searched in advance.
+    std::optional<bool> holds(char byte) override {
+        struct stat status {};
+        const off_t offset = ::lseek(m_fd, 0, SEEK_CUR);
+        if (::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode) || offset < 0)
+            return std::nullopt;
+        std::unique_ptr<char[]> buffer(new char[SearchBlock]);
+        for (off_t at = offset;;) {
+            const ssize_t got = ::pread(m_fd, buffer.get(), SearchBlock, at);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                throw ReadFault{errno};
+            if (got == 0)
+                return false;
+            if (std::memchr(buffer.get(), byte, std::size_t(got)))
+                return true;
+            at += got;
+        }
+    }
 
 private:
     int m_fd;
@@ -115,16 +84,13 @@ std::size_t ReadSome(int fd, char *into, std::size_t size) {
 }
 
 std::unique_ptr<ByteSource> OpenByteSource(int fd, std::size_t block, std::size_t reserve) {
-    struct stat status {};
-    // Files that report no size (as in /proc) are read like a pipe, and so is
-    // a file a caller has already read from.
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
-        ::lseek(fd, 0, SEEK_CUR) == 0) {
-        void *map = ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_SHARED, fd, 0);
-        if (map != MAP_FAILED)
-            return std::make_unique<MappedFile>(map, status.st_size, block);
-    }
     return std::make_unique<BlockReader>(fd, block, reserve);
 }
 
-} // namespace tovrik
+std::string_view SkipByteOrderMark(std::string_view start) {
+    if (start.starts_with(ByteOrderMark))
+        start.remove_prefix(ByteOrderMark.size());
+    return start;
+}
+
+} // namespace tovrik::cli

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 
-// The bytes of the message as they come in: a regular file is mapped and
-// looked at a stretch at a time, anything else (a pipe, a terminal) is read
-// in blocks. Either way only a bounded stretch is held in memory.
+// The bytes of the message as they come in, read in blocks, so only a
+// bounded stretch is held in memory. Files are read, not mapped: a file
+// that shrinks while it is read (a log being rotated) simply ends sooner.
 
-namespace tovrik {
+namespace tovrik::cli {
 
 // A read that failed; errno's value.
 struct ReadFault {
@@ -29,8 +30,9 @@ public:
     // when the input has no more. May move data(). Throws ReadFault.
     virtual bool fill(std::int64_t keep) = 0;
 
-    // Whether the input holds the byte anywhere, asked before anything is
-    // brought in; nullopt when that cannot be known in advance (a pipe).
+    // Whether the input holds the byte anywhere from where it is read,
+    // asked before anything is brought in; nullopt when that cannot be known
+    // in advance (a pipe).
     virtual std::optional<bool> holds(char byte) = 0;
 
 protected:
@@ -43,9 +45,13 @@ protected:
 // interrupts it: the bytes read, 0 at the end of the input. Throws ReadFault.
 std::size_t ReadSome(int fd, char *into, std::size_t size);
 
-// The source for fd: mapped when it is a regular file with a size, read from
-// its start, read in blocks otherwise. `block` is the stretch brought in by each fill; `reserve`
-// is how much before the newest bytes a caller may still hold on to.
+// The source for fd. `block` is the stretch brought in by each fill;
+// `reserve` is how much before the newest bytes a caller may still hold on to.
 std::unique_ptr<ByteSource> OpenByteSource(int fd, std::size_t block, std::size_t reserve);
 
-} // namespace tovrik
+// A byte-order mark at the start of the input marks the encoding; it is not
+// part of the message (or of the first record). Only one is dropped.
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+std::string_view SkipByteOrderMark(std::string_view start);
+
+} // namespace tovrik::cli

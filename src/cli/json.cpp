@@ -1,161 +1,89 @@
-#include "json.h"
+#include "cli/json.h"
 
-#include "utf8.h"
+#include "core/simd.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+namespace tovrik::cli {
 
-namespace tovrik {
-
-void ByteBuffer::grow(std::size_t extra) {
-    const std::size_t capacity = std::max({m_capacity * 2, m_size + extra, std::size_t(4096)});
-    std::unique_ptr<char[]> data(new char[capacity]);
-    if (m_size > 0)
-        std::memcpy(data.get(), m_data.get(), m_size);
-    m_data = std::move(data);
-    m_capacity = capacity;
-}
-
-void ByteBuffer::appendNumber(long long value) {
-    char digits[24];
-    char *end = digits + sizeof digits;
-    char *p = end;
-    const bool negative = value < 0;
-    unsigned long long rest =
-        negative ? 0ull - (unsigned long long)value : (unsigned long long)value;
-    do {
-        *--p = char('0' + rest % 10);
-        rest /= 10;
-    } while (rest > 0);
-    if (negative)
-        *--p = '-';
-    append(std::string_view(p, std::size_t(end - p)));
-}
-
-namespace {
-
-// One code unit (or a surrogate pair) as UTF-8; an unpaired surrogate, which
-// valid input never gives, as U+FFFD.
-inline char *putUtf8(char *o, const char16_t *p, qsizetype &i, qsizetype n) {
-    const char32_t c = p[i];
-    if (c < 0x80) {
-        *o++ = char(c);
-    } else if (c < 0x800) {
-        *o++ = char(0xC0 | (c >> 6));
-        *o++ = char(0x80 | (c & 0x3F));
-    } else if (c >= 0xD800 && c < 0xE000) {
-        if (c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
-            const char32_t code = 0x10000 + ((c - 0xD800) << 10) + (p[++i] - 0xDC00);
-            *o++ = char(0xF0 | (code >> 18));
-            *o++ = char(0x80 | ((code >> 12) & 0x3F));
-            *o++ = char(0x80 | ((code >> 6) & 0x3F));
-            *o++ = char(0x80 | (code & 0x3F));
-        } else {
-            *o++ = char(0xEF);
-            *o++ = char(0xBF);
-            *o++ = char(0xBD);
-        }
-    } else {
-        *o++ = char(0xE0 | (c >> 12));
-        *o++ = char(0x80 | ((c >> 6) & 0x3F));
-        *o++ = char(0x80 | (c & 0x3F));
-    }
-    return o;
-}
-
-} // namespace
-
-void AppendUtf8(ByteBuffer &out, QStringView text) {
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    char *o = out.tail(std::size_t(n) * 3);
-    for (qsizetype i = 0; i < n; ++i) {
-        if (p[i] < 0x80)
-            *o++ = char(p[i]);
-        else
-            o = putUtf8(o, p, i, n);
-    }
-    out.setEnd(o);
-}
-
-void AppendJsonStringBody(ByteBuffer &out, QStringView text) {
+void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
     static constexpr char Hex[] = "0123456789abcdef";
-    const char16_t *p = text.utf16();
-    const qsizetype n = text.size();
-    char *o = out.tail(std::size_t(n) * 6); // \u00XX is the longest form of a unit
-    for (qsizetype i = 0; i < n;) {
-#ifdef __SSE2__
-        // Eight printable ASCII units at a time, none a quote or a backslash;
-        // then up to eight one by one.
-        while (n - i >= 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-            const __m128i shifted = _mm_sub_epi16(units, _mm_set1_epi16(0x20 - 0x8000));
-            const __m128i outside = _mm_cmpgt_epi16(shifted, _mm_set1_epi16(0x7E - 0x20 - 0x8000));
-            const __m128i special = _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(u'"')),
-                                                 _mm_cmpeq_epi16(units, _mm_set1_epi16(u'\\')));
-            const int unsafe = _mm_movemask_epi8(_mm_or_si128(outside, special));
-            // All eight go out; those up to the first that needs a look count.
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(o), _mm_packus_epi16(units, units));
-            const int safe = unsafe == 0 ? 8 : std::countr_zero(unsigned(unsafe)) / 2;
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    char *o = out.tail(n * 6); // \u00XX is the longest form of a byte
+    for (std::size_t i = 0; i < n;) {
+#if TOVRIK_SSE2
+        // Sixteen bytes at a time that need no escape: no control character
+        // (nor C2, which starts the C1 controls), quote or backslash; then up
+        // to sixteen one by one.
+        while (n - i >= 16) {
+            using namespace core::simd;
+            const __m128i v = Load(p + i);
+            const __m128i unsafe =
+                _mm_or_si128(_mm_or_si128(Within(v, 0x00, 0x1F), Is(v, 0x7F)),
+                             _mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0xC2)));
+            const unsigned mask = Mask(unsafe);
+            // All sixteen go out; those up to the first that needs a look count.
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(o), v);
+            const std::size_t safe = mask == 0 ? 16 : std::size_t(std::countr_zero(mask));
             o += safe;
             i += safe;
-            if (safe < 8)
+            if (safe < 16)
                 break;
         }
-        const qsizetype stop = qMin(n, i + 8);
+        const std::size_t stop = std::min(n, i + 16);
 #else
-        const qsizetype stop = n;
+        const std::size_t stop = n;
 #endif
-        for (; i < stop; ++i) {
-            const char16_t c = p[i];
-            if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
+        while (i < stop) {
+            const unsigned char c = p[i];
+            // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
+            const bool c1 = c == 0xC2 && i + 1 < n && p[i + 1] < 0xA0;
+            if ((c >= 0x20 && c != 0x7F && c != '"' && c != '\\' && !c1)) {
                 *o++ = char(c);
+                ++i;
                 continue;
             }
-            if (c > 0x9F) {
-                o = putUtf8(o, p, i, n);
-                continue;
-            }
+            const unsigned code = c1 ? p[i + 1] : c;
+            i += c1 ? 2 : 1;
             *o++ = '\\';
-            switch (c) {
-            case u'"':
-            case u'\\':
-                *o++ = char(c);
+            switch (code) {
+            case '"':
+            case '\\':
+                *o++ = char(code);
                 break;
-            case u'\n':
+            case '\n':
                 *o++ = 'n';
                 break;
-            case u'\r':
+            case '\r':
                 *o++ = 'r';
                 break;
-            case u'\t':
+            case '\t':
                 *o++ = 't';
                 break;
-            case u'\b':
+            case '\b':
                 *o++ = 'b';
                 break;
-            case u'\f':
+            case '\f':
                 *o++ = 'f';
                 break;
             default: // the other C0 controls, DEL and the C1 controls
                 *o++ = 'u';
                 *o++ = '0';
                 *o++ = '0';
-                *o++ = Hex[c >> 4];
-                *o++ = Hex[c & 0xF];
+                *o++ = Hex[code >> 4];
+                *o++ = Hex[code & 0xF];
             }
         }
     }
     out.setEnd(o);
 }
 
-void AppendJsonString(ByteBuffer &out, QStringView text) {
+void AppendJsonString(ByteBuffer &out, std::string_view text) {
     out.append('"');
     AppendJsonStringBody(out, text);
     out.append('"');
@@ -177,10 +105,10 @@ int hexValue(char c) {
     return -1;
 }
 
-bool isHigh(char16_t u) {
+bool isHigh(char32_t u) {
     return u >= 0xD800 && u < 0xDC00;
 }
-bool isLow(char16_t u) {
+bool isLow(char32_t u) {
     return u >= 0xDC00 && u < 0xE000;
 }
 
@@ -208,34 +136,32 @@ bool JsonRecordParser::expect(char c) {
     return false;
 }
 
-bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into, qsizetype *size,
+bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, std::size_t *size,
                               bool *lone) {
     ++m_p; // the opening quote
     const char *start = m_p;
-    char16_t *out = nullptr;
+    char *out = nullptr;
     if (into) {
-        // A UTF-16 string never has more code units than its UTF-8 has bytes.
+        // Unescaping never makes a string longer.
         const std::size_t most = std::size_t(m_end - m_p);
         if (into->size() < most)
             into->resize(most);
         out = into->data();
     }
     int high = 0;          // a byte of a multi-byte sequence was seen
-    const char *run = m_p; // unescaped bytes not yet decoded
-    bool invalid = false;  // a decoded run was not UTF-8
+    const char *run = m_p; // unescaped bytes not yet copied
     const auto flush = [&] {
-        if (out && m_p > run && !invalid) {
-            char16_t *end = DecodeUtf8(run, std::size_t(m_p - run), out);
-            invalid = !end;
-            out = end ? end : out;
+        if (out && m_p > run) {
+            std::memcpy(out, run, std::size_t(m_p - run));
+            out += m_p - run;
         }
     };
-    char16_t pendingHigh = 0; // an escaped high surrogate waiting for its low half
+    char32_t pendingHigh = 0; // an escaped high surrogate waiting for its low half
     bool unpaired = false;
     for (;;) {
         if (m_p >= m_end)
             return fail("invalid JSON: a string does not end");
-#ifdef __SSE2__
+#if TOVRIK_SSE2
         // Sixteen bytes at a time that are neither a quote, a backslash nor
         // a control character.
         if (!pendingHigh) {
@@ -277,27 +203,27 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
         flush();
         if (m_end - m_p < 2)
             return fail("invalid JSON: a string does not end");
-        char16_t unit = 0;
+        char32_t unit = 0;
         switch (m_p[1]) {
         case '"':
         case '\\':
         case '/':
-            unit = char16_t(m_p[1]);
+            unit = char32_t(m_p[1]);
             break;
         case 'b':
-            unit = u'\b';
+            unit = '\b';
             break;
         case 'f':
-            unit = u'\f';
+            unit = '\f';
             break;
         case 'n':
-            unit = u'\n';
+            unit = '\n';
             break;
         case 'r':
-            unit = u'\r';
+            unit = '\r';
             break;
         case 't':
-            unit = u'\t';
+            unit = '\t';
             break;
         case 'u': {
             if (m_end - m_p < 6)
@@ -309,7 +235,7 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
                     return fail("invalid JSON: a \\u escape needs four hex digits");
                 value = value * 16 + digit;
             }
-            unit = char16_t(value);
+            unit = char32_t(value);
             m_p += 4;
             break;
         }
@@ -317,23 +243,28 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char16_t> *into
             return fail("invalid JSON: an unknown escape in a string");
         }
         m_p += 2;
-        if (pendingHigh && !isLow(unit))
-            unpaired = true;
-        else if (!pendingHigh && isLow(unit))
+        run = m_p;
+        if (pendingHigh && isLow(unit)) {
+            // The pair is one character.
+            if (out)
+                out = core::EncodeUtf8(0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00),
+                                       out);
+            pendingHigh = 0;
+            continue;
+        }
+        if (pendingHigh || isLow(unit))
             unpaired = true;
         pendingHigh = isHigh(unit) ? unit : 0;
-        if (out)
-            *out++ = unit;
-        run = m_p;
+        if (out && !pendingHigh && !isLow(unit))
+            out = core::EncodeUtf8(unit, out);
     }
     flush();
     raw = std::string_view(start, std::size_t(m_p - start));
-    // The decoder checks what it decodes; other strings are checked here.
-    if (out ? invalid : high && FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
+    if (high && core::FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
         return fail("invalid UTF-8");
     ++m_p; // the closing quote
     if (into)
-        *size = out - into->data();
+        *size = std::size_t(out - into->data());
     if (lone)
         *lone = unpaired || pendingHigh;
     return true;
@@ -437,7 +368,7 @@ bool JsonRecordParser::parse(std::string_view line) {
     if (parseObject(line))
         return true;
     // Bytes that are no UTF-8 are the first thing wrong with a line.
-    const std::ptrdiff_t bad = FirstInvalidUtf8(line.data(), line.size());
+    const std::ptrdiff_t bad = core::FirstInvalidUtf8(line.data(), line.size());
     if (bad >= 0) {
         std::snprintf(m_errorText, sizeof m_errorText, "invalid UTF-8 at byte %td", bad);
         fail(m_errorText);
@@ -468,11 +399,11 @@ bool JsonRecordParser::parseObject(std::string_view line) {
             if (!string(name))
                 return false;
             if (name.find('\\') != std::string_view::npos) { // read it again, decoded
-                qsizetype size = 0;
+                std::size_t size = 0;
                 m_p = nameStart;
                 string(name, &m_name, &size);
-                const QStringView decoded(m_name.data(), size);
-                name = decoded == u"text" ? "text" : decoded == u"id" ? "id" : "";
+                const std::string_view decoded(m_name.data(), size);
+                name = decoded == "text" ? "text" : decoded == "id" ? "id" : "";
             }
             skipBlanks();
             if (!expect(':'))
@@ -514,4 +445,4 @@ bool JsonRecordParser::parseObject(std::string_view line) {
     return !m_error;
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,43 +1,65 @@
 // tovrik-split: the splitting engine for scripts and pipes.
-#include "options.h"
-#include "split.h"
+#include "cli/options.h"
+#include "cli/output.h"
+#include "cli/records.h"
+#include "cli/split.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <new>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// Hands the whole command line to the program for whole messages; returns
-// only when that program cannot be started.
-int runMessagesProgram(char **argv) {
-    char self[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string program = tovrik::MessagesProgram;
-    if (length > 0) {
-        const std::string path(self, std::size_t(length));
-        program = path.substr(0, path.rfind('/') + 1) + program;
+// Text for standard output or standard error; false when it could not be
+// written.
+bool tell(int fd, const std::string &text) {
+    try {
+        tovrik::cli::WriteAll(fd, text);
+        return true;
+    } catch (const tovrik::cli::WriteFault &fault) {
+        if (fd == STDOUT_FILENO)
+            std::fprintf(stderr, "tovrik-split: cannot write the output: %s\n",
+                         std::strerror(fault.error));
+        return false;
     }
-    ::execv(program.c_str(), argv);
-    std::fprintf(stderr, "tovrik-split: cannot start %s: %s\n", program.c_str(),
-                 std::strerror(errno));
-    return 1;
+}
+
+int runMessages(const tovrik::cli::Options &options) {
+    using namespace tovrik::cli;
+    int input = STDIN_FILENO;
+    if (options.file != "-") {
+        input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (input < 0) {
+            std::fprintf(stderr, "tovrik-split: %s: %s\n", options.file.c_str(),
+                         std::strerror(errno));
+            return 1;
+        }
+    }
+    const int status = options.records != RecordFormat::None
+                           ? RunRecords(options, input, STDOUT_FILENO)
+                           : RunMessageFrom(options, input, STDOUT_FILENO);
+    if (input != STDIN_FILENO)
+        ::close(input);
+    return status;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    tovrik::CommandLine line = tovrik::ParseCommandLine(argc, argv);
-    std::fputs(line.out.c_str(), stdout);
-    std::fputs(line.error.c_str(), stderr);
+    tovrik::cli::CommandLine line = tovrik::cli::ParseCommandLine(argc, argv);
+    if (!line.out.empty() && !tell(STDOUT_FILENO, line.out))
+        return 1;
+    if (!line.error.empty())
+        tell(STDERR_FILENO, line.error);
     if (line.exitStatus >= 0)
         return line.exitStatus;
     if (line.options.wantsMessages())
-        return runMessagesProgram(argv);
+        return runMessages(line.options);
 
     // Tests make reads small to cut characters and line breaks across them.
     if (const char *block = std::getenv("TOVRIK_SPLIT_BLOCK")) {
@@ -45,7 +67,7 @@ int main(int argc, char **argv) {
         if (bytes > 0)
             line.options.block = std::size_t(bytes);
     }
-    const tovrik::Outcome outcome = tovrik::Split(line.options);
+    const tovrik::cli::Outcome outcome = tovrik::cli::Split(line.options);
     std::fputs(outcome.error.c_str(), stderr);
     return outcome.exitStatus;
 }

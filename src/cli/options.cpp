@@ -1,10 +1,11 @@
-#include "options.h"
+#include "cli/options.h"
 
-#include "limitvalue.h"
+#include "core/limitvalue.h"
+#include "core/numbering.h"
 
 #include <string_view>
 
-namespace tovrik {
+namespace tovrik::cli {
 
 namespace {
 
@@ -47,11 +48,28 @@ CommandLine stop(int status, std::string out, std::string error) {
     return line;
 }
 
-} // namespace
-
-CommandLine UsageError(const std::string &text) {
+// A usage error as the tool reports it: the text, then the usage.
+CommandLine usageError(const std::string &text) {
     return stop(2, {}, "tovrik-split: " + text + "\n" + Usage);
 }
+
+// What the options cannot do together, or an empty string.
+std::string conflict(const Options &options) {
+    if (options.sms != core::SmsUnits::Off && options.limitGiven)
+        return "--limit cannot be given with --sms: an SMS sets its own limit";
+    if (options.records != RecordFormat::None && !options.json)
+        return "--records needs --json";
+    if (options.json && options.null)
+        return "--null cannot be given with --json";
+    if (options.number) {
+        std::string error;
+        if (!core::NumberFormat::parse(*options.number, &error))
+            return "--number: " + error;
+    }
+    return {};
+}
+
+} // namespace
 
 CommandLine ParseCommandLine(int argc, const char *const *argv) {
     CommandLine line;
@@ -81,7 +99,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
         const std::string_view arg = argv[i];
         if (optionsEnded || arg == "-" || !arg.starts_with('-')) {
             if (haveFile)
-                return UsageError("only one FILE can be given");
+                return usageError("only one FILE can be given");
             options.file = arg;
             haveFile = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -90,65 +108,67 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             return stop(0, "tovrik-split " TOVRIK_VERSION "\n", {});
         } else if (valued(arg, "--limit")) {
             if (missing)
-                return UsageError("--limit needs a value");
+                return usageError("--limit needs a value");
             limitText = value;
             options.limitGiven = true;
         } else if (valued(arg, "--mode")) {
             if (missing)
-                return UsageError("--mode needs a value");
+                return usageError("--mode needs a value");
             if (value == "space")
-                options.mode = SplitMode::Space;
+                options.mode = core::SplitMode::Space;
             else if (value == "exact")
-                options.mode = SplitMode::Exact;
+                options.mode = core::SplitMode::Exact;
             else if (value == "period")
-                options.mode = SplitMode::Period;
+                options.mode = core::SplitMode::Period;
             else
-                return UsageError("unknown mode '" + std::string(value) +
+                return usageError("unknown mode '" + std::string(value) +
                                   "' (space, exact or period)");
         } else if (arg == "--null") {
-            options.nul = true;
+            options.null = true;
         } else if (arg == "--flush") {
             options.flush = true;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--sms") {
-            options.sms = SmsOption::Standalone;
+            options.sms = core::SmsUnits::Standalone;
         } else if (arg.starts_with("--sms=")) {
             if (arg == "--sms=concat")
-                options.sms = SmsOption::Concat;
+                options.sms = core::SmsUnits::Concat;
             else
-                return UsageError("unknown SMS way '" + std::string(arg.substr(6)) +
+                return usageError("unknown SMS way '" + std::string(arg.substr(6)) +
                                   "' (only --sms=concat)");
         } else if (valued(arg, "--number")) {
             if (missing)
-                return UsageError("--number needs a format");
+                return usageError("--number needs a format");
             options.number = std::string(value);
         } else if (valued(arg, "--records")) {
             if (missing)
-                return UsageError("--records needs a value");
+                return usageError("--records needs a value");
             if (value == "lines")
-                options.records = RecordsOption::Lines;
+                options.records = RecordFormat::Lines;
             else if (value == "nul")
-                options.records = RecordsOption::Nul;
+                options.records = RecordFormat::Nul;
             else if (value == "jsonl")
-                options.records = RecordsOption::Jsonl;
+                options.records = RecordFormat::Jsonl;
             else
-                return UsageError("unknown records '" + std::string(value) +
+                return usageError("unknown records '" + std::string(value) +
                                   "' (lines, nul or jsonl)");
         } else if (arg == "--") {
             optionsEnded = true;
         } else {
-            return UsageError("unknown option '" + std::string(arg) + "'");
+            return usageError("unknown option '" + std::string(arg) + "'");
         }
     }
 
-    const ParsedLimit limit = ParseLimitC(limitText);
-    if (limit.error == LimitError::NotNumeric)
+    const core::ParsedLimit limit = core::ParseLimitC(limitText);
+    if (limit.error == core::LimitError::NotNumeric)
         return stop(2, {}, "Character limit must be numeric entry.\n");
-    if (limit.error == LimitError::OutOfRange)
+    if (limit.error == core::LimitError::OutOfRange)
         return stop(2, {}, "Character limit must be between 1 and 32767.\n");
     options.limit = limit.limit;
+    if (const std::string error = conflict(options); !error.empty())
+        return usageError(error);
     return line;
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

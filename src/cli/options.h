@@ -1,39 +1,43 @@
 #pragma once
 
-#include "cutrules.h"
+#include "core/cutrules.h"
+#include "core/pieces.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 // tovrik-split's command line: every option is read here, into Options.
 
-namespace tovrik {
+namespace tovrik::cli {
 
 inline constexpr std::size_t DefaultBlock = 256 * 1024;
 
-enum class SmsOption { Off, Standalone, Concat };
-enum class RecordsOption { None, Lines, Nul, Jsonl };
+// How the input is split into messages.
+enum class RecordFormat : std::uint8_t {
+    None,  // the whole input is one message
+    Lines, // one message per line
+    Nul,   // NUL-terminated messages
+    Jsonl, // one JSON object per line: "text" and an optional "id"
+};
 
 struct Options {
     int limit = 160;
     bool limitGiven = false;
-    SplitMode mode = SplitMode::Space;
-    bool nul = false;                 // end pieces with NUL instead of a line feed
+    core::SplitMode mode = core::SplitMode::Space;
+    core::SmsUnits sms = core::SmsUnits::Off;
+    std::optional<std::string> number; // --number FMT, as given (checked)
+    bool json = false;
+    RecordFormat records = RecordFormat::None;
+    bool null = false;                // end pieces with NUL instead of a line feed
     bool flush = false;               // write out each piece (or JSON line) at once
     std::string file = "-";           // "-" is standard input
     std::size_t block = DefaultBlock; // bytes brought in at a time
 
-    // Whole messages: SMS units, numbering, JSON, records. The plain cut
-    // streams; these need the whole message (or record) and Qt's text
-    // boundaries, so a second program does them (see MessagesProgram).
-    SmsOption sms = SmsOption::Off;
-    std::optional<std::string> number; // --number FMT, as given
-    bool json = false;
-    RecordsOption records = RecordsOption::None;
-
+    // The plain cut streams; these need the whole message (or record).
     bool wantsMessages() const {
-        return sms != SmsOption::Off || number || json || records != RecordsOption::None;
+        return sms != core::SmsUnits::Off || number || json || records != RecordFormat::None;
     }
 };
 
@@ -46,13 +50,8 @@ struct CommandLine {
     std::string error;
 };
 
+// Reads and checks every option: what comes back with exitStatus -1 is a
+// run that can start.
 CommandLine ParseCommandLine(int argc, const char *const *argv);
 
-// A usage error as the tool reports it: the text, then the usage.
-CommandLine UsageError(const std::string &text);
-
-// Where the program for whole messages is, relative to tovrik-split's own
-// folder: the build tree and an installation lay the two out alike.
-inline constexpr const char *MessagesProgram = "../lib/tovrik/tovrik-split-messages";
-
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,32 +1,34 @@
-#include "output.h"
+#include "cli/output.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
-namespace tovrik {
+namespace tovrik::cli {
 
-Output::Output(int fd, char end, std::size_t capacity)
-    : m_fd(fd), m_end(end), m_capacity(capacity), m_buffer(new char[capacity]) {}
-
-void Output::append(std::string_view bytes) {
-    std::memcpy(m_buffer.get() + m_used, bytes.data(), bytes.size());
-    m_used += bytes.size();
+void ByteBuffer::grow(std::size_t extra) {
+    const std::size_t capacity = std::max({m_capacity * 2, m_size + extra, std::size_t(4096)});
+    std::unique_ptr<char[]> data(new char[capacity]);
+    if (m_size > 0)
+        std::memcpy(data.get(), m_data.get(), m_size);
+    m_data = std::move(data);
+    m_capacity = capacity;
 }
 
-void Output::part(std::string_view bytes) {
-    while (bytes.size() > m_capacity - m_used) {
-        const std::size_t fits = m_capacity - m_used;
-        append(bytes.substr(0, fits));
-        bytes.remove_prefix(fits);
-        flush();
-    }
-    append(bytes);
-}
-
-void Output::flush() {
-    WriteAll(m_fd, std::string_view(m_buffer.get(), m_used));
-    m_used = 0;
+void ByteBuffer::appendNumber(long long value) {
+    char digits[24];
+    char *end = digits + sizeof digits;
+    char *p = end;
+    const bool negative = value < 0;
+    unsigned long long rest =
+        negative ? 0ull - (unsigned long long)value : (unsigned long long)value;
+    do {
+        *--p = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    if (negative)
+        *--p = '-';
+    append(std::string_view(p, std::size_t(end - p)));
 }
 
 void WriteAll(int fd, std::string_view bytes) {
@@ -39,4 +41,4 @@ void WriteAll(int fd, std::string_view bytes) {
     }
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
-// The pieces on their way out: each followed by its end byte, gathered in a
-// buffer that goes out whenever it is full and once at the end. What is still
-// in the buffer when cutting fails is never written.
+// Everything tovrik-split writes goes through one buffered writer: pieces
+// each followed by their end byte, or JSON lines. The buffer goes out when it
+// passes a threshold and at the end; what is still in it when cutting fails
+// is never written. A write that fails stops the run.
 
-namespace tovrik {
+namespace tovrik::cli {
 
 // A write that failed; errno's value.
 struct WriteFault {
@@ -19,33 +22,76 @@ struct WriteFault {
 // WriteFault.
 void WriteAll(int fd, std::string_view bytes);
 
+// A growing byte buffer that is written through a pointer: no byte is
+// cleared before it is written.
+class ByteBuffer {
+public:
+    // Room for extra more bytes at the end; write there, then call setEnd.
+    char *tail(std::size_t extra) {
+        if (m_capacity - m_size < extra)
+            grow(extra);
+        return m_data.get() + m_size;
+    }
+    void setEnd(const char *end) { m_size = std::size_t(end - m_data.get()); }
+    void append(std::string_view bytes) {
+        char *out = tail(bytes.size());
+        if (!bytes.empty())
+            std::memcpy(out, bytes.data(), bytes.size());
+        m_size += bytes.size();
+    }
+    void append(char c) { *tail(1) = c, ++m_size; }
+    void appendNumber(long long value);
+    std::string_view view() const { return {m_data.get(), m_size}; }
+    std::size_t size() const { return m_size; }
+    void clear() { m_size = 0; }
+    // Drops what was appended after the first `size` bytes.
+    void truncate(std::size_t size) { m_size = std::min(m_size, size); }
+
+private:
+    void grow(std::size_t extra);
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
 class Output {
 public:
-    Output(int fd, char end, std::size_t capacity);
+    // Pieces end with `end`; the buffer goes out once it holds `threshold`
+    // bytes, or after every piece or line with eachLine.
+    Output(int fd, char end, std::size_t threshold, bool eachLine = false)
+        : m_fd(fd), m_end(end), m_threshold(threshold), m_eachLine(eachLine) {}
+
+    ByteBuffer &buffer() { return m_buffer; }
 
     // A whole piece, or what is left of one whose start went out with part().
     void piece(std::string_view bytes) {
-        if (bytes.size() < m_capacity - m_used) {
-            append(bytes);
-            m_buffer[m_used++] = m_end;
-        } else {
-            part(bytes);
-            part(std::string_view(&m_end, 1));
-        }
+        m_buffer.append(bytes);
+        m_buffer.append(m_end);
+        lineDone();
     }
     // The start of a piece that is still being cut.
-    void part(std::string_view bytes);
+    void part(std::string_view bytes) {
+        m_buffer.append(bytes);
+        if (m_buffer.size() >= m_threshold)
+            flush();
+    }
+    // A piece or a JSON line is complete in the buffer.
+    void lineDone() {
+        if (m_eachLine || m_buffer.size() >= m_threshold)
+            flush();
+    }
     // Throws WriteFault.
-    void flush();
+    void flush() {
+        WriteAll(m_fd, m_buffer.view());
+        m_buffer.clear();
+    }
 
 private:
-    void append(std::string_view bytes);
-
     int m_fd;
     char m_end;
-    std::size_t m_capacity;
-    std::size_t m_used = 0;
-    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_threshold;
+    bool m_eachLine;
+    ByteBuffer m_buffer;
 };
 
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,64 +1,34 @@
-#include "records.h"
+#include "cli/records.h"
 
-#include "input.h"
-#include "json.h"
-#include "output.h"
-#include "utf8.h"
+#include "cli/input.h"
+#include "cli/json.h"
+#include "cli/output.h"
+#include "core/numbering.h"
+#include "core/pieces.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
-using namespace Qt::StringLiterals;
-
-namespace tovrik {
+namespace tovrik::cli {
 
 namespace {
 
-constexpr std::string_view Bom = "\xEF\xBB\xBF";
-constexpr std::size_t Chunk = 1 << 18; // bytes asked for by one read
+constexpr std::size_t Chunk = 1 << 18;     // bytes asked for by one read
+constexpr std::size_t Threshold = 1 << 20; // output goes out in batches of this
 constexpr const char *NoRoom = "the numbering leaves no room for the text";
+constexpr const char *RefusedNul = "the input holds a NUL byte; --null output would be ambiguous";
 
-void reportReadFault(const ReadFault &fault) {
-    std::fprintf(stderr, "tovrik-split: cannot read the input: %s\n", std::strerror(fault.error));
+void report(const std::string &text) {
+    std::fprintf(stderr, "tovrik-split: %s\n", text.c_str());
 }
-
-// Buffered output to a file descriptor that notices write failures.
-class Sink {
-public:
-    Sink(int fd, bool flushEachLine) : m_fd(fd), m_flushEachLine(flushEachLine) {}
-
-    ByteBuffer &buffer() { return m_buffer; }
-
-    // A line (or piece) is complete.
-    void lineDone() {
-        if (m_flushEachLine || m_buffer.size() >= (1u << 20))
-            flush();
-    }
-
-    bool flush() {
-        try {
-            if (!m_failed)
-                WriteAll(m_fd, m_buffer.view());
-        } catch (const WriteFault &fault) {
-            m_failed = true;
-            std::fprintf(stderr, "tovrik-split: cannot write the output: %s\n",
-                         std::strerror(fault.error));
-        }
-        m_buffer.clear();
-        return !m_failed;
-    }
-
-private:
-    int m_fd;
-    bool m_flushEachLine;
-    bool m_failed = false;
-    ByteBuffer m_buffer;
-};
 
 // Records ended by one byte, read in chunks; a final record without its end
 // byte counts. Holds no more than the longest record and one chunk.
@@ -67,7 +37,8 @@ public:
     RecordReader(int fd, char end) : m_fd(fd), m_end(end) {}
 
     // The next record without its end byte, valid until the next call; false
-    // at the end of the input or when reading failed (failed() tells).
+    // at the end of the input. Throws ReadFault, and std::bad_alloc when a
+    // record does not fit in memory.
     bool next(std::string_view &record) {
         for (;;) {
             const char *start = m_data.get() + m_begin;
@@ -82,8 +53,8 @@ public:
                 return true;
             }
             m_scanned = m_size;
-            if (m_eof || m_failed) {
-                if (m_size == 0 || m_failed)
+            if (m_eof) {
+                if (m_size == 0)
                     return false;
                 record = std::string_view(start, m_size);
                 m_begin += m_size;
@@ -93,8 +64,6 @@ public:
             fill();
         }
     }
-
-    bool failed() const { return m_failed; }
 
 private:
     void fill() {
@@ -111,14 +80,9 @@ private:
             m_data = std::move(data);
             m_capacity = capacity;
         }
-        try {
-            const std::size_t got = ReadSome(m_fd, m_data.get() + m_size, m_capacity - m_size);
-            m_size += got;
-            m_eof = got == 0;
-        } catch (const ReadFault &fault) {
-            reportReadFault(fault);
-            m_failed = true;
-        }
+        const std::size_t got = ReadSome(m_fd, m_data.get() + m_size, m_capacity - m_size);
+        m_size += got;
+        m_eof = got == 0;
     }
 
     int m_fd;
@@ -129,71 +93,73 @@ private:
     std::size_t m_size = 0;    // bytes from there on
     std::size_t m_scanned = 0; // of which hold no end byte
     bool m_eof = false;
-    bool m_failed = false;
 };
 
 // Cuts messages and writes them out as text pieces or JSON lines.
 class MessageWriter {
 public:
-    explicit MessageWriter(const RecordOptions &options) {
+    explicit MessageWriter(const Options &options) {
         if (options.number)
-            m_number = NumberFormat::parse(*options.number, nullptr);
+            m_number = core::NumberFormat::parse(*options.number, nullptr);
         m_options = {options.sms, options.mode, options.limit, m_number ? &*m_number : nullptr};
     }
 
     // One JSON line; false (and nothing written) when the message cannot be
-    // cut. record 0: no "record" member.
-    bool writeJson(ByteBuffer &out, QStringView message, std::string_view id, qint64 record) {
+    // cut. record 0: no "record" member. With spill, the line may go out in
+    // stretches as it grows.
+    bool writeJson(Output &out, std::string_view message, std::string_view id, std::int64_t record,
+                   bool spill) {
         if (!m_splitter.split(message, m_options))
             return false;
-        writeId(out, id, record);
-        out.append(R"(,"encoding":")");
-        out.append(encodingName(m_splitter.messageEncoding()));
-        out.append(R"(","segments":)");
-        out.appendNumber(m_splitter.segments());
-        out.append(R"(,"parts":[)");
-        const qsizetype count = qsizetype(m_splitter.pieces().size());
-        for (qsizetype i = 0; i < count; ++i) {
-            out.append(i == 0 ? R"({"text":")" : R"(,{"text":")");
-            render(i, [&](QStringView text) { AppendJsonStringBody(out, text); });
-            const PieceSplitter::Cost cost = m_splitter.cost(i);
-            out.append(R"(","encoding":")");
-            out.append(encodingName(cost.encoding));
-            out.append(R"(","units":)");
-            out.appendNumber(cost.units);
-            out.append('}');
+        ByteBuffer &buffer = out.buffer();
+        writeId(buffer, id, record);
+        buffer.append(R"(,"encoding":")");
+        buffer.append(core::SmsEncodingName(m_splitter.messageEncoding()));
+        buffer.append(R"(","segments":)");
+        buffer.appendNumber(m_splitter.segments());
+        buffer.append(R"(,"parts":[)");
+        const std::ptrdiff_t count = std::ptrdiff_t(m_splitter.pieces().size());
+        for (std::ptrdiff_t i = 0; i < count; ++i) {
+            buffer.append(i == 0 ? R"({"text":")" : R"(,{"text":")");
+            render(i, [&](std::string_view text) { AppendJsonStringBody(buffer, text); });
+            const core::PieceSplitter::Cost cost = m_splitter.cost(i);
+            buffer.append(R"(","encoding":")");
+            buffer.append(core::SmsEncodingName(cost.encoding));
+            buffer.append(R"(","units":)");
+            buffer.appendNumber(cost.units);
+            buffer.append('}');
+            if (spill)
+                out.part({});
         }
-        out.append("]}\n");
+        buffer.append("]}\n");
         return true;
     }
 
-    void writeError(ByteBuffer &out, std::string_view id, qint64 record, const char *error) {
+    static void writeError(ByteBuffer &out, std::string_view id, std::int64_t record,
+                           const std::string &error) {
         writeId(out, id, record);
         out.append(R"(,"error":)");
-        AppendJsonString(out, QString::fromUtf8(error));
+        AppendJsonString(out, error);
         out.append("}\n");
     }
 
-    // Each piece and then the end byte; false when the message cannot be cut.
-    template <class PieceDone>
-    bool writeText(Sink &sink, QStringView message, char end, PieceDone &&pieceDone) {
+    // Each piece and its end byte; false when the message cannot be cut.
+    bool writeText(Output &out, std::string_view message) {
         if (!m_splitter.split(message, m_options))
             return false;
-        for (qsizetype i = 0; i < qsizetype(m_splitter.pieces().size()); ++i) {
-            render(i, [&](QStringView text) { AppendUtf8(sink.buffer(), text); });
-            sink.buffer().append(end);
-            pieceDone();
+        for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(m_splitter.pieces().size()); ++i) {
+            if (!m_number) {
+                out.piece(m_splitter.pieces()[std::size_t(i)]);
+                continue;
+            }
+            render(i, [&](std::string_view text) { out.part(text); });
+            out.piece({});
         }
         return true;
     }
 
 private:
-    static std::string_view encodingName(SmsEncoding encoding) {
-        const QLatin1StringView name = SmsEncodingName(encoding);
-        return {name.data(), std::size_t(name.size())};
-    }
-
-    static void writeId(ByteBuffer &out, std::string_view id, qint64 record) {
+    static void writeId(ByteBuffer &out, std::string_view id, std::int64_t record) {
         out.append(R"({"id":)");
         out.append(id.empty() ? std::string_view("null") : id);
         if (record > 0) {
@@ -202,151 +168,166 @@ private:
         }
     }
 
-    template <class Append> void render(qsizetype index, Append &&append) {
-        const QStringView piece = m_splitter.pieces()[std::size_t(index)];
+    template <class Append> void render(std::ptrdiff_t index, Append &&append) {
+        const std::string_view piece = m_splitter.pieces()[std::size_t(index)];
         if (m_number)
-            m_number->render(index + 1, qsizetype(m_splitter.pieces().size()), piece, append);
+            m_number->render(index + 1, std::ptrdiff_t(m_splitter.pieces().size()), piece, append);
         else
             append(piece);
     }
 
-    std::optional<NumberFormat> m_number;
-    PieceOptions m_options;
-    PieceSplitter m_splitter;
+    std::optional<core::NumberFormat> m_number;
+    core::PieceOptions m_options;
+    core::PieceSplitter m_splitter;
 };
+
+std::string invalidAt(std::ptrdiff_t offset) {
+    return "invalid UTF-8 at byte " + std::to_string(offset);
+}
+
+std::string cannotWrite(const WriteFault &fault) {
+    return std::string("cannot write the output: ") + std::strerror(fault.error);
+}
+
+std::string cannotRead(const ReadFault &fault) {
+    return std::string("cannot read the input: ") + std::strerror(fault.error);
+}
 
 } // namespace
 
-QString OptionsError(const RecordOptions &options) {
-    if (options.sms != SmsUnits::Off && options.limitGiven)
-        return u"--limit cannot be given with --sms: an SMS sets its own limit"_s;
-    if (options.records != RecordFormat::None && !options.json)
-        return u"--records needs --json"_s;
-    if (options.json && options.null)
-        return u"--null cannot be given with --json"_s;
-    if (options.number) {
-        QString error;
-        if (!NumberFormat::parse(*options.number, &error))
-            return u"--number: "_s + error;
-    }
-    return {};
-}
-
-int RunMessage(const RecordOptions &options, QStringView message, int outputFd) {
+int RunMessage(const Options &options, std::string_view message, int outputFd) {
     MessageWriter writer(options);
-    Sink sink(outputFd, options.flush);
-    bool cut = true;
-    if (options.json) {
-        cut = writer.writeJson(sink.buffer(), message, {}, 0);
-        if (!cut)
-            writer.writeError(sink.buffer(), {}, 0, NoRoom);
-    } else {
-        cut = writer.writeText(sink, message, options.null ? '\0' : '\n', [&] { sink.lineDone(); });
-        if (!cut)
-            std::fprintf(stderr, "tovrik-split: %s\n", NoRoom);
+    Output out(outputFd, options.null ? '\0' : '\n', Threshold, options.flush);
+    try {
+        const bool cut = options.json ? writer.writeJson(out, message, {}, 0, true)
+                                      : writer.writeText(out, message);
+        if (!cut) {
+            if (options.json)
+                MessageWriter::writeError(out.buffer(), {}, 0, NoRoom);
+            else
+                report(NoRoom);
+        }
+        out.flush();
+        return cut ? 0 : 1;
+    } catch (const WriteFault &fault) {
+        report(cannotWrite(fault));
+        return 1;
     }
-    const bool written = sink.flush();
-    return cut && written ? 0 : 1;
 }
 
-int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd) {
+int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
     std::string bytes;
     try {
+        // A regular file is read into room of its own size; a pipe's bytes
+        // into room that doubles.
+        struct stat status {};
+        if (::fstat(inputFd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+            bytes.reserve(std::size_t(status.st_size) + 1);
         std::size_t size = 0;
         for (std::size_t got = 1; got > 0; size += got) {
             if (bytes.size() - size < Chunk)
-                bytes.resize(std::max(bytes.size() * 2, size + Chunk));
+                bytes.resize(std::max({bytes.capacity(), bytes.size() * 2, size + Chunk}));
             got = ReadSome(inputFd, bytes.data() + size, bytes.size() - size);
         }
         bytes.resize(size);
     } catch (const ReadFault &fault) {
-        reportReadFault(fault);
+        report(cannotRead(fault));
+        return 1;
+    } catch (const std::bad_alloc &) {
+        report("out of memory: the message is too long");
         return 1;
     }
 
-    // As the plain cut: one byte-order mark is dropped, a second one is a
-    // character, and an offset counts from the very first byte. The decoder
-    // checks the bytes; only a failure is looked at again, for where it is.
-    std::string_view text = bytes;
-    if (text.starts_with(Bom))
-        text.remove_prefix(Bom.size());
-    std::vector<char16_t> units(text.size());
-    const char16_t *end = DecodeUtf8(text.data(), text.size(), units.data());
-    char invalid[64];
-    const char *error = nullptr;
-    if (!end) {
-        std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td",
-                      FirstInvalidUtf8(bytes.data(), bytes.size()));
-        error = invalid;
-    } else if (options.null && text.find('\0') != std::string_view::npos) {
-        error = "the input holds a NUL byte; --null output would be ambiguous";
-    }
-    if (error) {
-        if (!options.json) {
-            std::fprintf(stderr, "tovrik-split: %s\n", error);
-            return 1;
-        }
-        Sink sink(outputFd, options.flush);
-        MessageWriter(options).writeError(sink.buffer(), {}, 0, error);
-        sink.flush();
+    // An offset counts from the very first byte, byte-order mark or not.
+    const std::string_view text = SkipByteOrderMark(bytes);
+    std::string error;
+    if (const std::ptrdiff_t bad = core::FirstInvalidUtf8(bytes.data(), bytes.size()); bad >= 0)
+        error = invalidAt(bad);
+    else if (options.null && text.find('\0') != std::string_view::npos)
+        error = RefusedNul;
+    if (error.empty())
+        return RunMessage(options, text, outputFd);
+    if (!options.json) {
+        report(error);
         return 1;
     }
-    return RunMessage(options, QStringView(units.data(), end - units.data()), outputFd);
+    try {
+        ByteBuffer line;
+        MessageWriter::writeError(line, {}, 0, error);
+        WriteAll(outputFd, line.view());
+    } catch (const WriteFault &fault) {
+        report(cannotWrite(fault));
+    }
+    return 1;
 }
 
-int RunRecords(const RecordOptions &options, int inputFd, int outputFd) {
+int RunRecords(const Options &options, int inputFd, int outputFd) {
     MessageWriter writer(options);
     RecordReader reader(inputFd, options.records == RecordFormat::Nul ? '\0' : '\n');
-    Sink sink(outputFd, options.flush);
+    Output out(outputFd, '\n', Threshold, options.flush);
     JsonRecordParser parser;
-    std::vector<char16_t> text;
     bool anyFailed = false;
-    char invalid[64];
+    std::int64_t record = 1;
+    std::size_t finished = 0; // the buffer's complete lines end here
+    try {
+        std::string_view bytes;
+        for (; reader.next(bytes); ++record) {
+            if (record == 1)
+                bytes = SkipByteOrderMark(bytes);
+            // A CR LF line end is a line end.
+            if (options.records == RecordFormat::Lines && !bytes.empty() && bytes.back() == '\r')
+                bytes.remove_suffix(1);
 
-    std::string_view bytes;
-    for (qint64 record = 1; reader.next(bytes); ++record) {
-        // A byte-order mark marks the encoding; it is not part of a record.
-        if (record == 1 && bytes.substr(0, 3) == Bom)
-            bytes.remove_prefix(3);
-        // A CR LF line end is a line end.
-        if (options.records == RecordFormat::Lines && !bytes.empty() && bytes.back() == '\r')
-            bytes.remove_suffix(1);
-
-        const char *error = nullptr;
-        std::string_view id;
-        QStringView message;
-        if (options.records == RecordFormat::Jsonl) {
-            if (parser.parse(bytes))
-                message = parser.text();
-            else
-                error = parser.error();
-            id = parser.id();
-        } else {
-            // The decoder checks the bytes as it goes; only a failure is looked
-            // at again, for where it is.
-            if (text.size() < bytes.size())
-                text.resize(bytes.size());
-            const char16_t *end = DecodeUtf8(bytes.data(), bytes.size(), text.data());
-            if (end)
-                message = QStringView(text.data(), end - text.data());
-            else {
-                std::snprintf(invalid, sizeof invalid, "invalid UTF-8 at byte %td",
-                              FirstInvalidUtf8(bytes.data(), bytes.size()));
-                error = invalid;
+            std::string error;
+            std::string_view id;
+            std::string_view message;
+            if (options.records == RecordFormat::Jsonl) {
+                if (parser.parse(bytes))
+                    message = parser.text();
+                else
+                    error = parser.error();
+                id = parser.id();
+            } else if (const std::ptrdiff_t bad =
+                           core::FirstInvalidUtf8(bytes.data(), bytes.size());
+                       bad >= 0) {
+                error = invalidAt(bad);
+            } else {
+                message = bytes;
             }
-        }
 
-        const qint64 number = options.records == RecordFormat::Jsonl ? 0 : record;
-        if (!error && !writer.writeJson(sink.buffer(), message, id, number))
-            error = NoRoom;
-        if (error) {
-            writer.writeError(sink.buffer(), id, record, error);
-            anyFailed = true;
+            const std::int64_t number = options.records == RecordFormat::Jsonl ? 0 : record;
+            if (error.empty() && !writer.writeJson(out, message, id, number, false))
+                error = NoRoom;
+            if (!error.empty()) {
+                MessageWriter::writeError(out.buffer(), id, record, error);
+                anyFailed = true;
+            }
+            out.lineDone();
+            finished = out.buffer().size();
         }
-        sink.lineDone();
+        out.flush();
+        return anyFailed ? 1 : 0;
+    } catch (const WriteFault &fault) {
+        report(cannotWrite(fault));
+    } catch (const ReadFault &fault) {
+        report(cannotRead(fault));
+        out.buffer().truncate(finished);
+        try {
+            out.flush();
+        } catch (const WriteFault &) {
+        }
+    } catch (const std::bad_alloc &) {
+        // What was cut before this record goes out; this one is reported.
+        report("out of memory at record " + std::to_string(record));
+        out.buffer().truncate(finished);
+        try {
+            MessageWriter::writeError(out.buffer(), {}, record, "out of memory");
+            out.flush();
+        } catch (const WriteFault &) {
+        } catch (const std::bad_alloc &) {
+        }
     }
-    const bool written = sink.flush();
-    return anyFailed || reader.failed() || !written ? 1 : 0;
+    return 1;
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

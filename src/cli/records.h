@@ -1,12 +1,8 @@
 #pragma once
 
-#include "cutter.h"
-#include "pieces.h"
+#include "cli/options.h"
 
-#include <QString>
-#include <QStringView>
-
-#include <optional>
+#include <string_view>
 
 // What tovrik-split does with a message, or with a stream of records, once
 // its options are known.
@@ -31,47 +27,24 @@
 // (no parts), except in jsonl, where it is not a JSON object. A byte-order
 // mark at the very start of the input is dropped.
 
-namespace tovrik {
+namespace tovrik::cli {
 
-enum class RecordFormat : quint8 {
-    None,  // the whole input is one message
-    Lines, // one message per line
-    Nul,   // NUL-terminated messages
-    Jsonl, // one JSON object per line: "text" and an optional "id"
-};
-
-// The command line's choices, as the argument parser fills them in.
-struct RecordOptions {
-    SmsUnits sms = SmsUnits::Off;              // --sms, --sms=concat
-    SplitMode mode = SplitMode::Space;         // --mode
-    int limit = 160;                           // --limit (parsed, 1 to 32767)
-    bool limitGiven = false;                   // --limit was given
-    std::optional<QString> number;             // --number FMT
-    bool json = false;                         // --json
-    RecordFormat records = RecordFormat::None; // --records
-    bool flush = false;                        // --flush
-    bool null = false;                         // --null
-};
-
-// Why the options do not go together (the tool then exits with 2), or an
-// empty string.
-QString OptionsError(const RecordOptions &options);
-
-// One message: its pieces, each followed by a line feed (or a NUL with
-// null), or with json one JSON line. Returns 0, or 1 after telling standard
-// error (text) or the JSON line (json) why the message could not be cut, or
-// after a failed write.
-int RunMessage(const RecordOptions &options, QStringView message, int outputFd);
+// One message (well-formed UTF-8): its pieces, each followed by a line feed
+// (or a NUL with null), or with json one JSON line. Returns 0, or 1 after
+// telling standard error (text) or the JSON line (json) why the message
+// could not be cut, or after a failed write.
+int RunMessage(const Options &options, std::string_view message, int outputFd);
 
 // The whole of inputFd as one message, as RunMessage cuts it. Input that is
 // not UTF-8 (or holds a NUL under null) is reported, on standard error or as
 // a JSON error line, with nothing else written; returns 1 then.
-int RunMessageFrom(const RecordOptions &options, int inputFd, int outputFd);
+int RunMessageFrom(const Options &options, int inputFd, int outputFd);
 
 // Records from inputFd, one JSON line each to outputFd, in input order. A bad
 // record gives an error object on its line and processing goes on. Returns 0,
-// or 1 when a record failed or reading or writing failed (standard error says
-// which). Memory is bounded by the longest record.
-int RunRecords(const RecordOptions &options, int inputFd, int outputFd);
+// or 1 when a record failed, or reading or writing failed (standard error
+// says which; a failed write stops the run). Memory is bounded by the
+// longest record.
+int RunRecords(const Options &options, int inputFd, int outputFd);
 
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,15 +1,16 @@
-#include "split.h"
+#include "cli/split.h"
 
-#include "input.h"
-#include "output.h"
-#include "utf8text.h"
+#include "cli/input.h"
+#include "cli/output.h"
+#include "cli/utf8text.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <unistd.h>
 
-namespace tovrik {
+namespace tovrik::cli {
 
 namespace {
 
@@ -33,12 +34,12 @@ Outcome SplitStream(const Options &options, int in, int out) {
         const std::size_t reserve = 3 * std::size_t(options.limit) + 16;
         const auto source = OpenByteSource(in, options.block, reserve);
         // A file can be searched before anything is written; a pipe cannot.
-        if (options.nul && source->holds('\0').value_or(false))
+        if (options.null && source->holds('\0').value_or(false))
             return {1, failure(refusedNul)};
 
-        Output output(out, options.nul ? '\0' : '\n', OutputBuffer);
-        Utf8Text text(*source, output, options.nul);
-        rules::Cut(text, options.limit, options.mode, [&](std::string_view piece) {
+        Output output(out, options.null ? '\0' : '\n', OutputBuffer);
+        Utf8Text text(*source, output, options.null);
+        core::rules::Cut(text, options.limit, options.mode, [&](std::string_view piece) {
             output.piece(piece);
             if (options.flush)
                 output.flush();
@@ -53,6 +54,9 @@ Outcome SplitStream(const Options &options, int in, int out) {
         return {1, failure(inputName(options) + ": " + std::strerror(fault.error))};
     } catch (const WriteFault &fault) {
         return {1, failure(std::string("cannot write the output: ") + std::strerror(fault.error))};
+    } catch (const std::bad_alloc &) {
+        return {1, failure("out of memory: cannot hold a block of " +
+                           std::to_string(options.block) + " bytes")};
     }
 }
 
@@ -67,4 +71,4 @@ Outcome Split(const Options &options) {
     return outcome;
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

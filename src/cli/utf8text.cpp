@@ -1,11 +1,11 @@
-#include "utf8text.h"
+#include "cli/utf8text.h"
 
-#include "utf8.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tovrik {
+namespace tovrik::cli {
 
 Utf8Text::Utf8Text(ByteSource &source, Output &output, bool refuseNul)
     : m_source(source), m_output(output), m_refuseNul(refuseNul) {}
@@ -15,14 +15,14 @@ bool Utf8Text::more() {
         if (!m_source.fill(m_keep)) {
             // What is left unchecked at the end is a character cut off.
             if (m_source.end() > m_valid) {
-                const Utf8Scan scan =
-                    ScanUtf8(at(m_valid), std::size_t(m_source.end() - m_valid), true, m_refuseNul);
+                const core::Utf8Scan scan = core::ScanUtf8(
+                    at(m_valid), std::size_t(m_source.end() - m_valid), true, m_refuseNul);
                 throw Utf8Fault{m_valid + scan.error, scan.nul};
             }
             return false;
         }
-        const Utf8Scan scan =
-            ScanUtf8(at(m_valid), std::size_t(m_source.end() - m_valid), false, m_refuseNul);
+        const core::Utf8Scan scan =
+            core::ScanUtf8(at(m_valid), std::size_t(m_source.end() - m_valid), false, m_refuseNul);
         if (scan.error >= 0)
             throw Utf8Fault{m_valid + scan.error, scan.nul};
         if (scan.asciiFrom > 0)
@@ -36,13 +36,12 @@ bool Utf8Text::more() {
 Utf8Text::Pos Utf8Text::begin() {
     while (m_valid < 3 && more()) {
     }
-    // A byte-order mark marks the encoding; it is not part of the message.
-    if (m_valid >= 3 && std::memcmp(at(0), "\xEF\xBB\xBF", 3) == 0)
-        m_keep = 3;
+    const std::string_view start(at(0), std::size_t(std::min<Pos>(m_valid, 3)));
+    m_keep = Pos(start.size() - SkipByteOrderMark(start).size());
     return m_keep;
 }
 
-rules::Reach<Utf8Text::Pos> Utf8Text::advance(Pos from, std::ptrdiff_t units) {
+core::rules::Reach<Utf8Text::Pos> Utf8Text::advance(Pos from, std::ptrdiff_t units) {
     m_keep = from;
     Pos position = from;
     std::ptrdiff_t have = 0;
@@ -52,8 +51,8 @@ rules::Reach<Utf8Text::Pos> Utf8Text::advance(Pos from, std::ptrdiff_t units) {
             position += step;
             have += step;
         } else {
-            const UnitSpan span =
-                TakeUnits(at(position), std::size_t(m_valid - position), std::size_t(units - have));
+            const core::UnitSpan span = core::TakeUnits(
+                at(position), std::size_t(m_valid - position), std::size_t(units - have));
             position += Pos(span.bytes);
             have += std::ptrdiff_t(span.units);
         }
@@ -67,7 +66,7 @@ rules::Reach<Utf8Text::Pos> Utf8Text::advance(Pos from, std::ptrdiff_t units) {
 Utf8Text::Pos Utf8Text::lastIndexOf(char delimiter, Pos from, Pos to) const {
     const char *start = at(from);
     const void *found = ::memrchr(start, delimiter, std::size_t(to - from));
-    return found ? from + (static_cast<const char *>(found) - start) : rules::NotFound;
+    return found ? from + (static_cast<const char *>(found) - start) : core::rules::NotFound;
 }
 
 Utf8Text::Pos Utf8Text::indexOf(char delimiter, Pos from) {
@@ -79,8 +78,8 @@ Utf8Text::Pos Utf8Text::indexOf(char delimiter, Pos from) {
         m_output.part({at(m_keep), std::size_t(m_valid - m_keep)});
         from = m_keep = m_valid;
         if (!more())
-            return rules::NotFound;
+            return core::rules::NotFound;
     }
 }
 
-} // namespace tovrik
+} // namespace tovrik::cli

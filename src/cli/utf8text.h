@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cutrules.h"
-#include "input.h"
-#include "output.h"
+#include "cli/input.h"
+#include "cli/output.h"
+#include "core/cutrules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 // and a piece is a slice of the input. Bytes are checked as they come in, and
 // only what the rules may still look at is held.
 
-namespace tovrik {
+namespace tovrik::cli {
 
 // The input is not UTF-8 at `offset`, or holds a NUL there that is refused.
 struct Utf8Fault {
@@ -32,7 +32,7 @@ public:
 
     Pos begin();
     bool atEnd(Pos p) { return p == m_valid && !more(); }
-    rules::Reach<Pos> advance(Pos from, std::ptrdiff_t units);
+    core::rules::Reach<Pos> advance(Pos from, std::ptrdiff_t units);
     Pos lastCut(Pos, Pos to) const { return to; }
     Pos pastCharacter(Pos p) const { return p + 4; } // only a surrogate pair fits nowhere
     Pos lastIndexOf(char delimiter, Pos from, Pos to) const;
@@ -57,4 +57,4 @@ private:
     Pos m_keep = 0;      // nothing before this is looked at again
 };
 
-} // namespace tovrik
+} // namespace tovrik::cli

@@ -1,5 +1,6 @@
-#include "json.h"
-#include "records.h"
+#include "cli/json.h"
+#include "cli/options.h"
+#include "cli/records.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,11 +14,11 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using tovrik::RecordFormat;
-using tovrik::RecordOptions;
-using tovrik::SmsUnits;
+using tovrik::cli::RecordFormat;
+using RecordOptions = tovrik::cli::Options;
+using tovrik::core::SmsUnits;
 
-Q_DECLARE_METATYPE(tovrik::RecordFormat)
+Q_DECLARE_METATYPE(tovrik::cli::RecordFormat)
 
 namespace {
 
@@ -35,9 +36,10 @@ Run run(const RecordOptions &options, const QByteArray &input) {
     const int inFd = ::open(qPrintable(in.fileName()), O_RDONLY);
     Run result;
     if (options.records == RecordFormat::None)
-        result.status = tovrik::RunMessage(options, QString::fromUtf8(input), out.handle());
+        result.status = tovrik::cli::RunMessage(
+            options, std::string_view(input.constData(), std::size_t(input.size())), out.handle());
     else
-        result.status = tovrik::RunRecords(options, inFd, out.handle());
+        result.status = tovrik::cli::RunRecords(options, inFd, out.handle());
     ::close(inFd);
     out.seek(0);
     result.output = out.readAll();
@@ -95,8 +97,8 @@ void RecordsTest::jsonStrings_data() {
 void RecordsTest::jsonStrings() {
     QFETCH(QString, text);
     QFETCH(QByteArray, json);
-    tovrik::ByteBuffer out;
-    tovrik::AppendJsonString(out, text);
+    tovrik::cli::ByteBuffer out;
+    tovrik::cli::AppendJsonString(out, text.toStdString());
     const QByteArray written(out.view().data(), qsizetype(out.view().size()));
     if (!json.isNull())
         QCOMPARE(written, json);
@@ -159,12 +161,12 @@ void RecordsTest::parser() {
     QFETCH(QString, text);
     QFETCH(QByteArray, id);
     QFETCH(QByteArray, error);
-    tovrik::JsonRecordParser parser;
+    tovrik::cli::JsonRecordParser parser;
     const bool ok = parser.parse(std::string_view(line.constData(), std::size_t(line.size())));
     QCOMPARE(ok, !text.isNull());
     QCOMPARE(QByteArray(parser.id().data(), qsizetype(parser.id().size())), id);
     if (ok)
-        QCOMPARE(parser.text().toString(), text);
+        QCOMPARE(QString::fromUtf8(parser.text().data(), qsizetype(parser.text().size())), text);
     else
         QCOMPARE(QByteArray(parser.error()), error);
 }
@@ -174,7 +176,7 @@ void RecordsTest::outputLine() {
     RecordOptions options = jsonRecords(RecordFormat::Lines);
     options.sms = SmsUnits::Off;
     options.limit = 6;
-    options.number = u"%k/%n %t"_s;
+    options.number = QString(u"%k/%n %t"_s).toStdString();
     QCOMPARE(run(options, "ab cd\xC3\xA7\n").output,
              QByteArray(R"({"id":null,"record":1,"encoding":"UCS-2","segments":1,"parts":[)"
                         R"({"text":"1/2 ab","encoding":"GSM-7","units":6},)"
@@ -275,7 +277,7 @@ void RecordsTest::flushAnswersBeforeTheInputEnds() {
     options.flush = true;
     int status = -1;
     std::thread worker([&] {
-        status = tovrik::RunRecords(options, in[0], out[1]);
+        status = tovrik::cli::RunRecords(options, in[0], out[1]);
         ::close(out[1]);
     });
     const QByteArray record = R"({"id":1,"text":"ping"})"
@@ -330,51 +332,43 @@ void RecordsTest::singleMessage() {
     QFETCH(QByteArray, output);
     RecordOptions options;
     options.limit = 12;
-    options.mode = tovrik::SplitMode::Period;
+    options.mode = tovrik::core::SplitMode::Period;
     options.json = json;
     options.null = null;
     if (!number.isNull())
-        options.number = number;
+        options.number = number.toStdString();
     const Run result = run(options, "Hi there. Bye.");
     QCOMPARE(result.output, output);
     QCOMPARE(result.status, status);
 }
 
 void RecordsTest::optionErrors_data() {
-    QTest::addColumn<RecordOptions>("options");
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("error");
-
-    const auto row = [](const char *name, auto change, const QString &error) {
-        RecordOptions options;
-        change(options);
-        QTest::newRow(name) << options << error;
-    };
-    row(
-        "defaults", [](RecordOptions &) {}, QString());
-    row(
-        "limit with SMS",
-        [](RecordOptions &o) {
-            o.sms = SmsUnits::Concat;
-            o.limitGiven = true;
-        },
-        u"--limit cannot be given with --sms"_s);
-    row(
-        "records without JSON", [](RecordOptions &o) { o.records = RecordFormat::Lines; },
-        u"--records needs --json"_s);
-    row(
-        "NUL ends with JSON", [](RecordOptions &o) { o.json = o.null = true; },
-        u"--null cannot be given with --json"_s);
-    row(
-        "number without text", [](RecordOptions &o) { o.number = u"%k/%n"_s; },
-        u"--number: the format must hold %t"_s);
+    QTest::newRow("defaults") << QStringList() << QString();
+    QTest::newRow("limit with SMS") << QStringList{u"--sms=concat"_s, u"--limit"_s, u"9"_s}
+                                    << u"tovrik-split: --limit cannot be given with --sms"_s;
+    QTest::newRow("records without JSON")
+        << QStringList{u"--records=lines"_s} << u"tovrik-split: --records needs --json"_s;
+    QTest::newRow("NUL ends with JSON") << QStringList{u"--json"_s, u"--null"_s}
+                                        << u"tovrik-split: --null cannot be given with --json"_s;
+    QTest::newRow("number without text")
+        << QStringList{u"--number=%k/%n"_s} << u"tovrik-split: --number: the format must hold %t"_s;
 }
 
 void RecordsTest::optionErrors() {
-    QFETCH(RecordOptions, options);
+    QFETCH(QStringList, arguments);
     QFETCH(QString, error);
-    const QString got = tovrik::OptionsError(options);
-    QCOMPARE(got.isEmpty(), error.isEmpty());
-    QVERIFY2(got.startsWith(error), qPrintable(got));
+    std::vector<std::string> storage{"tovrik-split"};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toStdString());
+    std::vector<const char *> argv;
+    for (const std::string &argument : storage)
+        argv.push_back(argument.c_str());
+    const tovrik::cli::CommandLine line =
+        tovrik::cli::ParseCommandLine(int(argv.size()), argv.data());
+    QCOMPARE(line.exitStatus, error.isEmpty() ? -1 : 2);
+    QVERIFY2(QString::fromStdString(line.error).startsWith(error), line.error.c_str());
 }
 
 QTEST_GUILESS_MAIN(RecordsTest)

@@ -1,8 +1,8 @@
 // tovrik-split's streaming cutter against the window's engine: for random
 // messages, every mode and limits from 1 to 400, read through a pipe in small
 // blocks or mapped from a file, the pieces must be the engine's pieces.
-#include "cutter.h"
-#include "split.h"
+#include "cli/split.h"
+#include "core/cutter.h"
 
 #include <QRandomGenerator>
 #include <QStringDecoder>
@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using tovrik::SplitMode;
+using tovrik::core::SplitMode;
 
 namespace {
 
@@ -25,8 +25,12 @@ QList<QByteArray> enginePieces(const QByteArray &input, int limit, SplitMode mod
     QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     const QString message = decode(bytes);
     QList<QByteArray> pieces;
-    tovrik::CutMessage(message, limit, mode,
-                       [&](QStringView piece) { pieces.append(piece.toUtf8()); });
+    const QStringView view(message);
+    tovrik::core::CutMessage(std::u16string_view(view.utf16(), std::size_t(view.size())), limit,
+                             mode, [&](std::u16string_view piece) {
+                                 pieces.append(
+                                     QStringView(piece.data(), qsizetype(piece.size())).toUtf8());
+                             });
     return pieces;
 }
 
@@ -58,12 +62,12 @@ QList<QByteArray> streamPieces(const QByteArray &input, int limit, SplitMode mod
         in = ends[0];
     }
     const int out = ::memfd_create("pieces", MFD_CLOEXEC);
-    tovrik::Options options;
+    tovrik::cli::Options options;
     options.limit = limit;
     options.mode = mode;
-    options.nul = true;
+    options.null = true;
     options.block = block;
-    const tovrik::Outcome outcome = tovrik::SplitStream(options, in, out);
+    const tovrik::cli::Outcome outcome = tovrik::cli::SplitStream(options, in, out);
     const QByteArray written = readAll(out);
     ::close(in);
     ::close(out);

@@ -39,7 +39,6 @@ dpkg -c "$deb" >"$scratch/contents.txt"
 listed() { awk '{print $6}' "$scratch/contents.txt" | sed 's|^\./||; s|/$||' | grep -qx -- "$1"; }
 for path in \
   usr/bin/tovrik-split \
-  usr/lib/tovrik/tovrik-split-messages \
   usr/bin/tovrik \
   usr/lib/tovrik/tovrik \
   usr/lib/tovrik/HAND-M.CUR \
@@ -97,7 +96,7 @@ if [ -f "$root/usr/share/man/man1/tovrik-split.1.gz" ]; then
     || fail "the packaged manual page is not docs/tovrik-split.1"
 fi
 
-# The unpacked tovrik-split runs against the system's Qt and cuts a sample.
+# The unpacked tovrik-split runs and cuts a sample.
 split="$root/usr/bin/tovrik-split"
 printf 'Hello world.\0 Bye.\0' >"$scratch/expected"
 if printf 'Hello world. Bye.' | env -u LD_LIBRARY_PATH "$split" --limit 5 --mode period --null >"$scratch/actual"; then
@@ -106,7 +105,7 @@ if printf 'Hello world. Bye.' | env -u LD_LIBRARY_PATH "$split" --limit 5 --mode
 else
   fail "unpacked tovrik-split exited $?"
 fi
-# ... and finds its program for whole messages.
+# ... and cuts in SMS units itself.
 if ! printf 'Hello' | env -u LD_LIBRARY_PATH "$split" --sms --json | grep -qF '"segments":1'; then
   fail "unpacked tovrik-split --sms --json did not answer"
 fi

@@ -1,7 +1,7 @@
 // The main window on the offscreen platform: layout, focus, the hover
 // pointer, the small commands, and start-up with a private settings folder.
 #include "applicationtitle.h"
-#include "cutter.h"
+#include "core/cutter.h"
 #include "fakesettings.h"
 #include "files.h"
 #include "form1.h"
@@ -549,11 +549,15 @@ void Form1Test::messageAsTyped() {
         w.form.Text2->insertPlainText(typed); // as a paste does
         QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
         QStringList expected;
-        CutMessage(message, limit,
-                   mode == 6   ? SplitMode::Exact
-                   : mode == 5 ? SplitMode::Space
-                               : SplitMode::Period,
-                   [&](QStringView piece) { expected.append(piece.toString()); });
+        const QStringView view(message);
+        core::CutMessage(std::u16string_view(view.utf16(), std::size_t(view.size())), limit,
+                         mode == 6   ? core::SplitMode::Exact
+                         : mode == 5 ? core::SplitMode::Space
+                                     : core::SplitMode::Period,
+                         [&](std::u16string_view piece) {
+                             expected.append(
+                                 QString::fromUtf16(piece.data(), qsizetype(piece.size())));
+                         });
         QStringList rows;
         for (int r = 1; r <= w.form.results().count(); ++r)
             rows.append(w.form.results().text(r).toString());

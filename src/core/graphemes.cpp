@@ -1,0 +1,145 @@
+#include "core/graphemes.h"
+
+#include "core/utf8.h"
+
+#include <unicode/ubrk.h>
+#include <unicode/utext.h>
+
+#include <new>
+
+namespace tovrik::core {
+
+bool BreaksBothWays(char32_t c) {
+    // No combining marks, joiners, prepended marks, Hangul jamo, Indic or
+    // Thai letters, regional indicators or emoji modifiers in these ranges.
+    if (c < 0x2000)
+        return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
+               c >= 0x1E00; // Latin Extended Additional, Greek Extended
+    if (c < 0x3000)         // punctuation, currency, symbols; not the joiners
+        return (c < 0x20D0 && c != 0x200C && c != 0x200D) || (c >= 0x2100 && c < 0x2C00);
+    if (c < 0x10000)
+        return (c < 0x302A) || (c >= 0x3030 && c < 0x3099) || (c >= 0x309B && c < 0x3100) ||
+               (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+               (c >= 0xFF01 && c <= 0xFF9D);
+    return c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
+           !(c >= 0x1F3FB && c <= 0x1F3FF);
+}
+
+template <class Char> struct GraphemeBoundaries<Char>::Icu {
+    UBreakIterator *iterator = nullptr;
+    UText *text = nullptr;
+    ~Icu() {
+        if (iterator)
+            ubrk_close(iterator);
+        if (text)
+            utext_close(text);
+    }
+};
+
+template <class Char> GraphemeBoundaries<Char>::GraphemeBoundaries() = default;
+template <class Char> GraphemeBoundaries<Char>::~GraphemeBoundaries() = default;
+
+template <class Char>
+void GraphemeBoundaries<Char>::setText(std::basic_string_view<Char> text, bool plain) {
+    m_text = text;
+    m_plain = plain;
+    m_to = -1; // the stretch ICU has is of the old text
+}
+
+template <class Char> char32_t GraphemeBoundaries<Char>::at(std::ptrdiff_t position) const {
+    if constexpr (sizeof(Char) == 1) {
+        std::size_t length = 0;
+        return DecodeAt(m_text.data(), std::size_t(position), length);
+    } else {
+        const char16_t unit = m_text[std::size_t(position)];
+        if (unit >= 0xD800 && unit < 0xDC00 && std::size_t(position) + 1 < m_text.size()) {
+            const char16_t low = m_text[std::size_t(position) + 1];
+            if (low >= 0xDC00 && low < 0xE000)
+                return 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (low - 0xDC00);
+        }
+        return unit;
+    }
+}
+
+template <class Char>
+std::ptrdiff_t GraphemeBoundaries<Char>::previous(std::ptrdiff_t position) const {
+    if constexpr (sizeof(Char) == 1) {
+        return std::ptrdiff_t(StartBefore(m_text.data(), std::size_t(position)));
+    } else {
+        // A low surrogate with its high one before it is one code point with it.
+        const bool pair = position >= 2 && m_text[std::size_t(position) - 1] >= 0xDC00 &&
+                          m_text[std::size_t(position) - 1] < 0xE000 &&
+                          m_text[std::size_t(position) - 2] >= 0xD800 &&
+                          m_text[std::size_t(position) - 2] < 0xDC00;
+        return position - (pair ? 2 : 1);
+    }
+}
+
+template <class Char> std::ptrdiff_t GraphemeBoundaries<Char>::next(std::ptrdiff_t position) const {
+    if constexpr (sizeof(Char) == 1)
+        return position + std::ptrdiff_t(Utf8Length(
+                              static_cast<unsigned char>(m_text[std::size_t(position)])));
+    else
+        return position + (at(position) >= 0x10000 ? 2 : 1);
+}
+
+template <class Char> char32_t GraphemeBoundaries<Char>::before(std::ptrdiff_t position) const {
+    return at(previous(position));
+}
+
+// A boundary no grapheme rule can remove: between two code points that break
+// both ways and are not CR then LF, or at either end.
+template <class Char> bool GraphemeBoundaries<Char>::isSure(std::ptrdiff_t position) const {
+    if (position <= 0 || position >= std::ptrdiff_t(m_text.size()))
+        return true;
+    const char32_t left = before(position);
+    const char32_t right = at(position);
+    return BreaksBothWays(left) && BreaksBothWays(right) && !(left == '\r' && right == '\n');
+}
+
+template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t position) {
+    if (position <= 0 || position >= std::ptrdiff_t(m_text.size()))
+        return true;
+    if (m_plain)
+        return !(m_text[std::size_t(position) - 1] == '\r' &&
+                 m_text[std::size_t(position)] == '\n');
+    if (isSure(position))
+        return true;
+    // No grapheme rule looks across a sure boundary, so ICU needs only the
+    // stretch between the nearest ones around the position.
+    if (position <= m_from || position >= m_to) {
+        std::ptrdiff_t from = position;
+        do
+            from = previous(from);
+        while (!isSure(from));
+        std::ptrdiff_t to = position;
+        do
+            to = next(to);
+        while (!isSure(to));
+        if (!m_icu)
+            m_icu = std::make_unique<Icu>();
+        UErrorCode status = U_ZERO_ERROR;
+        if constexpr (sizeof(Char) == 1)
+            m_icu->text = utext_openUTF8(m_icu->text, m_text.data() + from, to - from, &status);
+        else
+            m_icu->text = utext_openUChars(m_icu->text, m_text.data() + from, to - from, &status);
+        if (!m_icu->iterator && U_SUCCESS(status))
+            m_icu->iterator = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+        if (U_SUCCESS(status))
+            ubrk_setUText(m_icu->iterator, m_icu->text, &status);
+        if (U_FAILURE(status)) {
+            // ICU fails only when it cannot allocate.
+            m_icu.reset();
+            m_to = -1;
+            throw std::bad_alloc();
+        }
+        m_from = from;
+        m_to = to;
+    }
+    return ubrk_isBoundary(m_icu->iterator, std::int32_t(position - m_from)) != 0;
+}
+
+template class GraphemeBoundaries<char>;
+template class GraphemeBoundaries<char16_t>;
+
+} // namespace tovrik::core

@@ -1,0 +1,116 @@
+#include "core/pieces.h"
+
+#include "core/cutter.h"
+#include "core/utf8.h"
+
+namespace tovrik::core {
+
+bool PieceSplitter::split(std::string_view message, const PieceOptions &options) {
+    m_options = options;
+    m_message = message;
+    m_scan = ScanSms(message);
+    m_cutter.setMessage(message, m_scan);
+    m_literalSeptets = 0;
+    m_literalUnits = 0;
+    if (options.number) {
+        const SmsScan literal = ScanSms(options.number->literal());
+        m_literalSeptets = literal.encoding == SmsEncoding::Gsm7 ? literal.units : -1;
+        m_literalUnits = std::ptrdiff_t(Utf16Length(options.number->literal()));
+    }
+    // The numbering's characters count when choosing the encoding.
+    m_concatEncoding = m_scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0
+                           ? SmsEncoding::Gsm7
+                           : SmsEncoding::Ucs2;
+
+    if (!options.number)
+        return cutOnce(0);
+    // Numbers as wide as the count: cut again while the count grows wider.
+    // The width only grows, and no count exceeds the message's length.
+    int width = 1;
+    for (;;) {
+        if (!cutOnce(width))
+            return false;
+        const int needed = DecimalWidth(std::ptrdiff_t(m_pieces.size()));
+        if (needed <= width)
+            return true;
+        width = needed;
+    }
+}
+
+bool PieceSplitter::cutOnce(int width) {
+    m_pieces.clear();
+    if (m_message.empty())
+        return true;
+    const auto overhead = [&](std::ptrdiff_t literalCost) {
+        return m_options.number ? m_options.number->overhead(literalCost, width) : 0;
+    };
+    const auto keep = [&](std::string_view piece) { m_pieces.push_back(piece); };
+
+    switch (m_options.sms) {
+    case SmsUnits::Off: {
+        const std::ptrdiff_t capacity = m_options.limit - overhead(m_literalUnits);
+        if (capacity < 1)
+            return false;
+        CutUtf8Message(m_message, capacity, m_options.mode, keep);
+        return true;
+    }
+    case SmsUnits::Standalone: {
+        const bool gsm7Allowed = m_literalSeptets >= 0;
+        const SmsBudget budget{gsm7Allowed,
+                               gsm7Allowed ? Gsm7Single - overhead(m_literalSeptets) : 0,
+                               Ucs2Single - overhead(m_literalUnits)};
+        const bool allGsm7 = gsm7Allowed && m_scan.encoding == SmsEncoding::Gsm7;
+        if ((allGsm7 ? budget.gsm7 : budget.ucs2) < 1)
+            return false;
+        m_cutter.cut(budget, m_options.mode, m_pieces);
+        return true;
+    }
+    case SmsUnits::Concat: {
+        const SmsEncoding encoding = m_concatEncoding;
+        const bool gsm7 = encoding == SmsEncoding::Gsm7;
+        const std::ptrdiff_t literal = gsm7 ? m_literalSeptets : m_literalUnits;
+        // A message that fits one SMS is one part, whatever the mode.
+        const std::ptrdiff_t cost = gsm7 || m_scan.encoding == SmsEncoding::Ucs2
+                                        ? m_scan.units
+                                        : std::ptrdiff_t(Utf16Length(m_message));
+        if (cost + overhead(literal) <= SingleCapacity(encoding)) {
+            m_pieces.push_back(m_message);
+            return true;
+        }
+        const SmsBudget budget{gsm7, Gsm7Part - overhead(m_literalSeptets),
+                               Ucs2Part - overhead(m_literalUnits)};
+        if ((gsm7 ? budget.gsm7 : budget.ucs2) < 1)
+            return false;
+        m_cutter.cut(budget, m_options.mode, m_pieces);
+        return true;
+    }
+    }
+    return false;
+}
+
+std::ptrdiff_t PieceSplitter::segments() {
+    return m_cutter.segments();
+}
+
+PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {
+    const std::string_view piece = m_pieces[std::size_t(index)];
+    std::ptrdiff_t numbers = 0;
+    if (m_options.number)
+        numbers = m_options.number->numberFields() * DecimalWidth(index + 1) +
+                  m_options.number->countFields() * DecimalWidth(std::ptrdiff_t(m_pieces.size()));
+
+    // The whole message was scanned already.
+    const SmsScan scan = piece.size() == m_message.size() ? m_scan : ScanSms(piece, false);
+    SmsEncoding encoding = m_concatEncoding;
+    if (m_options.sms != SmsUnits::Concat)
+        encoding = scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0 ? SmsEncoding::Gsm7
+                                                                               : SmsEncoding::Ucs2;
+    if (encoding == SmsEncoding::Gsm7)
+        return {encoding, scan.units + m_literalSeptets + numbers};
+    const std::ptrdiff_t units = scan.encoding == SmsEncoding::Ucs2 ? scan.units
+                                 : scan.ascii                       ? std::ptrdiff_t(piece.size())
+                                              : std::ptrdiff_t(Utf16Length(piece));
+    return {encoding, units + m_literalUnits + numbers};
+}
+
+} // namespace tovrik::core

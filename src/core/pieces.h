@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/cutrules.h"
+#include "core/numbering.h"
+#include "core/sms.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// The pieces of one message under every way of measuring them: characters or
+// SMS units, each of the three modes, numbered or not.
+
+namespace tovrik::core {
+
+enum class SmsUnits : std::uint8_t {
+    Off,        // the limit counts UTF-16 code units
+    Standalone, // each piece fits one SMS in its own encoding
+    Concat,     // the parts of one concatenated message, one encoding for all
+};
+
+struct PieceOptions {
+    SmsUnits sms = SmsUnits::Off;
+    SplitMode mode = SplitMode::Space;
+    int limit = 160;                      // without SMS units only
+    const NumberFormat *number = nullptr; // none: the pieces are not numbered
+};
+
+class PieceSplitter {
+public:
+    // Cuts the message, which must outlive the results. False when the
+    // numbering leaves no room for any text (pieces() is then empty).
+    //
+    // With a numbering, room is reserved for every %k and %n as wide as the
+    // count, and the message is cut again while the count grows wider. The
+    // numbering's characters count against the limit and, in SMS units,
+    // decide the encoding too: one without a GSM-7 form makes every piece
+    // UCS-2.
+    //
+    // With concatenation a message that fits one SMS (numbered as 1 of 1) is
+    // one part in every mode; otherwise the mode cuts parts of 153 or 67.
+    bool split(std::string_view message, const PieceOptions &options);
+
+    // The pieces' texts, unnumbered: views into the message.
+    const std::vector<std::string_view> &pieces() const { return m_pieces; }
+
+    // The message's own encoding, and the parts a phone sends it in as one
+    // concatenated SMS (whatever the options).
+    SmsEncoding messageEncoding() const { return m_scan.encoding; }
+    std::ptrdiff_t segments();
+
+    // A piece once numbered: its encoding (shared by all pieces with
+    // concatenation, its own otherwise) and its length in that encoding.
+    struct Cost {
+        SmsEncoding encoding;
+        std::ptrdiff_t units;
+    };
+    Cost cost(std::ptrdiff_t index) const;
+
+private:
+    bool cutOnce(int width);
+
+    PieceOptions m_options;
+    std::string_view m_message;
+    SmsScan m_scan;
+    SmsCutter m_cutter;
+    std::vector<std::string_view> m_pieces;
+    SmsEncoding m_concatEncoding = SmsEncoding::Gsm7;
+    // The numbering's own characters: their septets (-1 without a GSM-7
+    // form) and their UTF-16 units.
+    std::ptrdiff_t m_literalSeptets = 0;
+    std::ptrdiff_t m_literalUnits = 0;
+};
+
+} // namespace tovrik::core

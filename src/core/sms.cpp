@@ -1,0 +1,265 @@
+#include "core/sms.h"
+
+#include "core/gsm7.h"
+#include "core/simd.h"
+#include "core/utf8.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace tovrik::core {
+
+namespace {
+
+#if TOVRIK_SSE2
+// Sixteen ASCII bytes: which cost one septet and which two (the rest have no
+// GSM-7 form), as bit masks.
+inline void classifyAscii(__m128i v, unsigned &one, unsigned &two) {
+    using namespace simd;
+    one = Mask(_mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
+                            _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D)))));
+    two =
+        Mask(_mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C)));
+}
+#endif
+
+// The septets of the character at s[i], and its length.
+inline int septetsAt(const char *s, std::size_t i, std::size_t &length) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+        length = 1;
+        return detail::Gsm7Latin1Septets[lead];
+    }
+    return Gsm7Septets(DecodeAt(s, i, length));
+}
+
+} // namespace
+
+std::string_view SmsEncodingName(SmsEncoding encoding) {
+    return encoding == SmsEncoding::Gsm7 ? "GSM-7" : "UCS-2";
+}
+
+SmsScan ScanSms(std::string_view text, bool graphemes) {
+    const char *s = text.data();
+    const std::size_t n = text.size();
+    std::ptrdiff_t septets = 0;
+    std::ptrdiff_t missing = 0; // characters without a GSM-7 form
+    std::ptrdiff_t escapes = 0;
+    bool plain = graphemes;
+    bool ascii = true;
+    std::size_t i = 0;
+    while (i < n) {
+#if TOVRIK_SSE2
+        // Sixteen ASCII bytes at a time, each a grapheme of its own.
+        for (; n - i >= 16; i += 16) {
+            const __m128i v = simd::Load(s + i);
+            if (simd::Mask(v) != 0)
+                break;
+            unsigned one = 0;
+            unsigned two = 0;
+            classifyAscii(v, one, two);
+            const int ones = std::popcount(one);
+            const int twos = std::popcount(two);
+            septets += ones + 2 * twos;
+            escapes += twos;
+            missing += 16 - ones - twos;
+        }
+        if (i >= n)
+            break;
+#endif
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            const int cost = detail::Gsm7Latin1Septets[lead];
+            septets += cost;
+            missing += cost == 0;
+            escapes += cost == 2;
+            ++i;
+            continue;
+        }
+        ascii = false;
+        std::size_t length = 0;
+        const char32_t c = DecodeAt(s, i, length);
+        const int cost = Gsm7Septets(c);
+        septets += cost;
+        missing += cost == 0;
+        escapes += cost == 2;
+        plain = plain && BreaksBothWays(c);
+        i += length;
+        if (missing > 0 && !plain)
+            break; // UCS-2, and nothing left to learn but the length
+    }
+    if (missing == 0)
+        return {SmsEncoding::Gsm7, septets, escapes > 0, ascii, plain};
+    return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
+}
+
+std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding) {
+    if (encoding == SmsEncoding::Ucs2)
+        return std::ptrdiff_t(Utf16Length(text));
+    return ScanSms(text, false).units;
+}
+
+// The message as the cut rules see it (cutrules.h), measured in SMS units:
+// the limit is the budget of each piece's own encoding. Positions are bytes.
+class SmsText {
+public:
+    using Pos = std::ptrdiff_t;
+    static constexpr bool CutsLongUnits = true;
+
+    SmsText(SmsCutter &cutter, const SmsBudget &budget)
+        : m_cutter(cutter), m_s(cutter.m_message.data()), m_n(Pos(cutter.m_message.size())),
+          m_budget(budget) {
+        // Where every byte costs one, the reach is a sum.
+        const SmsScan &scan = cutter.m_scan;
+        if (scan.ascii && !budget.gsm7Allowed)
+            m_uniform = budget.ucs2;
+        else if (scan.ascii && scan.encoding == SmsEncoding::Gsm7 && !scan.escapes)
+            m_uniform = budget.gsm7;
+    }
+
+    Pos begin() const { return 0; }
+    bool atEnd(Pos p) const { return p >= m_n; }
+
+    // The characters that fit from `from`.
+    rules::Reach<Pos> advance(Pos from, std::ptrdiff_t) {
+        const Pos end = reach(from);
+        if (end > m_n)
+            return {m_n, true};
+        return {end, false};
+    }
+
+    // Pieces end where graphemes do; one grapheme too big for a piece alone
+    // is cut at a code point.
+    Pos lastCut(Pos from, Pos to) {
+        for (Pos p = to; p > from; p = Pos(StartBefore(m_s, std::size_t(p))))
+            if (m_cutter.isGraphemeBoundary(p))
+                return p;
+        return to;
+    }
+
+    Pos pastCharacter(Pos p) const {
+        return p + Pos(Utf8Length(static_cast<unsigned char>(m_s[p])));
+    }
+
+    // Only a delimiter that is a grapheme of its own ends a unit.
+    // (Searched within [from, to): a long word is cut many times.)
+    Pos lastIndexOf(char delimiter, Pos from, Pos to) {
+        for (Pos end = to; end > from;) {
+            const void *hit = memrchr(m_s + from, delimiter, std::size_t(end - from));
+            if (!hit)
+                break;
+            const Pos at = static_cast<const char *>(hit) - m_s;
+            if (m_cutter.isGraphemeBoundary(at) && m_cutter.isGraphemeBoundary(at + 1))
+                return at;
+            end = at;
+        }
+        return rules::NotFound;
+    }
+
+    std::string_view piece(Pos from, Pos to) const { return {m_s + from, std::size_t(to - from)}; }
+
+private:
+    // The end of what fits from `start` counted in UTF-16 units, past the
+    // message's end when the rest fits with one more unit.
+    Pos reachUcs2(Pos start) const {
+        const UnitSpan span = TakeUnits(m_s + start, std::size_t(m_n - start),
+                                        std::size_t(std::max<std::ptrdiff_t>(m_budget.ucs2, 0)));
+        if (Pos(span.bytes) == m_n - start)
+            return std::ptrdiff_t(span.units) + 1 > m_budget.ucs2 ? m_n : m_n + 1;
+        return start + Pos(span.bytes);
+    }
+
+    // Where the characters that fit from `start` end, past the message's end
+    // when the rest fits with one more unit.
+    Pos reach(Pos start) const {
+        if (m_uniform >= 0)
+            return start + m_uniform;
+        if (!m_budget.gsm7Allowed)
+            return reachUcs2(start);
+        // Walk while the piece can stay GSM-7; from its first other character
+        // on it is UCS-2, counted from its start.
+        std::ptrdiff_t septets = 0;
+        std::size_t i = std::size_t(start);
+        const std::size_t n = std::size_t(m_n);
+        while (i < n) {
+#if TOVRIK_SSE2
+            // Sixteen ASCII bytes with a GSM-7 form at a time, while they fit.
+            for (; n - i >= 16; i += 16) {
+                const __m128i v = simd::Load(m_s + i);
+                if (simd::Mask(v) != 0)
+                    break;
+                unsigned one = 0;
+                unsigned two = 0;
+                classifyAscii(v, one, two);
+                const std::ptrdiff_t block = 16 + std::popcount(two);
+                if ((one | two) != 0xFFFF || septets + block > m_budget.gsm7)
+                    break;
+                septets += block;
+            }
+            const std::size_t stop = std::min(n, i + 16);
+#else
+            const std::size_t stop = n;
+#endif
+            while (i < stop) {
+                std::size_t length = 0;
+                const int cost = septetsAt(m_s, i, length);
+                if (cost == 0) {
+                    const std::ptrdiff_t before =
+                        std::ptrdiff_t(Utf16Length({m_s + start, i - std::size_t(start)}));
+                    return before >= m_budget.ucs2 ? Pos(i) : reachUcs2(start);
+                }
+                septets += cost;
+                if (septets > m_budget.gsm7)
+                    return Pos(i);
+                i += length;
+            }
+        }
+        return septets + 1 > m_budget.gsm7 ? m_n : m_n + 1; // with the appended delimiter
+    }
+
+    SmsCutter &m_cutter;
+    const char *m_s;
+    Pos m_n;
+    SmsBudget m_budget;
+    Pos m_uniform = -1;
+};
+
+void SmsCutter::setMessage(std::string_view message, const SmsScan &scan) {
+    m_message = message;
+    m_scan = scan;
+    m_graphemes.setText(message, scan.plainGraphemes);
+}
+
+void SmsCutter::cut(const SmsBudget &budget, SplitMode mode,
+                    std::vector<std::string_view> &pieces) {
+    SmsText text(*this, budget);
+    // The limit is the budget's, which the text holds.
+    rules::Cut(text, 0, mode, [&](std::string_view piece) { pieces.push_back(piece); });
+}
+
+std::ptrdiff_t SmsCutter::segments() {
+    if (m_message.empty())
+        return 0;
+    const SmsEncoding encoding = m_scan.encoding;
+    if (m_scan.units <= SingleCapacity(encoding))
+        return 1;
+    // Where graphemes are code points, every part but the last is full or one
+    // short (an escape, a surrogate pair or a CR LF moved on): when what the
+    // fewest parts leave for the last fits it, that is the count.
+    const std::ptrdiff_t part = PartCapacity(encoding);
+    const std::ptrdiff_t fewest = (m_scan.units + part - 1) / part;
+    if (m_scan.plainGraphemes && m_scan.units - (part - 1) * (fewest - 1) <= part)
+        return fewest;
+    m_scratch.clear();
+    cut({encoding == SmsEncoding::Gsm7, Gsm7Part, Ucs2Part}, SplitMode::Exact, m_scratch);
+    return std::ptrdiff_t(m_scratch.size());
+}
+
+std::ptrdiff_t SmsSegments(std::string_view message) {
+    SmsCutter cutter;
+    cutter.setMessage(message, ScanSms(message));
+    return cutter.segments();
+}
+
+} // namespace tovrik::core

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/cutrules.h"
+#include "core/graphemes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// Text messages as a phone sends them: GSM-7 when every character has a
+// GSM-7 form, else UCS-2; one SMS, or a concatenated message whose parts
+// lose room to their header. Text is well-formed UTF-8, measured straight
+// from its bytes.
+
+namespace tovrik::core {
+
+enum class SmsEncoding : std::uint8_t { Gsm7, Ucs2 };
+
+// "GSM-7" or "UCS-2".
+std::string_view SmsEncodingName(SmsEncoding encoding);
+
+// What one SMS holds: septets for GSM-7, UTF-16 code units for UCS-2.
+inline constexpr std::ptrdiff_t Gsm7Single = 160;
+inline constexpr std::ptrdiff_t Gsm7Part = 153; // a part of a concatenated message
+inline constexpr std::ptrdiff_t Ucs2Single = 70;
+inline constexpr std::ptrdiff_t Ucs2Part = 67;
+
+inline constexpr std::ptrdiff_t SingleCapacity(SmsEncoding encoding) {
+    return encoding == SmsEncoding::Gsm7 ? Gsm7Single : Ucs2Single;
+}
+inline constexpr std::ptrdiff_t PartCapacity(SmsEncoding encoding) {
+    return encoding == SmsEncoding::Gsm7 ? Gsm7Part : Ucs2Part;
+}
+
+// One pass over a text: its encoding and its cost in that encoding.
+struct SmsScan {
+    SmsEncoding encoding = SmsEncoding::Gsm7;
+    std::ptrdiff_t units = 0;   // septets (GSM-7) or UTF-16 code units (UCS-2)
+    bool escapes = false;       // holds characters of the extension table (GSM-7 text)
+    bool ascii = true;          // every byte is below 0x80
+    bool plainGraphemes = true; // every code point is a grapheme of its own (CR LF aside)
+};
+// Without graphemes, plainGraphemes is not worked out (false).
+SmsScan ScanSms(std::string_view text, bool graphemes = true);
+
+// The cost of a text in an encoding; for GSM-7 the text must have a GSM-7 form.
+std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding);
+
+// How much of each piece is left for the text: a piece is GSM-7 when its
+// text allows it (and gsm7Allowed), else UCS-2.
+struct SmsBudget {
+    bool gsm7Allowed = true;
+    std::ptrdiff_t gsm7 = Gsm7Single;
+    std::ptrdiff_t ucs2 = Ucs2Single;
+};
+
+// Cuts a message into pieces measured in SMS units. Never cuts inside a
+// character, an escape pair or a grapheme unless one grapheme alone is too
+// big, then at a code point. Keeps its scratch memory from one message to
+// the next.
+class SmsCutter {
+public:
+    // The message to cut, and its scan; it must outlive the calls below.
+    void setMessage(std::string_view message, const SmsScan &scan);
+
+    // The mode's rules, with "the limit" being the budget of the piece's own
+    // encoding. A word (space mode) or sentence (period mode) that does not
+    // fit alone is cut as the fixed-length mode would cut it. Pieces are
+    // views into the message, appended to pieces.
+    void cut(const SmsBudget &budget, SplitMode mode, std::vector<std::string_view> &pieces);
+
+    // The number of parts a phone sends the message in, as one concatenated
+    // SMS: 0 for an empty message.
+    std::ptrdiff_t segments();
+
+    bool isGraphemeBoundary(std::ptrdiff_t position) { return m_graphemes.isBoundary(position); }
+
+private:
+    friend class SmsText;
+
+    std::string_view m_message;
+    SmsScan m_scan;
+    GraphemeBoundaries<char> m_graphemes;
+    std::vector<std::string_view> m_scratch;
+};
+
+// The number of parts a phone sends the message in, as one concatenated SMS.
+std::ptrdiff_t SmsSegments(std::string_view message);
+
+} // namespace tovrik::core

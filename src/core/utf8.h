@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// UTF-8 as tovrik-split meets it: checked as it arrives, and measured in the
+// UTF-16 code units a phone counts (one for a sequence of one to three bytes,
+// two for a four-byte one) without converting anything.
+
+namespace tovrik::core {
+
+struct Utf8Scan {
+    // How many bytes from the start are whole, well-formed characters.
+    std::size_t valid = 0;
+    // The offset of the first byte that does not belong to well-formed UTF-8
+    // (no overlong forms, no surrogates, nothing above U+10FFFF), or of the
+    // first NUL byte when NUL is refused; -1 when there is none.
+    std::ptrdiff_t error = -1;
+    bool nul = false; // the error is a refused NUL byte
+    // [asciiFrom, valid) is plain ASCII.
+    std::size_t asciiFrom = 0;
+};
+
+// Checks data[0, size). Unless `final`, a character cut off by the end of the
+// data is left for the next call (it is not in `valid`) instead of being an
+// error.
+Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul);
+
+// The offset of the first byte that is not well-formed UTF-8, or -1.
+// allAscii, when given, tells whether every byte was below 0x80.
+std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii = nullptr);
+
+// Decodes data[0, size) to UTF-16 at out, which has room for `size` units
+// (UTF-16 never needs more units than UTF-8 has bytes). Returns the end of
+// what was written, or nullptr when the bytes are not well-formed UTF-8.
+// A byte-order mark is a character like any other here.
+char16_t *DecodeUtf8(const char *data, std::size_t size, char16_t *out);
+
+struct UnitSpan {
+    std::size_t bytes = 0;
+    std::size_t units = 0;
+};
+
+// The longest run of whole characters at the start of data[0, size) (which
+// holds whole characters) that is at most `units` UTF-16 code units long.
+UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units);
+
+// Walking text that is known to be well-formed UTF-8.
+
+// The length of the character whose first byte is `lead`.
+inline std::size_t Utf8Length(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// The code point at s[i], and its length in bytes.
+inline char32_t DecodeAt(const char *s, std::size_t i, std::size_t &length) {
+    const auto *b = reinterpret_cast<const unsigned char *>(s) + i;
+    if (b[0] < 0x80) {
+        length = 1;
+        return b[0];
+    }
+    if (b[0] < 0xE0) {
+        length = 2;
+        return char32_t(b[0] & 0x1F) << 6 | char32_t(b[1] & 0x3F);
+    }
+    if (b[0] < 0xF0) {
+        length = 3;
+        return char32_t(b[0] & 0x0F) << 12 | char32_t(b[1] & 0x3F) << 6 | char32_t(b[2] & 0x3F);
+    }
+    length = 4;
+    return char32_t(b[0] & 0x07) << 18 | char32_t(b[1] & 0x3F) << 12 | char32_t(b[2] & 0x3F) << 6 |
+           char32_t(b[3] & 0x3F);
+}
+
+// Where the character that ends at i starts (i > 0).
+inline std::size_t StartBefore(const char *s, std::size_t i) {
+    do
+        --i;
+    while ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80);
+    return i;
+}
+
+// The code point that ends at i (i > 0).
+inline char32_t DecodeBefore(const char *s, std::size_t i) {
+    std::size_t length = 0;
+    return DecodeAt(s, StartBefore(s, i), length);
+}
+
+// Appends a code point as UTF-8 at out; returns the end.
+inline char *EncodeUtf8(char32_t c, char *out) {
+    if (c < 0x80) {
+        *out++ = char(c);
+    } else if (c < 0x800) {
+        *out++ = char(0xC0 | (c >> 6));
+        *out++ = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out++ = char(0xE0 | (c >> 12));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
+    } else {
+        *out++ = char(0xF0 | (c >> 18));
+        *out++ = char(0x80 | ((c >> 12) & 0x3F));
+        *out++ = char(0x80 | ((c >> 6) & 0x3F));
+        *out++ = char(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// The UTF-16 code units of well-formed UTF-8: one for a character of one to
+// three bytes, two for one of four.
+std::size_t Utf16Length(std::string_view utf8);
+
+} // namespace tovrik::core

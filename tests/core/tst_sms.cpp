@@ -1,0 +1,509 @@
+#include "core/pieces.h"
+#include "core/sms.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <unicode/ubrk.h>
+
+#include <algorithm>
+#include <optional>
+#include <random>
+
+using namespace Qt::StringLiterals;
+namespace core = tovrik::core;
+using core::PieceOptions;
+using core::SmsEncoding;
+using core::SmsUnits;
+using core::SplitMode;
+
+Q_DECLARE_METATYPE(tovrik::core::SplitMode)
+Q_DECLARE_METATYPE(tovrik::core::SmsUnits)
+Q_DECLARE_METATYPE(tovrik::core::SmsEncoding)
+
+namespace {
+
+// The core measures and cuts UTF-8; these tests write their messages in
+// UTF-16 and read the pieces back as views of them.
+class Utf8 {
+public:
+    explicit Utf8(QStringView text) : m_bytes(text.toUtf8()), m_unitAt(m_bytes.size() + 1) {
+        qsizetype units = 0;
+        for (qsizetype i = 0; i <= m_bytes.size(); ++i) {
+            m_unitAt[i] = units;
+            if (i < m_bytes.size() && (uchar(m_bytes[i]) & 0xC0) != 0x80)
+                units += uchar(m_bytes[i]) >= 0xF0 ? 2 : 1;
+        }
+    }
+    std::string_view view() const { return {m_bytes.constData(), std::size_t(m_bytes.size())}; }
+    // A piece of view() as the same stretch of `text`.
+    QStringView map(QStringView text, std::string_view piece) const {
+        const qsizetype from = piece.data() - m_bytes.constData();
+        const qsizetype to = from + qsizetype(piece.size());
+        return text.sliced(m_unitAt[from], m_unitAt[to] - m_unitAt[from]);
+    }
+
+private:
+    QByteArray m_bytes;
+    QList<qsizetype> m_unitAt; // the UTF-16 offset of each byte offset
+};
+
+core::SmsScan scanSms(QStringView text) {
+    return core::ScanSms(Utf8(text).view());
+}
+qsizetype smsCost(QStringView text, SmsEncoding encoding) {
+    return core::SmsCost(Utf8(text).view(), encoding);
+}
+qsizetype smsSegments(QStringView text) {
+    return core::SmsSegments(Utf8(text).view());
+}
+
+class PieceSplitter {
+public:
+    bool split(const QString &message, const PieceOptions &options) {
+        m_message = message;
+        m_utf8.emplace(m_message);
+        return m_splitter.split(m_utf8->view(), options);
+    }
+    std::vector<QStringView> pieces() const {
+        std::vector<QStringView> pieces;
+        for (const std::string_view piece : m_splitter.pieces())
+            pieces.push_back(m_utf8->map(m_message, piece));
+        return pieces;
+    }
+    qsizetype segments() { return m_splitter.segments(); }
+    core::PieceSplitter::Cost cost(qsizetype index) const { return m_splitter.cost(index); }
+
+private:
+    QString m_message;
+    std::optional<Utf8> m_utf8;
+    core::PieceSplitter m_splitter;
+};
+
+const QString Euro = u"\u20AC"_s;
+const QString Smile = u"\U0001F600"_s;
+const QString ZheCyrillic = u"\u0436"_s;
+const QString Acute = u"e\u0301"_s; // one grapheme, two code units
+
+QString times(const QString &unit, qsizetype count) {
+    return unit.repeated(count);
+}
+
+// The cut positions ICU allows, asked of the whole message at once.
+QList<bool> graphemeBoundaries(const QString &text) {
+    UErrorCode status = U_ZERO_ERROR;
+    UBreakIterator *finder =
+        ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar *>(text.utf16()),
+                  std::int32_t(text.size()), &status);
+    QList<bool> boundaries(text.size() + 1);
+    for (qsizetype p = 0; p <= text.size(); ++p)
+        boundaries[p] = U_SUCCESS(status) && ubrk_isBoundary(finder, std::int32_t(p));
+    ubrk_close(finder);
+    return boundaries;
+}
+
+// Random messages of words, blanks, periods, line breaks, extension
+// characters, emoji and combining marks, with long words and one grapheme
+// now and then too big for any SMS.
+QString randomMessage(quint32 seed, bool gsm7Only) {
+    QRandomGenerator random(seed);
+    static const QStringList parts = {u"word"_s,
+                                      u"a"_s,
+                                      u" "_s,
+                                      u" "_s,
+                                      u" "_s,
+                                      u"  "_s,
+                                      u"."_s,
+                                      u". "_s,
+                                      u"\r\n"_s,
+                                      u"]"_s,
+                                      Euro,
+                                      u"{x}"_s,
+                                      Smile,
+                                      Acute,
+                                      ZheCyrillic,
+                                      u"\u00E7"_s,
+                                      u"\U0001F468\u200D\U0001F469"_s,
+                                      u"\U0001F1E9\U0001F1EA"_s,
+                                      u"Supercalifragilisticexpialidocious"_s};
+    static const QStringList gsm7Parts = {u"word"_s,    u" "_s,      u"  "_s, u". "_s,
+                                          u"\r\n"_s,    u"]"_s,      Euro,    u"{x}"_s,
+                                          u"\u00C7a"_s, u"\u0394"_s, u"@"_s};
+    QString message;
+    const int count = random.bounded(0, 220);
+    for (int i = 0; i < count; ++i) {
+        if (gsm7Only) {
+            const int pick = random.bounded(int(gsm7Parts.size()) + 1);
+            message += pick < gsm7Parts.size() ? gsm7Parts.at(pick)
+                                               : times(u"x"_s, random.bounded(100, 400));
+            continue;
+        }
+        const int pick = random.bounded(int(parts.size()) + 2);
+        if (pick == int(parts.size()))
+            message += times(u"x"_s, random.bounded(100, 400)); // a word too long for one SMS
+        else if (pick == int(parts.size()) + 1)
+            message += u"o"_s + times(u"\u0301"_s, random.bounded(1, 90)); // a heavy grapheme
+        else
+            message += parts.at(pick);
+    }
+    return message;
+}
+
+} // namespace
+
+class SmsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void alphabet();
+    void characters_data();
+    void characters();
+    void segments_data();
+    void segments();
+    void plainGraphemesNeedNoFinder_data();
+    void plainGraphemesNeedNoFinder();
+    void modeRules_data();
+    void modeRules();
+    void budgets_data();
+    void budgets();
+    void properties_data();
+    void properties();
+};
+
+void SmsTest::alphabet() {
+    // Every code unit alone: 127 characters of one septet, 10 of two.
+    int basic = 0;
+    int extension = 0;
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const QChar c{char16_t(u)};
+        if (c.isSurrogate())
+            continue;
+        const core::SmsScan scan = scanSms(QStringView(&c, 1));
+        if (scan.encoding == SmsEncoding::Gsm7)
+            (scan.units == 1 ? basic : extension) += 1;
+    }
+    QCOMPARE(basic, 127);
+    QCOMPARE(extension, 10);
+
+    // In long runs, scanned several units at a time, each costs the same.
+    for (char16_t u = 0; u < 0x100; ++u) {
+        const QString unit(QChar{u});
+        const core::SmsScan alone = scanSms(unit);
+        const core::SmsScan run = scanSms(u"ab"_s + unit.repeated(17));
+        QCOMPARE(run.encoding, alone.encoding);
+        QCOMPARE(run.escapes, alone.escapes);
+        if (alone.encoding == SmsEncoding::Gsm7)
+            QCOMPARE(run.units, 2 + 17 * alone.units);
+    }
+    const core::SmsScan table = scanSms(u"\f^{}\\[~]|"_s + Euro);
+    QCOMPARE(table.encoding, SmsEncoding::Gsm7);
+    QCOMPARE(table.units, 20);
+    QVERIFY(table.escapes);
+}
+
+void SmsTest::characters_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<SmsEncoding>("encoding");
+    QTest::addColumn<int>("units");
+
+    QTest::newRow("capital C cedilla") << u"\u00C7"_s << SmsEncoding::Gsm7 << 1;
+    QTest::newRow("small c cedilla") << u"\u00E7"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("tab") << u"a\tb"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("backtick") << u"`"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("no-break space") << u"a\u00A0b"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("CR LF") << u"\r\n"_s << SmsEncoding::Gsm7 << 2;
+    QTest::newRow("Greek capitals") << u"\u0394\u03A9\u03A3"_s << SmsEncoding::Gsm7 << 3;
+    QTest::newRow("small Greek") << u"\u03B1"_s << SmsEncoding::Ucs2 << 1;
+    QTest::newRow("extension in UCS-2 costs one") << u"[\u0436]"_s << SmsEncoding::Ucs2 << 3;
+    QTest::newRow("emoji costs two units") << Smile << SmsEncoding::Ucs2 << 2;
+}
+
+void SmsTest::characters() {
+    QFETCH(QString, text);
+    QFETCH(SmsEncoding, encoding);
+    QFETCH(int, units);
+    const core::SmsScan scan = scanSms(text);
+    QCOMPARE(scan.encoding, encoding);
+    QCOMPARE(scan.units, units);
+}
+
+void SmsTest::segments_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("segments");
+    QTest::addColumn<int>("firstPart"); // UTF-16 units of the first part, -1 not checked
+
+    for (const auto &[septets, count] :
+         {std::pair{159, 1}, {160, 1}, {161, 2}, {305, 2}, {306, 2}, {307, 3}, {320, 3}})
+        QTest::addRow("GSM-7 %d septets", septets) << times(u"a"_s, septets) << count << -1;
+    for (const auto &[units, count] :
+         {std::pair{69, 1}, {70, 1}, {71, 2}, {134, 2}, {135, 3}, {160, 3}})
+        QTest::addRow("UCS-2 %d units", units)
+            << ZheCyrillic + times(u"a"_s, units - 1) << count << -1;
+
+    QTest::newRow("153 escapes are never cut") << times(u"]"_s, 153) << 3 << 76;
+    QTest::newRow("euro at septets 152-153 stays")
+        << times(u"a"_s, 151) + Euro + times(u"a"_s, 10) << 2 << 152;
+    QTest::newRow("euro at septet 153 moves on")
+        << times(u"a"_s, 152) + Euro + times(u"a"_s, 10) << 2 << 152;
+    QTest::newRow("pair at units 65-66 stays")
+        << times(ZheCyrillic, 65) + Smile + times(u"a"_s, 10) << 2 << 67;
+    QTest::newRow("pair at unit 66 moves on")
+        << times(ZheCyrillic, 66) + Smile + times(u"a"_s, 10) << 2 << 66;
+    QTest::newRow("70 e with acute") << times(Acute, 70) << 3 << 66;
+    QTest::newRow("67 e with acute, 134 units") << times(Acute, 67) << 3 << 66;
+    QTest::newRow("empty") << QString() << 0 << -1;
+}
+
+void SmsTest::segments() {
+    QFETCH(QString, message);
+    QFETCH(int, segments);
+    QFETCH(int, firstPart);
+    QCOMPARE(smsSegments(message), segments);
+
+    // A phone's parts are what the concatenated exact cut gives.
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {SmsUnits::Concat, SplitMode::Exact, 0, nullptr}));
+    QCOMPARE(qsizetype(splitter.pieces().size()), segments);
+    QCOMPARE(splitter.segments(), segments);
+    if (firstPart >= 0)
+        QCOMPARE(splitter.pieces().front().size(), firstPart);
+}
+
+void SmsTest::plainGraphemesNeedNoFinder_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("plain");
+
+    // Every code point the scan calls plain, in three orders, and mixed with
+    // code points that join: the finder must find a boundary between any two
+    // plain code points (CR LF aside).
+    QString all;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if ((c < 0xD800 || c > 0xDFFF) && scanSms(one).plainGraphemes)
+            all += one;
+    }
+    QVERIFY(all.size() > 20000);
+    const auto shuffled = [&](QString extra, unsigned seed) {
+        QList<QString> points;
+        for (qsizetype i = 0; i < all.size(); i += all[i].isHighSurrogate() ? 2 : 1)
+            points.append(all.sliced(i, all[i].isHighSurrogate() ? 2 : 1));
+        for (qsizetype i = 0; i < extra.size(); i += extra[i].isHighSurrogate() ? 2 : 1)
+            for (int copies = 0; copies < 300; ++copies)
+                points.append(extra.sliced(i, extra[i].isHighSurrogate() ? 2 : 1));
+        std::shuffle(points.begin(), points.end(), std::mt19937(seed));
+        return points.join(QString());
+    };
+    QTest::newRow("all plain, ascending") << all << true;
+    QTest::newRow("all plain, shuffled") << shuffled(QString(), 7) << true;
+    // Combining marks, joiners, a prepended mark, jamo, regional
+    // indicators, an emoji modifier, a variation selector.
+    const QString joining = u"\u0301\u0483\u200D\u200C\u0600\u1100\u1161\u11A8\uFE0F"
+                            u"\U0001F1E9\U0001F3FB\U000E0041\u0E33\u0903"_s;
+    QTest::newRow("plain among joining code points") << shuffled(joining, 8) << false;
+
+    QTest::newRow("combining acute") << Acute << false;
+    QTest::newRow("emoji with a modifier") << u"\U0001F44D\U0001F3FD"_s << false;
+    QTest::newRow("flag") << u"\U0001F1E9\U0001F1EA"_s << false;
+    QTest::newRow("Hangul jamo") << u"\u1100\u1161"_s << false;
+    QTest::newRow("zero-width joiner") << u"a\u200Db"_s << false;
+}
+
+void SmsTest::plainGraphemesNeedNoFinder() {
+    QFETCH(QString, text);
+    QFETCH(bool, plain);
+    QCOMPARE(scanSms(text).plainGraphemes, plain);
+    const auto isPlain = [&](qsizetype from, qsizetype length) {
+        return scanSms(QStringView(text).sliced(from, length)).plainGraphemes;
+    };
+    const QList<bool> boundaries = graphemeBoundaries(text);
+    qsizetype previous = 0; // the code point before p starts here
+    for (qsizetype p = 1; p < text.size(); ++p) {
+        if (text[p].isLowSurrogate() && text[p - 1].isHighSurrogate())
+            continue;
+        const qsizetype next = p + 1 < text.size() && text[p].isHighSurrogate() ? p + 2 : p + 1;
+        if (isPlain(previous, p - previous) && isPlain(p, next - p))
+            QVERIFY2(boundaries[p], qPrintable(u"no boundary between U+%1 and U+%2"_s
+                                                   .arg(text[previous].unicode(), 4, 16)
+                                                   .arg(text[p].unicode(), 4, 16)));
+        previous = p;
+    }
+}
+
+void SmsTest::modeRules_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<SmsUnits>("sms");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<QList<SmsEncoding>>("encodings");
+
+    const auto a = [](int n) { return times(u"a"_s, n); };
+    const auto gsm = [](int n) { return QList<SmsEncoding>(n, SmsEncoding::Gsm7); };
+    const SmsUnits standalone = SmsUnits::Standalone;
+    QTest::newRow("space: the blank after a word counts")
+        << a(159) + u" b"_s << standalone << SplitMode::Space << QStringList{a(159), u"b"_s}
+        << gsm(2);
+    QTest::newRow("space: a word of 159 and its blank do not fit behind another")
+        << u"b "_s + a(159) << standalone << SplitMode::Space << QStringList{u"b"_s, a(159)}
+        << gsm(2);
+    QTest::newRow("space: a word that fills the SMS, its blank dropped")
+        << a(160) + u" b"_s << standalone << SplitMode::Space << QStringList{a(160), u"b"_s}
+        << gsm(2);
+    QTest::newRow("space: a word too long is cut, its tail gathers on")
+        << a(200) + u" b c"_s << standalone << SplitMode::Space
+        << QStringList{a(160), a(40) + u" b c"_s} << gsm(2);
+    QTest::newRow("space: escapes cost two")
+        << times(u"["_s, 79) + u" b"_s << standalone << SplitMode::Space
+        << QStringList{times(u"["_s, 79), u"b"_s} << gsm(2);
+    QTest::newRow("space: an emoji makes only its piece UCS-2")
+        << a(100) + u" "_s + a(50) + u" "_s + a(20) + u" "_s + Smile << standalone
+        << SplitMode::Space << QStringList{a(100) + u" "_s + a(50), a(20) + u" "_s + Smile}
+        << QList<SmsEncoding>{SmsEncoding::Gsm7, SmsEncoding::Ucs2};
+    QTest::newRow("period: a kept period counts")
+        << a(159) + u".b."_s << standalone << SplitMode::Period
+        << QStringList{a(159) + u"."_s, u"b."_s} << gsm(2);
+    QTest::newRow("period: a sentence too long is cut")
+        << a(170) + u". b."_s << standalone << SplitMode::Period
+        << QStringList{a(160), a(10) + u". b."_s} << gsm(2);
+    QTest::newRow("exact: UCS-2 pieces hold 70")
+        << ZheCyrillic + a(99) << standalone << SplitMode::Exact
+        << QStringList{ZheCyrillic + a(69), a(30)}
+        << QList<SmsEncoding>{SmsEncoding::Ucs2, SmsEncoding::Gsm7};
+    QTest::newRow("concat: a message that fits one SMS is one part")
+        << a(79) + u" "_s + a(80) << SmsUnits::Concat << SplitMode::Space
+        << QStringList{a(79) + u" "_s + a(80)} << gsm(1);
+    QTest::newRow("concat: otherwise parts of 153 or 67, one encoding")
+        << a(40) + u" "_s + a(40) + u" "_s + Smile << SmsUnits::Concat << SplitMode::Space
+        << QStringList{a(40), a(40) + u" "_s + Smile} << QList<SmsEncoding>(2, SmsEncoding::Ucs2);
+    QTest::newRow("concat: a word over the part is cut")
+        << a(170) << SmsUnits::Concat << SplitMode::Space << QStringList{a(153), a(17)} << gsm(2);
+}
+
+void SmsTest::modeRules() {
+    QFETCH(QString, message);
+    QFETCH(SmsUnits, sms);
+    QFETCH(SplitMode, mode);
+    QFETCH(QStringList, pieces);
+    QFETCH(QList<SmsEncoding>, encodings);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr}));
+    QStringList got;
+    QList<SmsEncoding> gotEncodings;
+    for (qsizetype i = 0; i < qsizetype(splitter.pieces().size()); ++i) {
+        got.append(splitter.pieces()[i].toString());
+        gotEncodings.append(splitter.cost(i).encoding);
+    }
+    QCOMPARE(got, pieces);
+    QCOMPARE(gotEncodings, encodings);
+}
+
+void SmsTest::budgets_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("gsm7"); // -1: every piece is UCS-2
+    QTest::addColumn<int>("ucs2");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<QStringList>("pieces");
+
+    QTest::newRow("an emoji bigger than any piece is a piece, whole")
+        << Smile + u"ab"_s << -1 << 1 << SplitMode::Exact << QStringList{Smile, u"a"_s, u"b"_s};
+    QTest::newRow("a blank joined to a mark ends no word")
+        << u"ab \u0301cd ef"_s << -1 << 5 << SplitMode::Space
+        << QStringList{u"ab \u0301c"_s, u"d ef"_s};
+}
+
+void SmsTest::budgets() {
+    QFETCH(QString, message);
+    QFETCH(int, gsm7);
+    QFETCH(int, ucs2);
+    QFETCH(SplitMode, mode);
+    QFETCH(QStringList, pieces);
+    const Utf8 utf8(message);
+    core::SmsCutter cutter;
+    cutter.setMessage(utf8.view(), core::ScanSms(utf8.view()));
+    std::vector<std::string_view> cut;
+    cutter.cut({gsm7 >= 0, gsm7, ucs2}, mode, cut);
+    QStringList got;
+    for (const std::string_view piece : cut)
+        got.append(utf8.map(message, piece).toString());
+    QCOMPARE(got, pieces);
+}
+
+void SmsTest::properties_data() {
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<bool>("gsm7Only");
+    QTest::addColumn<SmsUnits>("sms");
+    QTest::addColumn<SplitMode>("mode");
+    for (quint32 seed = 1; seed <= 40; ++seed)
+        for (const bool gsm7Only : {false, true})
+            for (const auto &[sms, smsName] :
+                 {std::pair{SmsUnits::Standalone, "standalone"}, {SmsUnits::Concat, "concat"}})
+                for (const auto &[mode, modeName] : {std::pair{SplitMode::Exact, "exact"},
+                                                     {SplitMode::Space, "space"},
+                                                     {SplitMode::Period, "period"}})
+                    QTest::addRow("seed %u%s %s %s", seed, gsm7Only ? " GSM-7" : "", smsName,
+                                  modeName)
+                        << seed << gsm7Only << sms << mode;
+}
+
+void SmsTest::properties() {
+    QFETCH(quint32, seed);
+    QFETCH(bool, gsm7Only);
+    QFETCH(SmsUnits, sms);
+    QFETCH(SplitMode, mode);
+    const QString message = randomMessage(seed, gsm7Only);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr}));
+    const std::vector<QStringView> pieces = splitter.pieces();
+    const QList<bool> boundaries = graphemeBoundaries(message);
+    const bool concat = sms == SmsUnits::Concat;
+    const SmsEncoding whole = scanSms(message).encoding;
+
+    // The grapheme around position p, when p cuts into one.
+    const auto graphemeAt = [&](qsizetype p) {
+        qsizetype from = p;
+        qsizetype to = p;
+        while (!boundaries[from])
+            --from;
+        while (!boundaries[to])
+            ++to;
+        return QStringView(message).sliced(from, to - from);
+    };
+
+    qsizetype position = 0; // where the message is not yet given back
+    for (qsizetype i = 0; i < qsizetype(pieces.size()); ++i) {
+        const QStringView piece = pieces[std::size_t(i)];
+        const QString where = u"piece %1 of %2"_s.arg(i).arg(pieces.size());
+        QVERIFY2(!piece.isEmpty(), qPrintable(where));
+        const qsizetype start = piece.data() - message.constData();
+        // Back to back, but for the blanks space mode drops.
+        const QStringView gap = QStringView(message).sliced(position, start - position);
+        QVERIFY2(gap.isEmpty() || (mode == SplitMode::Space && gap.count(u' ') == gap.size()),
+                 qPrintable(where));
+        position = start + piece.size();
+
+        // It fits its capacity.
+        const core::SmsScan scan = scanSms(piece);
+        const SmsEncoding encoding = concat ? whole : scan.encoding;
+        QCOMPARE(splitter.cost(i).encoding, encoding);
+        const qsizetype units = encoding == SmsEncoding::Gsm7 ? scan.units : piece.size();
+        QCOMPARE(splitter.cost(i).units, units);
+        const qsizetype capacity = concat && pieces.size() > 1 ? core::PartCapacity(encoding)
+                                                               : core::SingleCapacity(encoding);
+        QVERIFY2(units <= capacity, qPrintable(where));
+
+        // No grapheme is cut unless it alone is too big.
+        for (const qsizetype cut : {start, position}) {
+            if (!boundaries[cut]) {
+                const QStringView grapheme = graphemeAt(cut);
+                QVERIFY2(smsCost(grapheme, SmsEncoding::Ucs2) >
+                             core::PartCapacity(SmsEncoding::Ucs2),
+                         qPrintable(where + u": "_s + grapheme.toString().toHtmlEscaped() + u" "_s +
+                                    QString::number(grapheme.size())));
+            }
+        }
+    }
+    const QStringView rest = QStringView(message).sliced(position);
+    QVERIFY(rest.isEmpty() || (mode == SplitMode::Space && rest.count(u' ') == rest.size()));
+}
+
+QTEST_GUILESS_MAIN(SmsTest)
+#include "tst_sms.moc"
