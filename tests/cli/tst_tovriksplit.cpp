@@ -83,6 +83,11 @@ private Q_SLOTS:
     void faultsAreReported();
     void helpAndVersion_data();
     void helpAndVersion();
+    void stopsAtAFailedWrite();
+    void fileShrinksWhileRead();
+    void nulSearchedFromTheOffset();
+    void outOfMemoryKeepsFinishedRecords();
+    void blockThatCannotBeHad();
 };
 
 void TovrikSplitTest::cuts_data() {
@@ -139,6 +144,27 @@ void TovrikSplitTest::cuts_data() {
                       R"({"id":null,"record":2,"encoding":"GSM-7",)"
                       R"("segments":0,"parts":[]})"
                       "\n");
+    const QByteArray empty = R"({"id":null,"encoding":"GSM-7","segments":0,"parts":[]})"
+                             "\n";
+    QTest::newRow("an empty message as JSON") << QStringList{u"--json"_s} << QByteArray() << empty;
+    QTest::newRow("an empty message in SMS units")
+        << QStringList{u"--sms"_s, u"--json"_s} << QByteArray() << empty;
+    QTest::newRow("a lone byte-order mark is an empty message")
+        << QStringList{u"--sms=concat"_s, u"--json"_s} << QByteArray("\xEF\xBB\xBF") << empty;
+    QTest::newRow("an empty message numbered")
+        << QStringList{u"--number=%t"_s} << QByteArray() << QByteArray();
+    QTest::newRow("an empty NUL record")
+        << QStringList{u"--json"_s, u"--records=nul"_s} << QByteArray("\0abc", 4)
+        << QByteArray(R"({"id":null,"record":1,"encoding":"GSM-7","segments":0,"parts":[]})"
+                      "\n"
+                      R"({"id":null,"record":2,"encoding":"GSM-7","segments":1,"parts":[)"
+                      R"({"text":"abc","encoding":"GSM-7","units":3}]})"
+                      "\n");
+    QTest::newRow("U+0080 comes back as it came") << QStringList{u"--number=%t"_s}
+                                                  << QByteArray("a\xC2\x80"
+                                                                "b")
+                                                  << QByteArray("a\xC2\x80"
+                                                                "b\n");
     QTest::newRow("dash reads standard input")
         << QStringList{u"--limit"_s, u"3"_s, u"--mode"_s, u"exact"_s, u"-"_s}
         << QByteArray("ab\r\ncd") << QByteArray("ab\r\n\ncd\n");
@@ -440,6 +466,10 @@ void TovrikSplitTest::faultsAreReported_data() {
         << QStringList{u"--sms"_s, u"--json"_s} << full << QByteArray("cannot write the output");
     QTest::newRow("records to a full disk") << QStringList{u"--json"_s, u"--records=lines"_s}
                                             << full << QByteArray("cannot write the output");
+    QTest::newRow("help to a full disk")
+        << QStringList{u"--help"_s} << full << QByteArray("cannot write the output");
+    QTest::newRow("version to a full disk")
+        << QStringList{u"--version"_s} << full << QByteArray("cannot write the output");
     QTest::newRow("pieces from a folder")
         << QStringList{folder} << QString() << QByteArray("Is a directory");
     QTest::newRow("a message from a folder")
@@ -481,6 +511,155 @@ void TovrikSplitTest::helpAndVersion() {
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.startsWith(outputStart), run.out.constData());
     QCOMPARE(run.err, QByteArray());
+}
+
+namespace {
+
+// tovrik-split with its standard input and output on the given descriptors
+// (-1: a pipe of which the test gets the other end in *in or *out).
+pid_t spawn(const QStringList &arguments, int stdinFd, int *in, int *out,
+            const QByteArray &environment = {}) {
+    QList<QByteArray> words{TOVRIK_SPLIT_PATH};
+    for (const QString &argument : arguments)
+        words << argument.toUtf8();
+    std::vector<char *> argv;
+    for (QByteArray &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<char *> envp;
+    for (char **e = environ; *e; ++e)
+        envp.push_back(*e);
+    QByteArray extra = environment;
+    if (!extra.isEmpty())
+        envp.push_back(extra.data());
+    envp.push_back(nullptr);
+    int inPipe[2] = {-1, -1}, outPipe[2];
+    if ((stdinFd < 0 && ::pipe2(inPipe, O_CLOEXEC) != 0) || ::pipe2(outPipe, O_CLOEXEC) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, stdinFd >= 0 ? stdinFd : inPipe[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    if (stdinFd < 0) {
+        ::close(inPipe[0]);
+        *in = inPipe[1];
+    }
+    ::close(outPipe[1]);
+    *out = outPipe[0];
+    return pid;
+}
+
+QByteArray readToEnd(int fd) {
+    QByteArray all;
+    char chunk[1 << 16];
+    for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;)
+        all.append(chunk, got);
+    ::close(fd);
+    return all;
+}
+
+} // namespace
+
+// With SIGPIPE ignored, as under systemd, a write to a closed pipe fails: the
+// records stop there instead of being cut for nobody.
+void TovrikSplitTest::stopsAtAFailedWrite() {
+    std::signal(SIGPIPE, SIG_IGN); // inherited by the child
+    int in = -1, out = -1;
+    const pid_t pid = spawn({u"--records=lines"_s, u"--json"_s}, -1, &in, &out);
+    QVERIFY(pid > 0);
+    bool feederStopped = false;
+    std::thread feeder([&] {
+        const QByteArray lines = QByteArray("some words\n").repeated(1 << 16);
+        for (int i = 0; i < 4096 && !feederStopped; ++i) // 2.75 GiB at most
+            feederStopped = ::write(in, lines.constData(), std::size_t(lines.size())) < 0;
+        ::close(in);
+    });
+    char first[10];
+    QCOMPARE(::read(out, first, sizeof first), ssize_t(sizeof first));
+    ::close(out);
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    feeder.join();
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    QVERIFY2(feederStopped, "tovrik-split read on after its output had failed");
+}
+
+// A file cut down while it is read (a log being rotated) ends the input; it
+// never kills the tool.
+void TovrikSplitTest::fileShrinksWhileRead() {
+    QTemporaryDir dir;
+    const QString path = writeMessage(dir, Sample.repeated(1024), 256); // some 54 MiB
+    int out = -1;
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const pid_t pid = spawn({}, file, nullptr, &out, QByteArrayLiteral("TOVRIK_SPLIT_BLOCK=4096"));
+    QVERIFY(pid > 0);
+    char first[4096];
+    QVERIFY(::read(out, first, sizeof first) > 0);
+    QVERIFY(::truncate(QFile::encodeName(path).constData(), 1 << 20) == 0);
+    readToEnd(out);
+    ::close(file);
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, qPrintable(QString::number(status)));
+}
+
+// Under --null nothing goes out before a NUL is found, also when the file is
+// read from past its start.
+void TovrikSplitTest::nulSearchedFromTheOffset() {
+    QTemporaryDir dir;
+    const QString path = writeMessage(dir, Sample.repeated(16 * 1024) + '\0');
+    const int file = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    QCOMPARE(::lseek(file, 1, SEEK_SET), off_t(1));
+    int out = -1;
+    const pid_t pid = spawn({u"--null"_s}, file, nullptr, &out);
+    QVERIFY(pid > 0);
+    QCOMPARE(readToEnd(out), QByteArray());
+    ::close(file);
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+}
+
+// A record too big for the memory there is: the records before it go out,
+// and it is reported.
+void TovrikSplitTest::outOfMemoryKeepsFinishedRecords() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#endif
+    std::signal(SIGPIPE, SIG_IGN);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"records"_s);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("one\ntwo\n");
+        for (int i = 0; i < 512; ++i)
+            file.write(QByteArray(1 << 20, 'x')); // one record of 512 MiB
+    }
+    QProcess process;
+    process.setProgram(u"/bin/sh"_s);
+    process.setArguments({u"-c"_s,
+                          u"ulimit -v 400000 && exec \"$0\" --records=lines --json \"$1\""_s,
+                          QString::fromUtf8(TOVRIK_SPLIT_PATH), path});
+    process.start();
+    QVERIFY(process.waitForFinished(60000));
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("out of memory at record 3"));
+    QCOMPARE(lines.size(), 4); // and the empty rest after the last line feed
+    QVERIFY(lines[0].contains(R"("text":"one")"));
+    QVERIFY(lines[1].contains(R"("text":"two")"));
+    QCOMPARE(lines[2], QByteArray(R"({"id":null,"record":3,"error":"out of memory"})"));
+}
+
+void TovrikSplitTest::blockThatCannotBeHad() {
+    const Run run = runSplit({}, Sample, {u"TOVRIK_SPLIT_BLOCK=1000000000000000"_s});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.startsWith("tovrik-split: out of memory"), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TovrikSplitTest)

@@ -168,6 +168,8 @@ private Q_SLOTS:
     void budgets();
     void properties_data();
     void properties();
+    void graphemesStayWhole_data();
+    void graphemesStayWhole();
 };
 
 void SmsTest::alphabet() {
@@ -503,6 +505,49 @@ void SmsTest::properties() {
     }
     const QStringView rest = QStringView(message).sliced(position);
     QVERIFY(rest.isEmpty() || (mode == SplitMode::Space && rest.count(u' ') == rest.size()));
+}
+
+void SmsTest::graphemesStayWhole_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<SmsUnits>("sms");
+    const QString family = u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_s;
+    const QString japan = u"\U0001F1EF\U0001F1F5"_s;
+    const QString thumbs = u"\U0001F44D\U0001F3FD"_s;   // a thumb with a skin tone
+    const QString na = u"\u0928"_s;                     // Devanagari NA
+    const QString ka = u"\u0915"_s;                     // Devanagari KA
+    const QString koKai = u"\u0E01"_s;                  // Thai KO KAI
+    const QString kshi = u"\u0915\u094D\u0937\u093F"_s; // one Devanagari syllable
+    for (const auto &[sms, name] :
+         {std::pair{SmsUnits::Standalone, "standalone"}, std::pair{SmsUnits::Concat, "concat"}}) {
+        const auto row = [&](const char *what, const QString &message) {
+            QTest::addRow("%s, %s", what, name) << message << sms;
+        };
+        row("family after Devanagari", times(na, 66) + family);
+        row("flag after Devanagari", times(ka, 67) + japan);
+        row("flag after Thai", times(koKai, 67) + japan);
+        row("skin tone after Thai", times(koKai, 68) + thumbs);
+        row("family after Thai", times(koKai, 65) + family + times(koKai, 10));
+        row("syllables", times(kshi, 40));
+        row("a prepended mark stays with what follows",
+            times(u"x"_s, 64) + u"\uD7FE\u0600"_s + u"\U0001F600"_s + times(u"y"_s, 80));
+    }
+}
+
+// Wherever a cut falls, it falls between graphemes as ICU finds them in the
+// whole message.
+void SmsTest::graphemesStayWhole() {
+    QFETCH(QString, message);
+    QFETCH(SmsUnits, sms);
+    const QList<bool> boundaries = graphemeBoundaries(message);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, SplitMode::Exact, 0, nullptr}));
+    const std::vector<QStringView> pieces = splitter.pieces();
+    QVERIFY(pieces.size() > 1);
+    for (const QStringView piece : pieces) {
+        const qsizetype start = piece.data() - message.constData();
+        QVERIFY2(boundaries[start] && boundaries[start + piece.size()],
+                 qPrintable(piece.toString()));
+    }
 }
 
 QTEST_GUILESS_MAIN(SmsTest)
