@@ -99,8 +99,17 @@ PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {
         numbers = m_options.number->numberFields() * DecimalWidth(index + 1) +
                   m_options.number->countFields() * DecimalWidth(std::ptrdiff_t(m_pieces.size()));
 
-    // The whole message was scanned already.
-    const SmsScan scan = piece.size() == m_message.size() ? m_scan : ScanSms(piece, false);
+    // The whole message was scanned already; pieces of GSM-7 text without
+    // escapes cost a septet a character.
+    SmsScan scan;
+    if (piece.size() == m_message.size())
+        scan = m_scan;
+    else if (m_scan.encoding == SmsEncoding::Gsm7)
+        scan = {SmsEncoding::Gsm7, Gsm7Cost(piece), m_scan.escapes, m_scan.ascii, false};
+    else if (m_options.sms == SmsUnits::Concat && m_concatEncoding == SmsEncoding::Ucs2)
+        scan = {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(piece)), false, false, false};
+    else
+        scan = ScanSms(piece, false);
     SmsEncoding encoding = m_concatEncoding;
     if (m_options.sms != SmsUnits::Concat)
         encoding = scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0 ? SmsEncoding::Gsm7

@@ -48,6 +48,15 @@ inline unsigned Mask(__m128i v) {
     return unsigned(_mm_movemask_epi8(v));
 }
 
+// How many of the sixteen lanes of a Mask are set (without relying on a
+// population-count instruction, which baseline x86-64 lacks).
+inline int Count(unsigned mask) {
+    mask = mask - ((mask >> 1) & 0x5555);
+    mask = (mask & 0x3333) + ((mask >> 2) & 0x3333);
+    mask = (mask + (mask >> 4)) & 0x0F0F;
+    return int((mask + (mask >> 8)) & 0x1F);
+}
+
 // The sum of sixteen unsigned bytes.
 inline unsigned SumBytes(__m128i v) {
     const __m128i sums = _mm_sad_epu8(v, _mm_setzero_si128());

@@ -48,34 +48,15 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
     std::ptrdiff_t escapes = 0;
     bool plain = graphemes;
     bool ascii = true;
-    std::size_t i = 0;
-    while (i < n) {
-#if TOVRIK_SSE2
-        // Sixteen ASCII bytes at a time, each a grapheme of its own.
-        for (; n - i >= 16; i += 16) {
-            const __m128i v = simd::Load(s + i);
-            if (simd::Mask(v) != 0)
-                break;
-            unsigned one = 0;
-            unsigned two = 0;
-            classifyAscii(v, one, two);
-            const int ones = std::popcount(one);
-            const int twos = std::popcount(two);
-            septets += ones + 2 * twos;
-            escapes += twos;
-            missing += 16 - ones - twos;
-        }
-        if (i >= n)
-            break;
-#endif
+    // One character at s[i]; returns where the next one starts.
+    const auto scanOne = [&](std::size_t i) __attribute__((always_inline)) {
         const auto lead = static_cast<unsigned char>(s[i]);
         if (lead < 0x80) {
             const int cost = detail::Gsm7Latin1Septets[lead];
             septets += cost;
             missing += cost == 0;
             escapes += cost == 2;
-            ++i;
-            continue;
+            return i + 1;
         }
         ascii = false;
         std::size_t length = 0;
@@ -85,19 +66,137 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
         missing += cost == 0;
         escapes += cost == 2;
         plain = plain && BreaksBothWays(c);
-        i += length;
-        if (missing > 0 && !plain)
-            break; // UCS-2, and nothing left to learn but the length
+        return i + length;
+    };
+
+    std::size_t i = 0;
+#if TOVRIK_SSE2
+    // While the text can be GSM-7, sixteen bytes at a time: the ASCII ones
+    // counted in the vector, each a grapheme of its own; the other characters
+    // one by one from where their first bytes are (their other bytes count
+    // nothing).
+    // Counted in the lanes of three accumulators, summed before a lane can
+    // overflow: septets gains at most 2 a round, the others 1.
+    __m128i laneSeptets = _mm_setzero_si128();
+    __m128i laneMissing = _mm_setzero_si128();
+    __m128i laneEscapes = _mm_setzero_si128();
+    int rounds = 0;
+    const auto addLanes = [&] {
+        septets += simd::SumBytes(laneSeptets);
+        missing += simd::SumBytes(laneMissing);
+        escapes += simd::SumBytes(laneEscapes);
+        laneSeptets = laneMissing = laneEscapes = _mm_setzero_si128();
+        rounds = 0;
+    };
+    while (n - i >= 16 && missing == 0) {
+        using namespace simd;
+        const __m128i v = Load(s + i);
+        const __m128i one =
+            _mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
+                         _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D))));
+        const __m128i two =
+            _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C));
+        const __m128i asciiLanes = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1)); // below 0x80
+        // A true lane is 0xFF: subtracting counts it.
+        laneSeptets = _mm_sub_epi8(_mm_sub_epi8(laneSeptets, one), _mm_add_epi8(two, two));
+        laneEscapes = _mm_sub_epi8(laneEscapes, two);
+        laneMissing =
+            _mm_sub_epi8(laneMissing, _mm_andnot_si128(_mm_or_si128(one, two), asciiLanes));
+        if (++rounds == 127)
+            addLanes();
+        if (const unsigned high = Mask(v); high != 0) {
+            ascii = false;
+            for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
+                std::size_t length = 0;
+                const char32_t c = DecodeAt(s, i + std::size_t(__builtin_ctz(leads)), length);
+                const int cost = Gsm7Septets(c);
+                septets += cost;
+                missing += cost == 0;
+                escapes += cost == 2;
+                plain = plain && BreaksBothWays(c);
+            }
+            if (missing > 0) {
+                i += 16;
+                break;
+            }
+        }
+        i += 16;
+        if ((rounds & 15) == 0 &&
+            _mm_movemask_epi8(_mm_cmpeq_epi8(laneMissing, _mm_setzero_si128())) != 0xFFFF)
+            break; // a character without a GSM-7 form: the rest is UCS-2
     }
+    addLanes();
+    // The last block may have ended inside a character, counted already.
+    while (i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+        ++i;
+    // UCS-2 from here on: only whether graphemes stay plain is left to learn,
+    // sixteen bytes at a time where every character in them starts with a
+    // byte that only plain characters start with (ASCII, U+0080 to U+02FF,
+    // U+0380 to U+047F, U+04C0 to U+04FF).
+    while (missing > 0 && plain && n - i >= 16) {
+        using namespace simd;
+        const __m128i v = Load(s + i);
+        const __m128i sure =
+            _mm_or_si128(_mm_or_si128(Within(v, 0x00, 0xBF), Within(v, 0xC2, 0xCB)),
+                         _mm_or_si128(Within(v, 0xCE, 0xD1), Is(v, 0xD3)));
+        if (Mask(sure) == 0xFFFF) {
+            ascii = ascii && Mask(v) == 0;
+            i += 16;
+            continue;
+        }
+        // One by one up to the end of the block's last character.
+        for (const std::size_t end = i + 16; i < end && i < n;)
+            i = scanOne(i);
+    }
+    if (missing > 0)
+        while (i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            ++i;
+#endif
+    while (i < n && (missing == 0 || plain))
+        i = scanOne(i);
     if (missing == 0)
         return {SmsEncoding::Gsm7, septets, escapes > 0, ascii, plain};
+    if (i < n)
+        ascii = false; // the scan stopped at a character that is not plain
     return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
+}
+
+std::ptrdiff_t Gsm7Cost(std::string_view text) {
+    // A septet a character, one more for each of the extension table: form
+    // feed, [ \\ ] ^ { | } ~ and the euro sign, the only GSM-7 character of
+    // three bytes.
+    const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    std::ptrdiff_t septets = 0;
+    std::size_t i = 0;
+#if TOVRIK_SSE2
+    __m128i lanes = _mm_setzero_si128();
+    for (int rounds = 0; n - i >= 16; i += 16) {
+        using namespace simd;
+        const __m128i v = Load(s + i);
+        const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80..BF
+        const __m128i extra =
+            _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)),
+                         _mm_or_si128(Is(v, 0x0C), Within(v, 0xE0, 0xEF)));
+        lanes = _mm_sub_epi8(_mm_sub_epi8(lanes, starts), extra);
+        if (++rounds == 127) {
+            septets += SumBytes(lanes);
+            lanes = _mm_setzero_si128();
+            rounds = 0;
+        }
+    }
+    septets += simd::SumBytes(lanes);
+#endif
+    for (; i < n; ++i)
+        septets += ((s[i] & 0xC0) != 0x80) +
+                   ((s[i] < 0x80 && detail::Gsm7Latin1Septets[s[i]] == 2) || (s[i] & 0xF0) == 0xE0);
+    return septets;
 }
 
 std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding) {
     if (encoding == SmsEncoding::Ucs2)
         return std::ptrdiff_t(Utf16Length(text));
-    return ScanSms(text, false).units;
+    return Gsm7Cost(text);
 }
 
 // The message as the cut rules see it (cutrules.h), measured in SMS units:
@@ -184,19 +283,34 @@ private:
         const std::size_t n = std::size_t(m_n);
         while (i < n) {
 #if TOVRIK_SSE2
-            // Sixteen ASCII bytes with a GSM-7 form at a time, while they fit.
+            // Sixteen bytes at a time while every character in them has a
+            // GSM-7 form and they fit: the ASCII ones counted in the vector,
+            // the others from where their first bytes are.
             for (; n - i >= 16; i += 16) {
                 const __m128i v = simd::Load(m_s + i);
-                if (simd::Mask(v) != 0)
-                    break;
+                const unsigned high = simd::Mask(v);
                 unsigned one = 0;
                 unsigned two = 0;
                 classifyAscii(v, one, two);
-                const std::ptrdiff_t block = 16 + std::popcount(two);
-                if ((one | two) != 0xFFFF || septets + block > m_budget.gsm7)
+                if ((one | two | high) != 0xFFFF)
+                    break; // an ASCII character without a GSM-7 form
+                std::ptrdiff_t block = simd::Count(one) + 2 * simd::Count(two);
+                bool other = false;
+                for (unsigned leads = high ? simd::Mask(simd::AtLeast(v, 0xC0)) : 0; leads != 0;
+                     leads &= leads - 1) {
+                    std::size_t length = 0;
+                    const int cost =
+                        Gsm7Septets(DecodeAt(m_s, i + std::size_t(__builtin_ctz(leads)), length));
+                    other = other || cost == 0;
+                    block += cost;
+                }
+                if (other || septets + block > m_budget.gsm7)
                     break;
                 septets += block;
             }
+            // The last block counted may end inside a character.
+            while (i < n && (static_cast<unsigned char>(m_s[i]) & 0xC0) == 0x80)
+                ++i;
             const std::size_t stop = std::min(n, i + 16);
 #else
             const std::size_t stop = n;

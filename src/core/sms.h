@@ -46,6 +46,8 @@ SmsScan ScanSms(std::string_view text, bool graphemes = true);
 
 // The cost of a text in an encoding; for GSM-7 the text must have a GSM-7 form.
 std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding);
+// The septets of text that has a GSM-7 form.
+std::ptrdiff_t Gsm7Cost(std::string_view text);
 
 // How much of each piece is left for the text: a piece is GSM-7 when its
 // text allows it (and gsm7Allowed), else UCS-2.

@@ -323,8 +323,8 @@ std::size_t Utf16Length(std::string_view utf8) {
     // A unit for every byte that starts a character, one more for a four-byte lead.
     for (; i + 16 <= size; i += 16) {
         const __m128i v = load(s + i);
-        units += std::size_t(std::popcount(simd::Mask(_mm_cmpgt_epi8(v, bytes(0xBF))))) +
-                 std::size_t(std::popcount(simd::Mask(atLeast(v, 0xF0))));
+        units += std::size_t(simd::Count(simd::Mask(_mm_cmpgt_epi8(v, bytes(0xBF))))) +
+                 std::size_t(simd::Count(simd::Mask(atLeast(v, 0xF0))));
     }
 #endif
     for (; i < size; ++i)
