@@ -13,8 +13,9 @@
 // - id: a jsonl record's "id" exactly as given, else null.
 // - record: the 1-based record number, for lines and nul records only (a
 //   jsonl record has its id), and on every error line.
-// - encoding, segments: the whole message sent as one concatenated SMS, as a
-//   phone sends it, whatever cut the parts.
+// - encoding, segments: what the message costs as it will be sent. In SMS
+//   units the parts' encoding (UCS-2 when any part is) and one SMS a part;
+//   otherwise the whole message sent as one concatenated SMS.
 // - parts: the pieces as written (numbered when asked); each part's encoding
 //   (the message's one with --sms=concat, else its own) and its length in
 //   it, septets or UTF-16 units.

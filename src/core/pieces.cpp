@@ -63,7 +63,7 @@ bool PieceSplitter::cutOnce(int width) {
         if ((allGsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
         m_cutter.cut(budget, m_options.mode, m_pieces);
-        return true;
+        return settle(budget);
     }
     case SmsUnits::Concat: {
         const SmsEncoding encoding = m_concatEncoding;
@@ -82,14 +82,75 @@ bool PieceSplitter::cutOnce(int width) {
         if ((gsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
         m_cutter.cut(budget, m_options.mode, m_pieces);
-        return true;
+        return settle(budget);
     }
     }
     return false;
 }
 
+// A piece's encoding and cost in it, unnumbered.
+PieceSplitter::Cost PieceSplitter::textCost(std::string_view piece) const {
+    SmsEncoding encoding = m_concatEncoding;
+    if (m_options.sms != SmsUnits::Concat) {
+        const SmsScan scan = ScanSms(piece, false);
+        if (scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0)
+            return {SmsEncoding::Gsm7, scan.units};
+        encoding = SmsEncoding::Ucs2;
+    }
+    return {encoding, SmsCost(piece, encoding)};
+}
+
+bool PieceSplitter::settle(const SmsBudget &budget) {
+    const auto room = [&](SmsEncoding encoding) {
+        return encoding == SmsEncoding::Gsm7 ? budget.gsm7 : budget.ucs2;
+    };
+    // A character that fits no piece at all (a budget of one, and a
+    // character that costs two) cannot be sent.
+    if (budget.ucs2 < 2 || (budget.gsm7Allowed && budget.gsm7 < 2))
+        for (const std::string_view piece : m_pieces)
+            if (const Cost cost = textCost(piece); cost.units > room(cost.encoding))
+                return false;
+    // A piece of blanks alone would cost a whole SMS for nothing: the blanks
+    // go to the piece before them where they fit, and are dropped otherwise.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+        const std::string_view piece = m_pieces[i];
+        if (piece.find_first_not_of(' ') != std::string_view::npos) {
+            m_pieces[kept++] = piece;
+            continue;
+        }
+        if (kept == 0)
+            continue;
+        std::string_view &before = m_pieces[kept - 1];
+        if (before.data() + before.size() != piece.data())
+            continue;
+        const Cost cost = textCost(before);
+        if (cost.units + std::ptrdiff_t(piece.size()) <= room(cost.encoding))
+            before = {before.data(), before.size() + piece.size()};
+    }
+    m_pieces.resize(kept);
+    return true;
+}
+
+SmsEncoding PieceSplitter::messageEncoding() const {
+    switch (m_options.sms) {
+    case SmsUnits::Off:
+        return m_scan.encoding;
+    case SmsUnits::Concat:
+        return m_concatEncoding;
+    case SmsUnits::Standalone:
+        for (std::size_t i = 0; i < m_pieces.size(); ++i)
+            if (cost(std::ptrdiff_t(i)).encoding == SmsEncoding::Ucs2)
+                return SmsEncoding::Ucs2;
+        return SmsEncoding::Gsm7;
+    }
+    return m_scan.encoding;
+}
+
 std::ptrdiff_t PieceSplitter::segments() {
-    return m_cutter.segments();
+    if (m_options.sms == SmsUnits::Off)
+        return m_cutter.segments();
+    return std::ptrdiff_t(m_pieces.size());
 }
 
 PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {

@@ -37,16 +37,20 @@ public:
     // decide the encoding too: one without a GSM-7 form makes every piece
     // UCS-2.
     //
-    // With concatenation a message that fits one SMS (numbered as 1 of 1) is
-    // one part in every mode; otherwise the mode cuts parts of 153 or 67.
+    // In SMS units a message that fits one SMS (numbered as 1 of 1) is one
+    // piece in every mode; otherwise the mode cuts pieces of the budget (153
+    // or 67 a part with concatenation). No piece is blanks alone: such blanks
+    // join the piece before them where they fit, and are dropped otherwise.
     bool split(std::string_view message, const PieceOptions &options);
 
     // The pieces' texts, unnumbered: views into the message.
     const std::vector<std::string_view> &pieces() const { return m_pieces; }
 
-    // The message's own encoding, and the parts a phone sends it in as one
-    // concatenated SMS (whatever the options).
-    SmsEncoding messageEncoding() const { return m_scan.encoding; }
+    // What the message costs as it will be sent. In SMS units: the pieces'
+    // encoding (UCS-2 when any piece is UCS-2), numbering included, and the
+    // number of SMS, one per piece. Without SMS units: the message's own
+    // encoding and the parts a phone sends it in as one concatenated SMS.
+    SmsEncoding messageEncoding() const;
     std::ptrdiff_t segments();
 
     // A piece once numbered: its encoding (shared by all pieces with
@@ -59,6 +63,10 @@ public:
 
 private:
     bool cutOnce(int width);
+    Cost textCost(std::string_view piece) const;
+    // After a cut in SMS units: false when a character fits no piece; blank
+    // pieces joined to the piece before or dropped.
+    bool settle(const SmsBudget &budget);
 
     PieceOptions m_options;
     std::string_view m_message;

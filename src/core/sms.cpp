@@ -260,20 +260,21 @@ public:
 
 private:
     // The end of what fits from `start` counted in UTF-16 units, past the
-    // message's end when the rest fits with one more unit.
+    // message's end when the rest fits: the last piece needs no room for a
+    // blank after it, as nothing is sent after it.
     Pos reachUcs2(Pos start) const {
         const UnitSpan span = TakeUnits(m_s + start, std::size_t(m_n - start),
                                         std::size_t(std::max<std::ptrdiff_t>(m_budget.ucs2, 0)));
         if (Pos(span.bytes) == m_n - start)
-            return std::ptrdiff_t(span.units) + 1 > m_budget.ucs2 ? m_n : m_n + 1;
+            return m_n + 1;
         return start + Pos(span.bytes);
     }
 
     // Where the characters that fit from `start` end, past the message's end
-    // when the rest fits with one more unit.
+    // when the rest fits.
     Pos reach(Pos start) const {
         if (m_uniform >= 0)
-            return start + m_uniform;
+            return start + m_uniform >= m_n ? m_n + 1 : start + m_uniform;
         if (!m_budget.gsm7Allowed)
             return reachUcs2(start);
         // Walk while the piece can stay GSM-7; from its first other character
@@ -329,7 +330,7 @@ private:
                 i += length;
             }
         }
-        return septets + 1 > m_budget.gsm7 ? m_n : m_n + 1; // with the appended delimiter
+        return m_n + 1;
     }
 
     SmsCutter &m_cutter;

@@ -343,24 +343,27 @@ void RecordsTest::singleMessage() {
 }
 
 void RecordsTest::optionErrors_data() {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<QString>("error");
-    QTest::newRow("defaults") << QStringList() << QString();
-    QTest::newRow("limit with SMS") << QStringList{u"--sms=concat"_s, u"--limit"_s, u"9"_s}
+    QTest::newRow("defaults") << QByteArrayList() << QString();
+    QTest::newRow("limit with SMS") << QByteArrayList{"--sms=concat", "--limit", "9"}
                                     << u"tovrik-split: --limit cannot be given with --sms"_s;
     QTest::newRow("records without JSON")
-        << QStringList{u"--records=lines"_s} << u"tovrik-split: --records needs --json"_s;
-    QTest::newRow("NUL ends with JSON") << QStringList{u"--json"_s, u"--null"_s}
+        << QByteArrayList{"--records=lines"} << u"tovrik-split: --records needs --json"_s;
+    QTest::newRow("NUL ends with JSON") << QByteArrayList{"--json", "--null"}
                                         << u"tovrik-split: --null cannot be given with --json"_s;
     QTest::newRow("number without text")
-        << QStringList{u"--number=%k/%n"_s} << u"tovrik-split: --number: the format must hold %t"_s;
+        << QByteArrayList{"--number=%k/%n"} << u"tovrik-split: --number: the format must hold %t"_s;
+    QTest::newRow("number not UTF-8")
+        << QByteArrayList{"--sms", "--json", "--number", "\xFF%t"}
+        << u"tovrik-split: --number: the format is not UTF-8 at byte 0"_s;
 }
 
 void RecordsTest::optionErrors() {
-    QFETCH(QStringList, arguments);
+    QFETCH(QByteArrayList, arguments);
     QFETCH(QString, error);
     std::vector<std::string> storage{"tovrik-split"};
-    for (const QString &argument : arguments)
+    for (const QByteArray &argument : arguments)
         storage.push_back(argument.toStdString());
     std::vector<const char *> argv;
     for (const std::string &argument : storage)

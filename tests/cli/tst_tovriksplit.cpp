@@ -165,6 +165,29 @@ void TovrikSplitTest::cuts_data() {
                                                                 "b")
                                                   << QByteArray("a\xC2\x80"
                                                                 "b\n");
+    QTest::newRow("the top level says what the numbered parts cost")
+        << QStringList{u"--sms=concat"_s, u"--json"_s, u"--number"_s, u"%k/%n \u2013 %t"_s}
+        << QByteArray("hello")
+        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,"parts":[)"
+                      R"({"text":"1/1 )"
+                      "\xE2\x80\x93"
+                      R"( hello","encoding":"UCS-2","units":11}]})"
+                      "\n");
+    QTest::newRow("segments count the numbered parts")
+        << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--number"_s, u"%k/%n \u2013 %t"_s}
+        << QByteArray(150, 'a')
+        << "1/3 \xE2\x80\x93 " + QByteArray(61, 'a') + "\n2/3 \xE2\x80\x93 " + QByteArray(61, 'a') +
+               "\n3/3 \xE2\x80\x93 " + QByteArray(28, 'a') + "\n";
+    QTest::newRow("blanks are no part of their own")
+        << QStringList{u"--sms=concat"_s, u"--mode=period"_s}
+        << QByteArray(100, 'a') + ". " + QByteArray(151, 'b') + ". "
+        << QByteArray(100, 'a') + ".\n " + QByteArray(151, 'b') + ".\n";
+    QTest::newRow("160 septets are one SMS in space mode")
+        << QStringList{u"--sms"_s} << QByteArray(156, 'a') + " bcd"
+        << QByteArray(156, 'a') + " bcd\n";
+    QTest::newRow("70 units are one SMS in space mode")
+        << QStringList{u"--sms"_s} << QByteArray("\xD0\xB6").repeated(66) + " bcd"
+        << QByteArray("\xD0\xB6").repeated(66) + " bcd\n";
     QTest::newRow("dash reads standard input")
         << QStringList{u"--limit"_s, u"3"_s, u"--mode"_s, u"exact"_s, u"-"_s}
         << QByteArray("ab\r\ncd") << QByteArray("ab\r\n\ncd\n");
@@ -222,6 +245,13 @@ void TovrikSplitTest::refuses_data() {
         << QStringList{u"--null"_s, u"--number=%k %t"_s} << QByteArray("ab\0c", 4) << 1
         << QByteArray("tovrik-split: the input holds a NUL byte; "
                       "--null output would be ambiguous\n");
+    const QByteArray noRoom = "tovrik-split: the numbering leaves no room for the text\n";
+    QTest::newRow("an emoji the numbering leaves no room for")
+        << QStringList{u"--sms"_s, u"--number"_s, QString(69, QChar(0x0436)) + u"%t"_s}
+        << QByteArray("\xF0\x9F\x98\x80") << 1 << noRoom;
+    QTest::newRow("an escape the numbering leaves no room for")
+        << QStringList{u"--sms"_s, u"--number"_s, QString(159, u'x') + u"%t"_s}
+        << QByteArray("\xE2\x82\xAC") << 1 << noRoom;
     QTest::newRow("truncated UTF-8 at end") << QStringList() << Sample + "\xE2\x82" << 1
                                             << QByteArray("tovrik-split: invalid UTF-8 at byte ") +
                                                    QByteArray::number(Sample.size()) + '\n';
