@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap configure build run test sanitize bench package install format clean
+.PHONY: all bootstrap configure build run test sanitize bench package install format mutants clean
 
 all: build
 
@@ -43,6 +43,15 @@ bench: bootstrap build
 
 package: bootstrap build
 	cd $(BUILD) && cpack -G DEB
+
+# Operators flipped at random sites of the engine and the command line, one
+# at a time, in a build folder of their own; reports what the tests miss.
+MUTANTS ?= 40
+MUTANT_SEED ?= 1
+mutants: bootstrap
+	scripts/mutants src/core src/cli --count $(MUTANTS) --seed $(MUTANT_SEED) \
+	  --targets "tovrik-split tst_sms tst_cutter tst_numbering tst_utf8 tst_graphemes tst_records tst_tovriksplit tst_splitstream" \
+	  --tests "tst_(sms|cutter|numbering|utf8|graphemes|records|tovriksplit|splitstream)$$"
 
 PREFIX ?= /usr/local
 install: bootstrap build
