@@ -8,6 +8,7 @@
 #include "excelexport.h"
 #include "files.h"
 #include "framestyle.h"
+#include "messageedit.h"
 #include "resultsview.h"
 #include "settingsstore.h"
 #include "startsplitting.h"
@@ -22,11 +23,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextDocument>
 #include <QWindow>
 
 #include <limits>
@@ -161,7 +160,7 @@ void Form1::buildControls() {
             m_split.setXText(text);
     });
 
-    Text2 = new QPlainTextEdit(Frame3);
+    Text2 = new MessageEdit(Frame3);
     Text2->setObjectName(u"Text2"_s);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on, as in any multi-line box of a dialog; a pasted TAB stays.
@@ -396,17 +395,10 @@ void Form1::Form_Load(const QString &programFolder) {
     }
 }
 
-// The message exactly as typed or pasted. toPlainText() would turn no-break
-// spaces into blanks and line separators into line feeds; here only the
-// document's own block separators, the line breaks, become line feeds.
+// The message exactly as typed or pasted: no-break spaces and line
+// separators stay; only line breaks, however they came, are line feeds.
 QString Form1::messageText() const {
-    QString text = Text2->document()->toRawText();
-    // Blocks are long: a vectorised search for each separator beats a
-    // replace that looks at every character.
-    const QChar separator(QChar::ParagraphSeparator);
-    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, at + 1))
-        text[at] = u'\n';
-    return text;
+    return Text2->text();
 }
 
 void Form1::Text3_Change() {

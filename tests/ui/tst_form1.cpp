@@ -5,6 +5,7 @@
 #include "fakesettings.h"
 #include "files.h"
 #include "form1.h"
+#include "messageedit.h"
 #include "qtdesktop.h"
 #include "resultsview.h"
 #include "settingsstore.h"
@@ -14,14 +15,15 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -105,6 +107,10 @@ private Q_SLOTS:
     void accessibleNames();
     void messageAsTyped_data();
     void messageAsTyped();
+    void messageBoxEditing_data();
+    void messageBoxEditing();
+    void messageBoxLongText();
+    void messageBoxContextMenu();
     void hover();
     void clearListIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -508,6 +514,8 @@ void Form1Test::accessibleNames_data() {
     QTest::newRow("prefix box") << u"Text3"_s << u"Prefix for filename"_s;
     QTest::newRow("folder button") << u"PushButton5"_s << u"Choose the output folder"_s;
     QTest::newRow("results list") << u"ListView1"_s << u"Results"_s;
+    QTest::newRow("message box says its frame")
+        << u"Text2"_s << u"Paste Or Type Text Message Here"_s;
     QTest::newRow("a button says its caption") << u"PushButton2"_s << u"Start Splitting"_s;
 }
 
@@ -559,6 +567,133 @@ void Form1Test::messageAsTyped() {
             rows.append(w.form.results().text(r).toString());
         QCOMPARE(rows, expected);
     }
+}
+
+void Form1Test::messageBoxEditing_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    // Each step is a key sequence, or "=" and text to type, or ">" and text
+    // to put on the clipboard.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("typing is undone as one step, then redone")
+        << u"x"_s << 1 << QStringList{u"=hello world"_s, u"Ctrl+Z"_s} << u"x"_s << QString();
+    QTest::newRow("redo") << u"x"_s << 1 << QStringList{u"=ab"_s, u"Ctrl+Z"_s, u"Ctrl+Shift+Z"_s}
+                          << u"xab"_s << QString();
+    QTest::newRow("backspace and delete")
+        << u"abcd"_s << 4 << QStringList{u"Backspace"_s, u"Home"_s, u"Del"_s} << u"bc"_s
+        << QString();
+    QTest::newRow("shift and arrows select, typing replaces")
+        << u"hello"_s << 5 << QStringList{u"Shift+Left"_s, u"Shift+Left"_s, u"=p!"_s} << u"help!"_s
+        << QString();
+    QTest::newRow("a selection") << u"hello"_s << 0 << QStringList{u"Right"_s, u"Shift+End"_s}
+                                 << u"hello"_s << u"ello"_s;
+    QTest::newRow("cut and paste twice")
+        << u"abc"_s << 0 << QStringList{u"Ctrl+A"_s, u"Ctrl+X"_s, u"Ctrl+V"_s, u"Ctrl+V"_s}
+        << u"abcabc"_s << QString();
+    QTest::newRow("a pasted CR LF is one line break, a TAB stays")
+        << u"[]"_s << 1 << QStringList{u">x\r\ny\tz"_s, u"Ctrl+V"_s} << u"[x\ny\tz]"_s << QString();
+    QTest::newRow("a paste is undone, the selection back")
+        << u"keep"_s << 0 << QStringList{u">new"_s, u"Ctrl+A"_s, u"Ctrl+V"_s, u"Ctrl+Z"_s}
+        << u"keep"_s << u"keep"_s;
+    QTest::newRow("Enter is a line break")
+        << u"ab"_s << 2 << QStringList{u"Return"_s, u"=c"_s} << u"ab\nc"_s << QString();
+    QTest::newRow("Down keeps the column")
+        << u"abc\ndef"_s << 1 << QStringList{u"Down"_s, u"=X"_s} << u"abc\ndXef"_s << QString();
+    QTest::newRow("Ctrl+Backspace takes a word")
+        << u"one two"_s << 7 << QStringList{u"Ctrl+Backspace"_s} << u"one "_s << QString();
+    QTest::newRow("a surrogate pair goes whole")
+        << u"a\U0001F600"_s << 3 << QStringList{u"Backspace"_s} << u"a"_s << QString();
+}
+
+void Form1Test::messageBoxEditing() {
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, after);
+    QFETCH(QString, selected);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    MessageEdit *box = w.form.Text2;
+    box->setPlainText(before);
+    box->setCursorPosition(cursor);
+    for (const QString &step : std::as_const(steps)) {
+        if (step.startsWith(u'='))
+            QTest::keyClicks(box, step.mid(1));
+        else if (step.startsWith(u'>'))
+            QGuiApplication::clipboard()->setText(step.mid(1));
+        else
+            QTest::keySequence(box, QKeySequence(step));
+    }
+    QCOMPARE(box->text(), after);
+    QCOMPARE(box->selectedText(), selected);
+    // The cutter gets the text as the box holds it.
+    QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
+    QString rows;
+    for (int r = 1; r <= w.form.results().count(); ++r)
+        rows += w.form.results().text(r);
+    QCOMPARE(rows.remove(u' ').remove(u'\n'), QString(after).remove(u' ').remove(u'\n'));
+}
+
+// A message far longer than the box wraps within it, and the cursor stays
+// on view wherever it goes.
+void Form1Test::messageBoxLongText() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    const QRect inside = box->viewport()->rect();
+    for (const QString &text : {QString(5000, u'w'), QString(u"word "_s).repeated(1000)}) {
+        box->setPlainText(text);
+        QVERIFY(box->lineCount() > 20);
+        for (qsizetype at : {qsizetype(0), text.size() / 2, text.size() - 1}) {
+            box->setCursorPosition(at);
+            const QRect r = box->characterRect(at);
+            QVERIFY2(inside.contains(r), qPrintable(u"%1 at %2"_s.arg(text.left(5)).arg(at)));
+        }
+        QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(box->cursorPosition(), text.size());
+        QVERIFY(!box->characterRect(text.size()).isEmpty());
+    }
+    // Blanks are where lines end: no word is cut.
+    box->setPlainText(QString(u"word "_s).repeated(1000));
+    for (qsizetype at = 0; at < 5000; at += 5) {
+        box->setCursorPosition(at);
+        QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
+    }
+}
+
+void Form1Test::messageBoxContextMenu() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    box->setPlainText(u"some text"_s);
+    QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *a : menu->actions())
+                if (!a->isSeparator())
+                    shown.append(a->text().section(u'\t', 0, 0) +
+                                 (a->isEnabled() ? u"+"_s : u"-"_s));
+            menu->close();
+        }
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                box->viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(box->viewport(), &menuEvent);
+    QCOMPARE(shown, (QStringList{u"&Undo-"_s, u"&Redo-"_s, u"Cu&t-"_s, u"&Copy-"_s, u"&Paste+"_s,
+                                 u"Delete-"_s, u"Select All+"_s}));
+    // Its commands work on the box.
+    std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+    menu->actions().constLast()->trigger(); // Select All
+    QCOMPARE(box->selectedText(), u"some text"_s);
 }
 
 void Form1Test::firstStart() {
