@@ -174,6 +174,7 @@ void Form1::buildControls() {
     ListView1->setObjectName(u"ListView1"_s);
     ListView1->setAccessibleName(u"Results"_s);
     ListView1->setResults(&m_results);
+    ListView1->setAnnouncer([this](QAccessibleEvent *event) { m_desktop.announce(event); });
     place(ListView1, 240, 300, 7320, 1215);
     PushButton1 = button(u"PushButton1"_s, u"Save Results To Text File"_s, Frame4);
     place(PushButton1, 240, 1620, 3600, 405);

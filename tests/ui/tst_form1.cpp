@@ -75,10 +75,37 @@ QString captionOf(QWidget *w) {
     return {};
 }
 
+// What assistive tools are told.
+struct Heard {
+    QAccessible::Event type;
+    QObject *object;
+    int row; // of a list item, or -1
+    bool checkedChanged;
+    int modelChange;
+};
+
+class ListeningDesktop : public TestDesktop {
+public:
+    QList<Heard> heard;
+    void announce(QAccessibleEvent *event) override {
+        Heard h{event->type(), event->object(), -1, false, -1};
+        if (QAccessibleInterface *iface = event->accessibleInterface())
+            if (QAccessibleTableCellInterface *cell = iface->tableCellInterface())
+                h.row = cell->rowIndex();
+        if (event->type() == QAccessible::StateChanged)
+            h.checkedChanged =
+                static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().checked;
+        if (event->type() == QAccessible::TableModelChanged)
+            h.modelChange =
+                static_cast<QAccessibleTableModelChangeEvent *>(event)->modelChangeType();
+        heard.append(h);
+    }
+};
+
 // A window over a fresh settings file, an empty program folder and a
 // scripted desktop.
 struct Window {
-    TestDesktop desktop;
+    ListeningDesktop desktop;
     SettingsStore settings;
     QTemporaryDir programFolder;
     Form1 form{settings, desktop};
@@ -116,6 +143,10 @@ private Q_SLOTS:
     void sampleReplacesTypedText();
     void startSplittingFillsList();
     void tickingRows();
+    void rowTicksForScreenReaders_data();
+    void rowTicksForScreenReaders();
+    void resultsAnnounced_data();
+    void resultsAnnounced();
     void help();
     void folderPicker_data();
     void folderPicker();
@@ -380,6 +411,90 @@ void Form1Test::tickingRows() {
     QVERIFY(!list.checked(1) && list.checked(2) && !list.checked(3));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
     QVERIFY(!list.checked(2));
+}
+
+void Form1Test::rowTicksForScreenReaders_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a click on the box") << u"click"_s;
+    QTest::newRow("Space") << u"space"_s;
+    QTest::newRow("the row's toggle action") << u"action"_s;
+}
+
+void Form1Test::rowTicksForScreenReaders() {
+    QFETCH(QString, how);
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    ResultsModel &list = w.form.results();
+    for (const QString &t : {u"a"_s, u"b"_s, u"c"_s})
+        list.appendRow(t);
+    ResultsView *view = w.form.ListView1;
+    view->setFocus();
+    view->selectionModel()->setCurrentIndex(list.index(1, 0), QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+    w.desktop.heard.clear();
+    QAccessibleInterface *listIface = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(listIface);
+    QCOMPARE(listIface->childCount(), 3);
+    QAccessibleInterface *row = listIface->child(1);
+    QVERIFY(row && row->actionInterface());
+    QVERIFY(row->state().checkable);
+    QVERIFY(!row->state().checked);
+    QCOMPARE(row->text(QAccessible::Name), u"b"_s);
+
+    if (how == u"click") {
+        QStyleOptionViewItem item;
+        item.initFrom(view);
+        item.rect = view->visualRect(list.index(1, 0));
+        item.features = QStyleOptionViewItem::HasCheckIndicator;
+        const QPoint box = view->style()
+                               ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, view)
+                               .center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    } else if (how == u"space") {
+        QTest::keyClick(view, Qt::Key_Space);
+    } else {
+        QCOMPARE(row->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::toggleAction()});
+        row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    }
+    QVERIFY(list.checked(2) && !list.checked(1) && !list.checked(3));
+    QVERIFY(listIface->child(1)->state().checked);
+    QVERIFY(listIface->child(0)->state().checkable && !listIface->child(0)->state().checked);
+    const auto told =
+        std::find_if(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+            return h.type == QAccessible::StateChanged && h.checkedChanged;
+        });
+    QVERIFY(told != w.desktop.heard.cend());
+    QCOMPARE(told->row, 1);
+}
+
+void Form1Test::resultsAnnounced_data() {
+    QTest::addColumn<int>("button"); // 2: Start Splitting, 4: Clear List
+    QTest::addColumn<int>("rows");
+    QTest::newRow("Start Splitting") << 2 << 2;
+    QTest::newRow("Clear List") << 4 << 0;
+}
+
+void Form1Test::resultsAnnounced() {
+    QFETCH(int, button);
+    QFETCH(int, rows);
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    w.form.results().appendRow(u"older"_s);
+    QTest::mouseClick(w.form.PushButton8, Qt::LeftButton);
+    w.desktop.heard.clear();
+    QTest::mouseClick(button == 2 ? w.form.PushButton2 : w.form.PushButton4, Qt::LeftButton);
+    QCOMPARE(w.form.results().count(), rows);
+    const auto told =
+        std::find_if(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [&](const Heard &h) {
+            return h.type == QAccessible::TableModelChanged && h.object == w.form.ListView1;
+        });
+    QVERIFY(told != w.desktop.heard.cend());
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.ListView1)->childCount(), rows);
 }
 
 void Form1Test::help() {
