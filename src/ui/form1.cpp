@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -266,6 +267,17 @@ void Form1::prepareHover() {
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    // Enter, on the main keyboard or the keypad, presses the focused push
+    // button, as Space does.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         auto *widget = static_cast<QWidget *>(watched);
         const auto *move = static_cast<QMouseEvent *>(event);

@@ -126,6 +126,15 @@ QList<std::pair<int, int>> ResultsView::selectedStretches() const {
 }
 
 void ResultsView::keyPressEvent(QKeyEvent *event) {
+    // Shift+F10 opens the context menu, as the Menu key does.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QRect current = visualRect(currentIndex());
+        const QPoint at = current.isValid() ? current.center() : viewport()->rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        contextMenuEvent(&menu);
+        event->accept();
+        return;
+    }
     if (m_results && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
         m_results->toggleCheckedRows(selectedStretches());
         event->accept();

@@ -127,6 +127,10 @@ private Q_SLOTS:
     void tabOrderAndFirstFocus();
     void keyboard_data();
     void keyboard();
+    void enterPressesButton_data();
+    void enterPressesButton();
+    void listMenuFromKeyboard_data();
+    void listMenuFromKeyboard();
     void placedOnScreen();
     void startupBoxesCentredOnScreen();
     void framesAreWhite();
@@ -572,6 +576,62 @@ void Form1Test::keyboard() {
                     key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
     QCOMPARE(QApplication::focusWidget()->objectName(), to);
     QCOMPARE(w.form.Text2->toPlainText(), u"typed"_s); // no TAB went into the message
+}
+
+void Form1Test::enterPressesButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Space, as before") << int(Qt::Key_Space) << int(Qt::NoModifier);
+}
+
+void Form1Test::enterPressesButton() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.PushButton7->setFocus(); // Help
+    QTRY_VERIFY(w.form.PushButton7->hasFocus());
+    QTest::keyClick(w.form.PushButton7, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.desktop.messages.size(), 1);
+    QVERIFY(w.desktop.messages.first().text.startsWith(u"Questions?"_s));
+}
+
+void Form1Test::listMenuFromKeyboard_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+}
+
+void Form1Test::listMenuFromKeyboard() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.results().appendRow(u"a"_s);
+    ResultsView *view = w.form.ListView1;
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QStringList shown;
+    QTimer closer; // reads and closes the menu once it is open
+    connect(&closer, &QTimer::timeout, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *a : menu->actions())
+                shown.append(a->text());
+            menu->close();
+            closer.stop();
+        }
+    });
+    closer.start(10);
+    // Through the window, as the platform delivers keys.
+    QTest::keyClick(w.form.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        shown, (QStringList{u"Tick All"_s, u"Untick All"_s, u"Invert Ticks"_s}), 2000);
 }
 
 void Form1Test::placedOnScreen() {
