@@ -1,9 +1,11 @@
 // The window's long commands on big lists: "Start Splitting" on a
 // 10-million-character message (about 65,000 rows at 160), then the clipboard
 // copy, the one-file save and the spreadsheet export of 65,000 ticked rows up
-// to the moment Calc would be started.
+// to the moment Calc would be started. Before them, what the user meets
+// first: pasting a long message into the message box and typing into it.
 #include "calcbackend.h"
 #include "form1.h"
+#include "messageedit.h"
 #include "prose.h"
 #include "resultsview.h"
 #include "settingsstore.h"
@@ -11,9 +13,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
-#include <QPlainTextEdit>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
@@ -67,6 +71,100 @@ struct Window {
             batch.append(QStringView(text).sliced(qsizetype(r) * 160, 160));
     }
 };
+
+// A message of the given length in one paragraph, the hardest case for the
+// box's layout: prose with its line breaks turned into blanks, or one word
+// without any blank (a pasted data blob).
+QString message(qsizetype length, bool blanks) {
+    if (blanks)
+        return prose(length).replace(u"\r\n"_s, u"  "_s);
+    static const QString alphabet =
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"_s;
+    QString text;
+    text.reserve(length);
+    while (text.size() < length)
+        text += alphabet;
+    text.truncate(length);
+    return text;
+}
+
+// The window settles as it would before the next frame: pending layout and
+// one paint of the message box.
+void settle(tovrik::Form1 &form) {
+    QCoreApplication::processEvents();
+    form.Text2->viewport()->repaint();
+}
+
+// Ctrl+V into the empty message box, the text on the clipboard as any
+// program puts it there.
+void paste(tovrik::Form1 &form, const QString &text) {
+    auto *data = new QMimeData;
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
+    QTest::keyClick(form.Text2, Qt::Key_V, Qt::ControlModifier);
+    settle(form);
+}
+
+// Arguments: length, blanks (1) or none (0).
+void BM_PasteMessage(benchmark::State &state) {
+    Window w;
+    const QString text = message(state.range(0), state.range(1) != 0);
+    w.form.Text2->setFocus();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form.Text2->clear();
+        settle(w.form);
+        state.ResumeTiming();
+        paste(w.form, text);
+    }
+    if (w.form.Text2->text().size() != text.size())
+        state.SkipWithError("the paste did not arrive whole");
+}
+BENCHMARK(BM_PasteMessage)
+    ->ArgNames({"chars", "blanks"})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_PasteMessage)
+    ->Name("BM_PasteMessage10M")
+    ->ArgNames({"chars", "blanks"})
+    ->Args({10'000'000, 1})
+    ->Args({10'000'000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
+// One key typed into a pasted message, the cursor at its start (0) or its
+// end (1). Arguments: length, blanks, where.
+void BM_TypeKey(benchmark::State &state) {
+    Window w;
+    w.form.Text2->setFocus();
+    paste(w.form, message(state.range(0), state.range(1) != 0));
+    w.form.Text2->setCursorPosition(state.range(2) ? w.form.Text2->text().size() : 0);
+    settle(w.form);
+    const qsizetype before = w.form.Text2->text().size();
+    for (auto _ : state) {
+        QTest::keyClick(w.form.Text2, Qt::Key_X);
+        settle(w.form);
+    }
+    if (w.form.Text2->text().size() != before + qsizetype(state.iterations()))
+        state.SkipWithError("a key did not arrive");
+}
+BENCHMARK(BM_TypeKey)
+    ->ArgNames({"chars", "blanks", "end"})
+    ->ArgsProduct({{1'000'000}, {1, 0}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+BENCHMARK(BM_TypeKey)
+    ->Name("BM_TypeKey10M")
+    ->ArgNames({"chars", "blanks", "end"})
+    ->ArgsProduct({{10'000'000}, {1, 0}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 void BM_StartSplitting(benchmark::State &state) {
     Window w;

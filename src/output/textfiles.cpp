@@ -44,15 +44,14 @@ void WriteTextFile(const QString &content, const QString &fileName) {
 }
 
 namespace {
-// The message that refuses a prefix that is not a plain part of a file name,
-// so that no file lands outside the output folder; empty when it is fine.
+// The message that refuses a prefix that would put a file outside the output
+// folder, or cut its name short; empty when it is fine. "." and ".." are
+// fine: the row number and ".txt" follow them, so ".1.txt" stays inside.
 QString PrefixRefusal(const QString &prefix) {
     if (prefix.contains(u'/'))
         return u"The prefix cannot contain /."_s;
     if (prefix.contains(QChar(0)))
         return u"The prefix cannot contain a NUL character."_s;
-    if (prefix == u"."_s || prefix == u".."_s)
-        return u"The prefix cannot be \".\" or \"..\"."_s;
     return {};
 }
 } // namespace

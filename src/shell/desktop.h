@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QAccessibleEvent;
+
 namespace tovrik {
 
 class SpreadsheetApplication;
@@ -14,7 +16,8 @@ enum class MessageIcon { None, Warning };
 
 // Every side effect that a test cannot watch directly goes through here:
 // message boxes, file and folder dialogs, the clipboard, the spreadsheet
-// application, opening web pages and the random numbers of start-up.
+// application, opening web pages, the random numbers of start-up and what
+// screen readers are told.
 // The window gets the real one; tests pass a fake.
 class Desktop {
 public:
@@ -38,6 +41,10 @@ public:
     virtual std::unique_ptr<SpreadsheetApplication> createSpreadsheet() = 0;
 
     virtual bool openUrl(const QUrl &url) = 0;
+
+    // Tells assistive tools (screen readers) of a change they cannot see
+    // for themselves. Nothing listens by default.
+    virtual void announce(QAccessibleEvent *event) { (void)event; }
 
     virtual void seedRandom(quint32 seed) = 0;
     // Uniform in [0, 1).

@@ -8,6 +8,7 @@
 #include "excelexport.h"
 #include "files.h"
 #include "framestyle.h"
+#include "messageedit.h"
 #include "resultsview.h"
 #include "settingsstore.h"
 #include "startsplitting.h"
@@ -19,14 +20,13 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextDocument>
 #include <QWindow>
 
 #include <limits>
@@ -161,7 +161,7 @@ void Form1::buildControls() {
             m_split.setXText(text);
     });
 
-    Text2 = new QPlainTextEdit(Frame3);
+    Text2 = new MessageEdit(Frame3);
     Text2->setObjectName(u"Text2"_s);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on, as in any multi-line box of a dialog; a pasted TAB stays.
@@ -175,6 +175,7 @@ void Form1::buildControls() {
     ListView1->setObjectName(u"ListView1"_s);
     ListView1->setAccessibleName(u"Results"_s);
     ListView1->setResults(&m_results);
+    ListView1->setAnnouncer([this](QAccessibleEvent *event) { m_desktop.announce(event); });
     place(ListView1, 240, 300, 7320, 1215);
     PushButton1 = button(u"PushButton1"_s, u"Save Results To Text File"_s, Frame4);
     place(PushButton1, 240, 1620, 3600, 405);
@@ -266,6 +267,17 @@ void Form1::prepareHover() {
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    // Enter, on the main keyboard or the keypad, presses the focused push
+    // button, as Space does.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         auto *widget = static_cast<QWidget *>(watched);
         const auto *move = static_cast<QMouseEvent *>(event);
@@ -396,17 +408,10 @@ void Form1::Form_Load(const QString &programFolder) {
     }
 }
 
-// The message exactly as typed or pasted. toPlainText() would turn no-break
-// spaces into blanks and line separators into line feeds; here only the
-// document's own block separators, the line breaks, become line feeds.
+// The message exactly as typed or pasted: no-break spaces and line
+// separators stay; only line breaks, however they came, are line feeds.
 QString Form1::messageText() const {
-    QString text = Text2->document()->toRawText();
-    // Blocks are long: a vectorised search for each separator beats a
-    // replace that looks at every character.
-    const QChar separator(QChar::ParagraphSeparator);
-    for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, at + 1))
-        text[at] = u'\n';
-    return text;
+    return Text2->text();
 }
 
 void Form1::Text3_Change() {

@@ -14,13 +14,13 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tovrik {
 
 class Desktop;
+class MessageEdit;
 class ResultsView;
 class Settings;
 
@@ -66,7 +66,7 @@ public:
     QGroupBox *Frame1, *Frame2, *Frame3, *Frame4, *Frame5, *Frame6;
     std::array<QRadioButton *, 9> Option{}; // Option[0] is Option1
     QLineEdit *Text1;
-    QPlainTextEdit *Text2;
+    MessageEdit *Text2;
     QLineEdit *Text3;
     QLineEdit *Text4;
     QLabel *Label1;

@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "folderpicker.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -58,6 +59,10 @@ std::unique_ptr<SpreadsheetApplication> QtDesktop::createSpreadsheet() {
         throw Failure(u"ActiveX component can't create object: LibreOffice Calc (soffice) "
                       u"is not installed"_s);
     return application;
+}
+
+void QtDesktop::announce(QAccessibleEvent *event) {
+    QAccessible::updateAccessibility(event);
 }
 
 bool QtDesktop::openUrl(const QUrl &url) {

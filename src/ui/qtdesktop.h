@@ -23,6 +23,7 @@ public:
     bool setClipboardText(const QString &text) override;
     std::unique_ptr<SpreadsheetApplication> createSpreadsheet() override;
     bool openUrl(const QUrl &url) override;
+    void announce(QAccessibleEvent *event) override;
     void seedRandom(quint32 seed) override;
     double random() override;
 

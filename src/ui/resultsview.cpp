@@ -1,7 +1,9 @@
 #include "resultsview.h"
 
+#include "resultsaccessible.h"
 #include "resultsmodel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -25,6 +27,8 @@ ResultsView::ResultsView(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideRight);
     header()->setStretchLastSection(false);
+    InstallResultsAccessibility();
+    setAnnouncer({});
 
     connect(m_tickAll, &QAction::triggered, this, [this] {
         if (m_results)
@@ -40,9 +44,61 @@ ResultsView::ResultsView(QWidget *parent)
     });
 }
 
+void ResultsView::setAnnouncer(std::function<void(QAccessibleEvent *)> announce) {
+    m_announce = announce ? std::move(announce) : [](QAccessibleEvent *event) {
+        QAccessible::updateAccessibility(event);
+    };
+}
+
 void ResultsView::setResults(ResultsModel *model) {
     m_results = model;
     setModel(model);
+    connect(model, &QAbstractItemModel::dataChanged, this, &ResultsView::announceTicks);
+    connect(model, &QAbstractItemModel::modelReset, this,
+            [this] { announceRows(QAccessibleTableModelChangeEvent::ModelReset, -1, -1); });
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) {
+                announceRows(QAccessibleTableModelChangeEvent::RowsInserted, first, last);
+            });
+    connect(model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int first, int last) {
+                announceRows(QAccessibleTableModelChangeEvent::RowsRemoved, first, last);
+            });
+}
+
+// A tick or untick is announced row by row; many rows at once (Tick All on a
+// long list) as one change of the list's data.
+void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                const QList<int> &roles) {
+    if (!roles.contains(Qt::CheckStateRole))
+        return;
+    constexpr int RowByRow = 64;
+    const int first = topLeft.row(), last = bottomRight.row();
+    if (last - first < RowByRow) {
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+        for (int row = first; list && row <= last; ++row) {
+            if (QAccessibleInterface *item = list->child(row)) {
+                QAccessible::State changed;
+                changed.checked = true;
+                QAccessibleStateChangeEvent event(item, changed);
+                m_announce(&event);
+            }
+        }
+        return;
+    }
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
+    event.setFirstRow(first);
+    event.setLastRow(last);
+    m_announce(&event);
+}
+
+// New results and a cleared list are announced.
+void ResultsView::announceRows(int change, int first, int last) {
+    QAccessibleTableModelChangeEvent event(
+        this, QAccessibleTableModelChangeEvent::ModelChangeType(change));
+    event.setFirstRow(first);
+    event.setLastRow(last);
+    m_announce(&event);
 }
 
 // The selected rows as stretches, straight from the selection's ranges: a
@@ -70,6 +126,15 @@ QList<std::pair<int, int>> ResultsView::selectedStretches() const {
 }
 
 void ResultsView::keyPressEvent(QKeyEvent *event) {
+    // Shift+F10 opens the context menu, as the Menu key does.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QRect current = visualRect(currentIndex());
+        const QPoint at = current.isValid() ? current.center() : viewport()->rect().center();
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        contextMenuEvent(&menu);
+        event->accept();
+        return;
+    }
     if (m_results && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
         m_results->toggleCheckedRows(selectedStretches());
         event->accept();

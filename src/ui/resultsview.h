@@ -2,6 +2,9 @@
 
 #include <QTreeView>
 
+#include <functional>
+
+class QAccessibleEvent;
 class QAction;
 
 namespace tovrik {
@@ -10,7 +13,9 @@ class ResultsModel;
 
 // The results list in report view: one line per row, a check box on every
 // row. Space ticks or unticks every selected row, Ctrl+A selects all rows,
-// and the context menu ticks, unticks or inverts all rows.
+// and the context menu ticks, unticks or inverts all rows. Assistive tools
+// see checkable rows, hear each tick and each new or cleared list, and can
+// tick a row through its toggle action.
 class ResultsView : public QTreeView {
     Q_OBJECT
 
@@ -18,6 +23,9 @@ public:
     explicit ResultsView(QWidget *parent = nullptr);
 
     void setResults(ResultsModel *model);
+    // Where ticks and new or cleared results are announced to assistive
+    // tools; straight to Qt's accessibility until the window sets it.
+    void setAnnouncer(std::function<void(QAccessibleEvent *)> announce);
 
     QAction *tickAllAction() const { return m_tickAll; }
     QAction *untickAllAction() const { return m_untickAll; }
@@ -29,8 +37,12 @@ protected:
 
 private:
     QList<std::pair<int, int>> selectedStretches() const;
+    void announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                       const QList<int> &roles);
+    void announceRows(int change, int first, int last);
 
     ResultsModel *m_results = nullptr;
+    std::function<void(QAccessibleEvent *)> m_announce;
     QAction *m_tickAll;
     QAction *m_untickAll;
     QAction *m_invertTicks;

@@ -130,6 +130,8 @@ private Q_SLOTS:
 
     void autofit_data();
     void autofit();
+    void clearingNeverGrowsTheSheet_data();
+    void clearingNeverGrowsTheSheet();
 
     void roundTrip_data();
     void roundTrip();
@@ -398,6 +400,7 @@ void TestCalcBackend::autofit_data() {
     QTest::newRow("accents count one") << QStringList{u"Grüße"_s, u"e\u0301"_s} << 5;
     QTest::newRow("wide characters count two") << QStringList{u"日本語"_s} << 6;
     QTest::newRow("emoji counts two") << QStringList{u"ok 😀"_s} << 5;
+    QTest::newRow("Cyrillic and the euro sign count one") << QStringList{u"Привет €"_s} << 8;
     QTest::newRow("clamped") << QStringList{QString(400, u'x')} << MaxColumnWidth;
     QTest::newRow("empty column keeps its width") << QStringList{QString(), QString()} << 0;
 }
@@ -421,6 +424,28 @@ void TestCalcBackend::autofit() {
         QCOMPARE(book.sheet().columnWidth(2), width);
         QCOMPARE(book.sheet().columnWidth(1), 0);
     }
+}
+
+void TestCalcBackend::clearingNeverGrowsTheSheet_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("firstWidth"); // of column 1 after the fit
+    QTest::newRow("one past the row's last cell") << 1 << 2 << 1;
+    QTest::newRow("a row past the last") << 2 << 1 << 1;
+    QTest::newRow("the one cell") << 1 << 1 << 0;
+}
+
+// Run under "make sanitize": a write past a row's end shows there.
+void TestCalcBackend::clearingNeverGrowsTheSheet() {
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(int, firstWidth);
+    CalcWorksheet sheet;
+    sheet.setCell(1, 1, u"a"_s);
+    sheet.setCell(row, column, QString());
+    sheet.autofitColumns();
+    QCOMPARE(sheet.columnWidth(1), firstWidth);
+    QCOMPARE(sheet.columnWidth(2), 0);
 }
 
 void TestCalcBackend::roundTrip_data() {

@@ -5,6 +5,7 @@
 #include "fakesettings.h"
 #include "files.h"
 #include "form1.h"
+#include "messageedit.h"
 #include "qtdesktop.h"
 #include "resultsview.h"
 #include "settingsstore.h"
@@ -14,14 +15,15 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -73,10 +75,37 @@ QString captionOf(QWidget *w) {
     return {};
 }
 
+// What assistive tools are told.
+struct Heard {
+    QAccessible::Event type;
+    QObject *object;
+    int row; // of a list item, or -1
+    bool checkedChanged;
+    int modelChange;
+};
+
+class ListeningDesktop : public TestDesktop {
+public:
+    QList<Heard> heard;
+    void announce(QAccessibleEvent *event) override {
+        Heard h{event->type(), event->object(), -1, false, -1};
+        if (QAccessibleInterface *iface = event->accessibleInterface())
+            if (QAccessibleTableCellInterface *cell = iface->tableCellInterface())
+                h.row = cell->rowIndex();
+        if (event->type() == QAccessible::StateChanged)
+            h.checkedChanged =
+                static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().checked;
+        if (event->type() == QAccessible::TableModelChanged)
+            h.modelChange =
+                static_cast<QAccessibleTableModelChangeEvent *>(event)->modelChangeType();
+        heard.append(h);
+    }
+};
+
 // A window over a fresh settings file, an empty program folder and a
 // scripted desktop.
 struct Window {
-    TestDesktop desktop;
+    ListeningDesktop desktop;
     SettingsStore settings;
     QTemporaryDir programFolder;
     Form1 form{settings, desktop};
@@ -98,6 +127,10 @@ private Q_SLOTS:
     void tabOrderAndFirstFocus();
     void keyboard_data();
     void keyboard();
+    void enterPressesButton_data();
+    void enterPressesButton();
+    void listMenuFromKeyboard_data();
+    void listMenuFromKeyboard();
     void placedOnScreen();
     void startupBoxesCentredOnScreen();
     void framesAreWhite();
@@ -105,11 +138,19 @@ private Q_SLOTS:
     void accessibleNames();
     void messageAsTyped_data();
     void messageAsTyped();
+    void messageBoxEditing_data();
+    void messageBoxEditing();
+    void messageBoxLongText();
+    void messageBoxContextMenu();
     void hover();
     void clearListIsGuardedWhileBusy();
     void sampleReplacesTypedText();
     void startSplittingFillsList();
     void tickingRows();
+    void rowTicksForScreenReaders_data();
+    void rowTicksForScreenReaders();
+    void resultsAnnounced_data();
+    void resultsAnnounced();
     void help();
     void folderPicker_data();
     void folderPicker();
@@ -376,6 +417,90 @@ void Form1Test::tickingRows() {
     QVERIFY(!list.checked(2));
 }
 
+void Form1Test::rowTicksForScreenReaders_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a click on the box") << u"click"_s;
+    QTest::newRow("Space") << u"space"_s;
+    QTest::newRow("the row's toggle action") << u"action"_s;
+}
+
+void Form1Test::rowTicksForScreenReaders() {
+    QFETCH(QString, how);
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    ResultsModel &list = w.form.results();
+    for (const QString &t : {u"a"_s, u"b"_s, u"c"_s})
+        list.appendRow(t);
+    ResultsView *view = w.form.ListView1;
+    view->setFocus();
+    view->selectionModel()->setCurrentIndex(list.index(1, 0), QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+    w.desktop.heard.clear();
+    QAccessibleInterface *listIface = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(listIface);
+    QCOMPARE(listIface->childCount(), 3);
+    QAccessibleInterface *row = listIface->child(1);
+    QVERIFY(row && row->actionInterface());
+    QVERIFY(row->state().checkable);
+    QVERIFY(!row->state().checked);
+    QCOMPARE(row->text(QAccessible::Name), u"b"_s);
+
+    if (how == u"click") {
+        QStyleOptionViewItem item;
+        item.initFrom(view);
+        item.rect = view->visualRect(list.index(1, 0));
+        item.features = QStyleOptionViewItem::HasCheckIndicator;
+        const QPoint box = view->style()
+                               ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, view)
+                               .center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    } else if (how == u"space") {
+        QTest::keyClick(view, Qt::Key_Space);
+    } else {
+        QCOMPARE(row->actionInterface()->actionNames(),
+                 QStringList{QAccessibleActionInterface::toggleAction()});
+        row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    }
+    QVERIFY(list.checked(2) && !list.checked(1) && !list.checked(3));
+    QVERIFY(listIface->child(1)->state().checked);
+    QVERIFY(listIface->child(0)->state().checkable && !listIface->child(0)->state().checked);
+    const auto told =
+        std::find_if(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+            return h.type == QAccessible::StateChanged && h.checkedChanged;
+        });
+    QVERIFY(told != w.desktop.heard.cend());
+    QCOMPARE(told->row, 1);
+}
+
+void Form1Test::resultsAnnounced_data() {
+    QTest::addColumn<int>("button"); // 2: Start Splitting, 4: Clear List
+    QTest::addColumn<int>("rows");
+    QTest::newRow("Start Splitting") << 2 << 2;
+    QTest::newRow("Clear List") << 4 << 0;
+}
+
+void Form1Test::resultsAnnounced() {
+    QFETCH(int, button);
+    QFETCH(int, rows);
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    w.form.results().appendRow(u"older"_s);
+    QTest::mouseClick(w.form.PushButton8, Qt::LeftButton);
+    w.desktop.heard.clear();
+    QTest::mouseClick(button == 2 ? w.form.PushButton2 : w.form.PushButton4, Qt::LeftButton);
+    QCOMPARE(w.form.results().count(), rows);
+    const auto told =
+        std::find_if(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [&](const Heard &h) {
+            return h.type == QAccessible::TableModelChanged && h.object == w.form.ListView1;
+        });
+    QVERIFY(told != w.desktop.heard.cend());
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.form.ListView1)->childCount(), rows);
+}
+
 void Form1Test::help() {
     Window w;
     w.load();
@@ -453,6 +578,62 @@ void Form1Test::keyboard() {
     QCOMPARE(w.form.Text2->toPlainText(), u"typed"_s); // no TAB went into the message
 }
 
+void Form1Test::enterPressesButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Space, as before") << int(Qt::Key_Space) << int(Qt::NoModifier);
+}
+
+void Form1Test::enterPressesButton() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.PushButton7->setFocus(); // Help
+    QTRY_VERIFY(w.form.PushButton7->hasFocus());
+    QTest::keyClick(w.form.PushButton7, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.desktop.messages.size(), 1);
+    QVERIFY(w.desktop.messages.first().text.startsWith(u"Questions?"_s));
+}
+
+void Form1Test::listMenuFromKeyboard_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+}
+
+void Form1Test::listMenuFromKeyboard() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    w.form.results().appendRow(u"a"_s);
+    ResultsView *view = w.form.ListView1;
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QStringList shown;
+    QTimer closer; // reads and closes the menu once it is open
+    connect(&closer, &QTimer::timeout, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *a : menu->actions())
+                shown.append(a->text());
+            menu->close();
+            closer.stop();
+        }
+    });
+    closer.start(10);
+    // Through the window, as the platform delivers keys.
+    QTest::keyClick(w.form.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        shown, (QStringList{u"Tick All"_s, u"Untick All"_s, u"Invert Ticks"_s}), 2000);
+}
+
 void Form1Test::placedOnScreen() {
     Window w;
     w.load();
@@ -508,6 +689,8 @@ void Form1Test::accessibleNames_data() {
     QTest::newRow("prefix box") << u"Text3"_s << u"Prefix for filename"_s;
     QTest::newRow("folder button") << u"PushButton5"_s << u"Choose the output folder"_s;
     QTest::newRow("results list") << u"ListView1"_s << u"Results"_s;
+    QTest::newRow("message box says its frame")
+        << u"Text2"_s << u"Paste Or Type Text Message Here"_s;
     QTest::newRow("a button says its caption") << u"PushButton2"_s << u"Start Splitting"_s;
 }
 
@@ -563,6 +746,133 @@ void Form1Test::messageAsTyped() {
             rows.append(w.form.results().text(r).toString());
         QCOMPARE(rows, expected);
     }
+}
+
+void Form1Test::messageBoxEditing_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    // Each step is a key sequence, or "=" and text to type, or ">" and text
+    // to put on the clipboard.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("typing is undone as one step, then redone")
+        << u"x"_s << 1 << QStringList{u"=hello world"_s, u"Ctrl+Z"_s} << u"x"_s << QString();
+    QTest::newRow("redo") << u"x"_s << 1 << QStringList{u"=ab"_s, u"Ctrl+Z"_s, u"Ctrl+Shift+Z"_s}
+                          << u"xab"_s << QString();
+    QTest::newRow("backspace and delete")
+        << u"abcd"_s << 4 << QStringList{u"Backspace"_s, u"Home"_s, u"Del"_s} << u"bc"_s
+        << QString();
+    QTest::newRow("shift and arrows select, typing replaces")
+        << u"hello"_s << 5 << QStringList{u"Shift+Left"_s, u"Shift+Left"_s, u"=p!"_s} << u"help!"_s
+        << QString();
+    QTest::newRow("a selection") << u"hello"_s << 0 << QStringList{u"Right"_s, u"Shift+End"_s}
+                                 << u"hello"_s << u"ello"_s;
+    QTest::newRow("cut and paste twice")
+        << u"abc"_s << 0 << QStringList{u"Ctrl+A"_s, u"Ctrl+X"_s, u"Ctrl+V"_s, u"Ctrl+V"_s}
+        << u"abcabc"_s << QString();
+    QTest::newRow("a pasted CR LF is one line break, a TAB stays")
+        << u"[]"_s << 1 << QStringList{u">x\r\ny\tz"_s, u"Ctrl+V"_s} << u"[x\ny\tz]"_s << QString();
+    QTest::newRow("a paste is undone, the selection back")
+        << u"keep"_s << 0 << QStringList{u">new"_s, u"Ctrl+A"_s, u"Ctrl+V"_s, u"Ctrl+Z"_s}
+        << u"keep"_s << u"keep"_s;
+    QTest::newRow("Enter is a line break")
+        << u"ab"_s << 2 << QStringList{u"Return"_s, u"=c"_s} << u"ab\nc"_s << QString();
+    QTest::newRow("Down keeps the column")
+        << u"abc\ndef"_s << 1 << QStringList{u"Down"_s, u"=X"_s} << u"abc\ndXef"_s << QString();
+    QTest::newRow("Ctrl+Backspace takes a word")
+        << u"one two"_s << 7 << QStringList{u"Ctrl+Backspace"_s} << u"one "_s << QString();
+    QTest::newRow("a surrogate pair goes whole")
+        << u"a\U0001F600"_s << 3 << QStringList{u"Backspace"_s} << u"a"_s << QString();
+}
+
+void Form1Test::messageBoxEditing() {
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QStringList, steps);
+    QFETCH(QString, after);
+    QFETCH(QString, selected);
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    MessageEdit *box = w.form.Text2;
+    box->setPlainText(before);
+    box->setCursorPosition(cursor);
+    for (const QString &step : std::as_const(steps)) {
+        if (step.startsWith(u'='))
+            QTest::keyClicks(box, step.mid(1));
+        else if (step.startsWith(u'>'))
+            QGuiApplication::clipboard()->setText(step.mid(1));
+        else
+            QTest::keySequence(box, QKeySequence(step));
+    }
+    QCOMPARE(box->text(), after);
+    QCOMPARE(box->selectedText(), selected);
+    // The cutter gets the text as the box holds it.
+    QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
+    QString rows;
+    for (int r = 1; r <= w.form.results().count(); ++r)
+        rows += w.form.results().text(r);
+    QCOMPARE(rows.remove(u' ').remove(u'\n'), QString(after).remove(u' ').remove(u'\n'));
+}
+
+// A message far longer than the box wraps within it, and the cursor stays
+// on view wherever it goes.
+void Form1Test::messageBoxLongText() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    const QRect inside = box->viewport()->rect();
+    for (const QString &text : {QString(5000, u'w'), QString(u"word "_s).repeated(1000)}) {
+        box->setPlainText(text);
+        QVERIFY(box->lineCount() > 20);
+        for (qsizetype at : {qsizetype(0), text.size() / 2, text.size() - 1}) {
+            box->setCursorPosition(at);
+            const QRect r = box->characterRect(at);
+            QVERIFY2(inside.contains(r), qPrintable(u"%1 at %2"_s.arg(text.left(5)).arg(at)));
+        }
+        QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(box->cursorPosition(), text.size());
+        QVERIFY(!box->characterRect(text.size()).isEmpty());
+    }
+    // Blanks are where lines end: no word is cut.
+    box->setPlainText(QString(u"word "_s).repeated(1000));
+    for (qsizetype at = 0; at < 5000; at += 5) {
+        box->setCursorPosition(at);
+        QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
+    }
+}
+
+void Form1Test::messageBoxContextMenu() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    box->setPlainText(u"some text"_s);
+    QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            for (QAction *a : menu->actions())
+                if (!a->isSeparator())
+                    shown.append(a->text().section(u'\t', 0, 0) +
+                                 (a->isEnabled() ? u"+"_s : u"-"_s));
+            menu->close();
+        }
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                box->viewport()->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(box->viewport(), &menuEvent);
+    QCOMPARE(shown, (QStringList{u"&Undo-"_s, u"&Redo-"_s, u"Cu&t-"_s, u"&Copy-"_s, u"&Paste+"_s,
+                                 u"Delete-"_s, u"Select All+"_s}));
+    // Its commands work on the box.
+    std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+    menu->actions().constLast()->trigger(); // Select All
+    QCOMPARE(box->selectedText(), u"some text"_s);
 }
 
 void Form1Test::firstStart() {

@@ -1,0 +1,966 @@
+#include "messageedit.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace tovrik {
+
+namespace {
+
+// Space between the frame and the text, as in the stock edits.
+constexpr int Margin = 4;
+constexpr qreal TabStop = 80; // QTextOption's default
+constexpr char16_t LineSeparator = 0x2028;
+
+// Every way a line break can arrive becomes one line feed.
+QString normalized(QString text) {
+    if (text.contains(u'\r')) {
+        text.replace(u"\r\n"_s, u"\n"_s);
+        text.replace(u'\r', u'\n');
+    }
+    text.replace(QChar(QChar::ParagraphSeparator), u'\n');
+    return text;
+}
+
+// Where a line may end: after a blank. No-break spaces hold their words.
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == 0x1680 || (c >= 0x2000 && c <= 0x200A && c != 0x2007) ||
+           c == 0x205F || c == 0x3000;
+}
+
+bool endsLine(QChar c) {
+    return c == u'\n' || c.unicode() == LineSeparator;
+}
+
+// The accessible view of the box: its text, cursor and selection, and edits.
+class MessageEditAccessible : public QAccessibleWidget,
+                              public QAccessibleTextInterface,
+                              public QAccessibleEditableTextInterface {
+public:
+    explicit MessageEditAccessible(MessageEdit *edit)
+        : QAccessibleWidget(edit, QAccessible::EditableText) {}
+
+    MessageEdit *edit() const { return static_cast<MessageEdit *>(widget()); }
+
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (type == QAccessible::EditableTextInterface)
+            return static_cast<QAccessibleEditableTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return edit()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    // QAccessibleTextInterface
+    void selection(int index, int *start, int *end) const override {
+        *start = *end = 0;
+        if (index == 0 && edit()->hasSelection()) {
+            *start = int(edit()->selectionStart());
+            *end = int(edit()->selectionEnd());
+        }
+    }
+    int selectionCount() const override { return edit()->hasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override { edit()->setCursorPosition(edit()->cursorPosition()); }
+    void setSelection(int, int start, int end) override {
+        edit()->setCursorPosition(start);
+        edit()->setCursorPosition(end, true);
+    }
+    int cursorPosition() const override { return int(edit()->cursorPosition()); }
+    void setCursorPosition(int position) override { edit()->setCursorPosition(position); }
+    QString text(int start, int end) const override {
+        return edit()->text().mid(start, qMax(0, end - start));
+    }
+    int characterCount() const override { return int(edit()->text().size()); }
+    QRect characterRect(int offset) const override {
+        const QRect r = edit()->characterRect(offset);
+        return r.isEmpty() ? r : r.translated(edit()->viewport()->mapToGlobal(QPoint(0, 0)));
+    }
+    int offsetAtPoint(const QPoint &point) const override {
+        return int(edit()->positionAt(edit()->viewport()->mapFromGlobal(point)));
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override {
+        edit()->setCursorPosition(endIndex);
+        edit()->setCursorPosition(startIndex);
+    }
+    QString attributes(int, int *startOffset, int *endOffset) const override {
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return {};
+    }
+
+    // QAccessibleEditableTextInterface
+    void deleteText(int startOffset, int endOffset) override {
+        replaceText(startOffset, endOffset, QString());
+    }
+    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
+    void replaceText(int startOffset, int endOffset, const QString &text) override {
+        edit()->setCursorPosition(startOffset);
+        edit()->setCursorPosition(endOffset, true);
+        edit()->insertPlainText(text);
+    }
+};
+
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String(MessageEdit::staticMetaObject.className()) &&
+        object->isWidgetType())
+        return new MessageEditAccessible(static_cast<MessageEdit *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+MessageEdit::MessageEdit(QWidget *parent) : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    verticalScrollBar()->setSingleStep(1);
+}
+
+MessageEdit::~MessageEdit() = default;
+
+// --- wrapping ---------------------------------------------------------------
+
+qreal MessageEdit::advance(char32_t code) const {
+    if (code < 0x10000) {
+        if (m_advances.empty())
+            m_advances.assign(0x10000, -1.0f);
+        float &known = m_advances[code];
+        if (known < 0)
+            known = float(QFontMetricsF(font()).horizontalAdvance(QChar(char16_t(code))));
+        return known;
+    }
+    return QFontMetricsF(font()).horizontalAdvance(QString::fromUcs4(&code, 1));
+}
+
+qreal MessageEdit::wrapWidth() const {
+    // A pixel to spare: the shaped line may come out a little wider than
+    // the sum of its characters' widths.
+    return qMax(qreal(1), qreal(viewport()->width() - 2 * Margin - 2));
+}
+
+// The line starts of the paragraph text[from, end), end at a line feed or the
+// end of the text. Blanks at a line's end hang past the edge, as usual.
+void MessageEdit::wrapParagraph(qsizetype from, qsizetype end,
+                                std::vector<qsizetype> &lines) const {
+    lines.push_back(from);
+    const qreal width = wrapWidth();
+    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
+    qsizetype start = from;
+    qsizetype afterBlank = -1;
+    qreal x = 0;
+    const auto codeAt = [&](qsizetype i, qsizetype *units) -> char32_t {
+        const char16_t c = text[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < end && QChar::isLowSurrogate(text[i + 1])) {
+            *units = 2;
+            return QChar::surrogateToUcs4(c, text[i + 1]);
+        }
+        *units = 1;
+        return c;
+    };
+    for (qsizetype i = from; i < end;) {
+        const char16_t c = text[i];
+        if (c == LineSeparator) {
+            lines.push_back(i + 1);
+            start = i + 1;
+            afterBlank = -1;
+            x = 0;
+            ++i;
+            continue;
+        }
+        if (isBlank(c)) {
+            x = c == u'\t' ? (std::floor(x / TabStop) + 1) * TabStop : x + advance(c);
+            afterBlank = i + 1;
+            ++i;
+            continue;
+        }
+        qsizetype units = 1;
+        const qreal w = advance(codeAt(i, &units));
+        if (x + w > width && i > start) {
+            start = afterBlank > start ? afterBlank : i;
+            lines.push_back(start);
+            afterBlank = -1;
+            x = 0;
+            for (qsizetype j = start; j < i;) {
+                qsizetype n = 1;
+                x += advance(codeAt(j, &n));
+                j += n;
+            }
+        }
+        x += w;
+        i += units;
+    }
+}
+
+void MessageEdit::wrapAll() {
+    m_lines.clear();
+    for (qsizetype from = 0;;) {
+        qsizetype end = m_text.indexOf(u'\n', from);
+        if (end < 0)
+            end = m_text.size();
+        wrapParagraph(from, end, m_lines);
+        if (end == m_text.size())
+            break;
+        from = end + 1;
+    }
+    updateScrollBar();
+    viewport()->update();
+}
+
+void MessageEdit::updateScrollBar() {
+    const int visible = visibleLineCount();
+    QScrollBar *bar = verticalScrollBar();
+    bar->setPageStep(visible);
+    bar->setRange(0, qMax(0, lineCount() - visible));
+}
+
+// --- lines ------------------------------------------------------------------
+
+int MessageEdit::lineOf(qsizetype position) const {
+    const auto after = std::upper_bound(m_lines.begin(), m_lines.end(), position);
+    return int(after - m_lines.begin()) - 1;
+}
+
+qsizetype MessageEdit::lineEnd(int line) const {
+    if (line + 1 >= lineCount())
+        return m_text.size();
+    const qsizetype next = lineStart(line + 1);
+    return endsLine(m_text.at(next - 1)) ? next - 1 : next;
+}
+
+bool MessageEdit::lineWraps(int line) const {
+    return line + 1 < lineCount() && !endsLine(m_text.at(lineStart(line + 1) - 1));
+}
+
+void MessageEdit::prepareLayout(QTextLayout &layout, int line) const {
+    const qsizetype start = lineStart(line);
+    layout.setText(m_text.mid(start, lineEnd(line) - start));
+    layout.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(TabStop);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    if (!m_preedit.isEmpty() && lineOf(m_cursor) == line)
+        layout.setPreeditArea(int(m_cursor - start), m_preedit);
+    layout.beginLayout();
+    QTextLine textLine = layout.createLine();
+    textLine.setPosition(QPointF(0, 0));
+    layout.endLayout();
+}
+
+int MessageEdit::lineHeight() const {
+    return qMax(1, qCeil(QFontMetricsF(font()).lineSpacing()));
+}
+
+int MessageEdit::firstVisibleLine() const {
+    return qBound(0, verticalScrollBar()->value(), lineCount() - 1);
+}
+
+int MessageEdit::visibleLineCount() const {
+    return qMax(1, (viewport()->height() - 2 * Margin) / lineHeight());
+}
+
+qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
+    QTextLayout layout;
+    prepareLayout(layout, line);
+    int at = layout.lineAt(0).xToCursor(x);
+    // The end of a wrapped line is the start of the next: stay on this one.
+    if (lineWraps(line) && at >= layout.text().size() && at > 0)
+        at = layout.previousCursorPosition(at);
+    return lineStart(line) + at;
+}
+
+qreal MessageEdit::xOf(qsizetype position) const {
+    const int line = lineOf(position);
+    QTextLayout layout;
+    prepareLayout(layout, line);
+    return layout.lineAt(0).cursorToX(int(position - lineStart(line)));
+}
+
+QRect MessageEdit::characterRect(qsizetype position) const {
+    if (position < 0 || position > m_text.size())
+        return {};
+    const int line = lineOf(position);
+    const int first = firstVisibleLine();
+    if (line < first || line >= first + visibleLineCount())
+        return {};
+    QTextLayout layout;
+    prepareLayout(layout, line);
+    const int at = int(position - lineStart(line));
+    const qreal left = layout.lineAt(0).cursorToX(at);
+    const qreal right = at < layout.text().size() ? layout.lineAt(0).cursorToX(at + 1) : left + 1;
+    return QRectF(Margin + left, Margin + (line - first) * lineHeight(),
+                  qMax(qreal(1), right - left), lineHeight())
+        .toAlignedRect();
+}
+
+qsizetype MessageEdit::positionAt(const QPoint &point) const {
+    const int offset = int(std::floor(qreal(point.y() - Margin) / lineHeight()));
+    const int line = qBound(0, firstVisibleLine() + offset, lineCount() - 1);
+    return positionOnLine(line, point.x() - Margin);
+}
+
+// --- editing ----------------------------------------------------------------
+
+void MessageEdit::apply(qsizetype position, qsizetype length, const QString &text) {
+    const qsizetype paragraph = position == 0 ? 0 : m_text.lastIndexOf(u'\n', position - 1) + 1;
+    qsizetype oldEnd = m_text.indexOf(u'\n', position + length);
+    if (oldEnd < 0)
+        oldEnd = m_text.size();
+    const auto first = std::lower_bound(m_lines.begin(), m_lines.end(), paragraph);
+    const auto next = std::upper_bound(m_lines.begin(), m_lines.end(), oldEnd);
+    const qsizetype firstIndex = first - m_lines.begin();
+    const qsizetype nextIndex = next - m_lines.begin();
+
+    m_text.replace(position, length, text);
+    const qsizetype delta = text.size() - length;
+
+    qsizetype newEnd = m_text.indexOf(u'\n', position + text.size());
+    if (newEnd < 0)
+        newEnd = m_text.size();
+    std::vector<qsizetype> fresh;
+    for (qsizetype from = paragraph;;) {
+        qsizetype end = m_text.indexOf(u'\n', from);
+        if (end < 0 || end > newEnd)
+            end = newEnd;
+        wrapParagraph(from, end, fresh);
+        if (end == newEnd)
+            break;
+        from = end + 1;
+    }
+    for (auto it = m_lines.begin() + nextIndex; it != m_lines.end(); ++it)
+        *it += delta;
+    m_lines.erase(m_lines.begin() + firstIndex, m_lines.begin() + nextIndex);
+    m_lines.insert(m_lines.begin() + firstIndex, fresh.begin(), fresh.end());
+    updateScrollBar();
+    viewport()->update();
+}
+
+void MessageEdit::replace(qsizetype position, qsizetype length, const QString &text, bool typed) {
+    const QString inserted = normalized(text);
+    if (length == 0 && inserted.isEmpty())
+        return;
+    const QString removed = m_text.mid(position, length);
+    const bool merges = typed && length == 0 && !m_undo.empty() && m_undo.back().typed &&
+                        m_undo.back().position + m_undo.back().inserted.size() == position;
+    if (merges)
+        m_undo.back().inserted += inserted;
+    else
+        m_undo.push_back({position, removed, inserted, m_cursor, m_anchor, typed});
+    m_redo.clear();
+    apply(position, length, inserted);
+    m_cursor = m_anchor = position + inserted.size();
+    notifyAccessibility(position, removed, inserted);
+    cursorMoved();
+    Q_EMIT textChanged();
+}
+
+void MessageEdit::notifyAccessibility(qsizetype position, const QString &removed,
+                                      const QString &inserted) {
+    if (!QAccessible::isActive())
+        return;
+    if (!removed.isEmpty()) {
+        QAccessibleTextRemoveEvent event(this, int(position), removed);
+        QAccessible::updateAccessibility(&event);
+    }
+    if (!inserted.isEmpty()) {
+        QAccessibleTextInsertEvent event(this, int(position), inserted);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void MessageEdit::setPlainText(const QString &text) {
+    m_text = normalized(text);
+    m_undo.clear();
+    m_redo.clear();
+    m_cursor = m_anchor = 0;
+    m_preedit.clear();
+    wrapAll();
+    verticalScrollBar()->setValue(0);
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, QString(), m_text);
+        QAccessible::updateAccessibility(&event);
+    }
+    cursorMoved();
+    Q_EMIT textChanged();
+}
+
+void MessageEdit::insertPlainText(const QString &text) {
+    replace(selectionStart(), selectionEnd() - selectionStart(), text);
+}
+
+void MessageEdit::deleteSelection() {
+    if (hasSelection())
+        replace(selectionStart(), selectionEnd() - selectionStart(), QString());
+}
+
+void MessageEdit::insertFromMimeData(const QMimeData *source) {
+    if (source && source->hasText())
+        insertPlainText(source->text());
+}
+
+QString MessageEdit::selectedText() const {
+    return m_text.mid(selectionStart(), selectionEnd() - selectionStart());
+}
+
+void MessageEdit::selectAll() {
+    m_anchor = 0;
+    m_cursor = m_text.size();
+    cursorMoved();
+}
+
+void MessageEdit::setCursorPosition(qsizetype position, bool keepAnchor) {
+    position = qBound(qsizetype(0), position, m_text.size());
+    if (position > 0 && position < m_text.size() && m_text.at(position).isLowSurrogate() &&
+        m_text.at(position - 1).isHighSurrogate())
+        --position;
+    m_cursor = position;
+    if (!keepAnchor)
+        m_anchor = position;
+    cursorMoved();
+}
+
+void MessageEdit::undo() {
+    if (m_undo.empty())
+        return;
+    Edit edit = std::move(m_undo.back());
+    m_undo.pop_back();
+    apply(edit.position, edit.inserted.size(), edit.removed);
+    notifyAccessibility(edit.position, edit.inserted, edit.removed);
+    m_cursor = edit.cursorBefore;
+    m_anchor = edit.anchorBefore;
+    edit.typed = false;
+    m_redo.push_back(std::move(edit));
+    cursorMoved();
+    Q_EMIT textChanged();
+}
+
+void MessageEdit::redo() {
+    if (m_redo.empty())
+        return;
+    Edit edit = std::move(m_redo.back());
+    m_redo.pop_back();
+    apply(edit.position, edit.removed.size(), edit.inserted);
+    notifyAccessibility(edit.position, edit.removed, edit.inserted);
+    m_cursor = m_anchor = edit.position + edit.inserted.size();
+    m_undo.push_back(std::move(edit));
+    cursorMoved();
+    Q_EMIT textChanged();
+}
+
+void MessageEdit::copy() const {
+    if (hasSelection())
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void MessageEdit::cut() {
+    if (!hasSelection())
+        return;
+    copy();
+    deleteSelection();
+}
+
+void MessageEdit::paste() {
+    insertFromMimeData(QGuiApplication::clipboard()->mimeData());
+}
+
+QMenu *MessageEdit::createStandardContextMenu(QWidget *parent) {
+    auto *menu = new QMenu(parent);
+    const auto add = [menu](const QString &text, QKeySequence::StandardKey key, bool enabled,
+                            auto &&slot) {
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        QAction *action =
+            menu->addAction(shortcut.isEmpty() ? text : text + u'\t' + shortcut, slot);
+        action->setEnabled(enabled);
+        return action;
+    };
+    add(tr("&Undo"), QKeySequence::Undo, isUndoAvailable(), [this] { undo(); });
+    add(tr("&Redo"), QKeySequence::Redo, isRedoAvailable(), [this] { redo(); });
+    menu->addSeparator();
+    add(tr("Cu&t"), QKeySequence::Cut, hasSelection(), [this] { cut(); });
+    add(tr("&Copy"), QKeySequence::Copy, hasSelection(), [this] { copy(); });
+    const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
+    add(tr("&Paste"), QKeySequence::Paste, clip && clip->hasText(), [this] { paste(); });
+    add(tr("Delete"), QKeySequence::UnknownKey, hasSelection(), [this] { deleteSelection(); });
+    menu->addSeparator();
+    add(tr("Select All"), QKeySequence::SelectAll, !m_text.isEmpty(), [this] { selectAll(); });
+    return menu;
+}
+
+// --- moving -----------------------------------------------------------------
+
+qsizetype MessageEdit::nextPosition(qsizetype position, bool word) const {
+    if (position >= m_text.size())
+        return m_text.size();
+    const int line = lineOf(position);
+    const qsizetype start = lineStart(line);
+    if (position >= lineEnd(line))
+        return position + 1; // over the line break
+    QTextLayout layout;
+    prepareLayout(layout, line);
+    const int at = layout.nextCursorPosition(
+        int(position - start), word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+    return qMax(position + 1, start + at);
+}
+
+qsizetype MessageEdit::previousPosition(qsizetype position, bool word) const {
+    if (position <= 0)
+        return 0;
+    int line = lineOf(position);
+    if (position == lineStart(line)) {
+        if (endsLine(m_text.at(position - 1)))
+            return position - 1; // over the line break
+        --line;                  // into the wrapped line above
+    }
+    const qsizetype start = lineStart(line);
+    QTextLayout layout;
+    prepareLayout(layout, line);
+    const int at = layout.previousCursorPosition(
+        int(position - start), word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+    return qMin(position - 1, start + at);
+}
+
+bool MessageEdit::moveByKey(QKeyEvent *event) {
+    enum Move {
+        Next,
+        Previous,
+        NextWord,
+        PreviousWord,
+        Down,
+        Up,
+        Home,
+        End,
+        Top,
+        Bottom,
+        PageDown,
+        PageUp
+    };
+    struct Binding {
+        QKeySequence::StandardKey move, select;
+        Move how;
+    };
+    static const Binding bindings[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Next},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Previous},
+        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, NextWord},
+        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, PreviousWord},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Down},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Up},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Home},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, End},
+        {QKeySequence::MoveToStartOfBlock, QKeySequence::SelectStartOfBlock, Home},
+        {QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock, End},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Top},
+        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Bottom},
+        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, PageDown},
+        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, PageUp},
+    };
+    for (const Binding &b : bindings) {
+        const bool select = event->matches(b.select);
+        if (!select && !event->matches(b.move))
+            continue;
+        const int line = lineOf(m_cursor);
+        const auto vertical = [&](int lines) {
+            if (m_goalX < 0)
+                m_goalX = xOf(m_cursor);
+            const int target = line + lines;
+            if (target < 0)
+                return qsizetype(0);
+            if (target >= lineCount())
+                return m_text.size();
+            return positionOnLine(target, m_goalX);
+        };
+        qsizetype to = m_cursor;
+        bool keepGoal = false;
+        switch (b.how) {
+        case Next:
+            to = hasSelection() && !select ? selectionEnd() : nextPosition(m_cursor, false);
+            break;
+        case Previous:
+            to = hasSelection() && !select ? selectionStart() : previousPosition(m_cursor, false);
+            break;
+        case NextWord:
+            to = nextPosition(m_cursor, true);
+            break;
+        case PreviousWord:
+            to = previousPosition(m_cursor, true);
+            break;
+        case Down:
+        case Up:
+        case PageDown:
+        case PageUp: {
+            const int page = visibleLineCount();
+            const int lines = b.how == Down       ? 1
+                              : b.how == Up       ? -1
+                              : b.how == PageDown ? page
+                                                  : -page;
+            to = vertical(lines);
+            keepGoal = true;
+            break;
+        }
+        case Home:
+            to = lineStart(line);
+            break;
+        case End:
+            to = positionOnLine(line, 1e6); // past any line's end
+            break;
+        case Top:
+            to = 0;
+            break;
+        case Bottom:
+            to = m_text.size();
+            break;
+        }
+        const qreal goal = m_goalX;
+        m_cursor = to;
+        if (!select)
+            m_anchor = to;
+        cursorMoved(keepGoal);
+        if (keepGoal)
+            m_goalX = goal;
+        return true;
+    }
+    return false;
+}
+
+void MessageEdit::cursorMoved(bool keepGoalX) {
+    if (!keepGoalX)
+        m_goalX = -1;
+    ensureCursorVisible();
+    restartBlink();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        if (hasSelection()) {
+            QAccessibleTextSelectionEvent event(this, int(selectionStart()), int(selectionEnd()));
+            event.setCursorPosition(int(m_cursor));
+            QAccessible::updateAccessibility(&event);
+        } else {
+            QAccessibleTextCursorEvent event(this, int(m_cursor));
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+    Q_EMIT cursorPositionChanged();
+}
+
+void MessageEdit::ensureCursorVisible() {
+    const int line = lineOf(m_cursor);
+    const int first = verticalScrollBar()->value();
+    const int visible = visibleLineCount();
+    if (line < first)
+        verticalScrollBar()->setValue(line);
+    else if (line >= first + visible)
+        verticalScrollBar()->setValue(line - visible + 1);
+}
+
+void MessageEdit::restartBlink() {
+    m_cursorShown = hasFocus();
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash >= 2)
+        m_blink.start(flash / 2, this);
+    else
+        m_blink.stop();
+}
+
+// --- events -----------------------------------------------------------------
+
+bool MessageEdit::event(QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Keys the box understands are not taken by the window's shortcuts.
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool text = !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                          !(key->modifiers() & Qt::ControlModifier);
+        if (text || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Copy) ||
+            key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll) ||
+            key->matches(QKeySequence::Delete) || key->matches(QKeySequence::MoveToNextWord) ||
+            key->matches(QKeySequence::MoveToPreviousWord) ||
+            key->matches(QKeySequence::MoveToStartOfDocument) ||
+            key->matches(QKeySequence::MoveToEndOfDocument)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void MessageEdit::keyPressEvent(QKeyEvent *event) {
+    if (moveByKey(event))
+        return;
+    if (event->matches(QKeySequence::Undo)) {
+        undo();
+    } else if (event->matches(QKeySequence::Redo)) {
+        redo();
+    } else if (event->matches(QKeySequence::Cut)) {
+        cut();
+    } else if (event->matches(QKeySequence::Copy)) {
+        copy();
+    } else if (event->matches(QKeySequence::Paste)) {
+        paste();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        selectAll();
+    } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
+        if (!hasSelection())
+            m_anchor = previousPosition(m_cursor, true);
+        deleteSelection();
+    } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        if (!hasSelection())
+            m_anchor = nextPosition(m_cursor, true);
+        deleteSelection();
+    } else if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)) {
+        if (!hasSelection() && m_cursor > 0) {
+            // One character back, a surrogate pair whole.
+            m_anchor = m_cursor - 1;
+            if (m_anchor > 0 && m_text.at(m_anchor).isLowSurrogate() &&
+                m_text.at(m_anchor - 1).isHighSurrogate())
+                --m_anchor;
+        }
+        deleteSelection();
+    } else if (event->matches(QKeySequence::Delete)) {
+        if (!hasSelection())
+            m_anchor = nextPosition(m_cursor, false);
+        deleteSelection();
+    } else if (event->matches(QKeySequence::InsertParagraphSeparator)) {
+        insertPlainText(u"\n"_s);
+    } else if (event->matches(QKeySequence::InsertLineSeparator)) {
+        insertPlainText(QString(QChar(LineSeparator)));
+    } else if (const QString text = event->text();
+               !text.isEmpty() && (text.at(0).isPrint() || text.at(0).isHighSurrogate()) &&
+               !(event->modifiers() & Qt::ControlModifier)) {
+        replace(selectionStart(), selectionEnd() - selectionStart(), text, true);
+    } else {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MessageEdit::paintEvent(QPaintEvent *) {
+    QPainter painter(viewport());
+    const int first = firstVisibleLine();
+    const int height = lineHeight();
+    const int bottom = viewport()->height();
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    QTextCharFormat selected;
+    selected.setBackground(palette().brush(group, QPalette::Highlight));
+    selected.setForeground(palette().brush(group, QPalette::HighlightedText));
+    painter.setPen(palette().color(QPalette::Text));
+    const qsizetype from = selectionStart(), to = selectionEnd();
+    for (int line = first, y = Margin; line < lineCount() && y < bottom; ++line, y += height) {
+        QTextLayout layout;
+        prepareLayout(layout, line);
+        const qsizetype start = lineStart(line);
+        QList<QTextLayout::FormatRange> formats;
+        const qsizetype a = qMax(from, start), b = qMin(to, lineEnd(line));
+        if (a < b)
+            formats.append({int(a - start), int(b - a), selected});
+        layout.draw(&painter, QPointF(Margin, y), formats);
+        if (m_cursorShown && lineOf(m_cursor) == line) {
+            const int at = int(m_cursor - start) + int(m_preedit.size());
+            layout.drawCursor(&painter, QPointF(Margin, y), at, 1);
+        }
+    }
+}
+
+void MessageEdit::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    const qsizetype top = lineStart(firstVisibleLine());
+    wrapAll();
+    verticalScrollBar()->setValue(lineOf(top));
+}
+
+void MessageEdit::changeEvent(QEvent *event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        m_advances.clear();
+        wrapAll();
+    }
+}
+
+void MessageEdit::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void MessageEdit::mousePressEvent(QMouseEvent *event) {
+    const qsizetype at = positionAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        setCursorPosition(at, event->modifiers() & Qt::ShiftModifier);
+        m_selecting = true;
+    } else if (event->button() == Qt::MiddleButton &&
+               QGuiApplication::clipboard()->supportsSelection()) {
+        setCursorPosition(at);
+        insertPlainText(QGuiApplication::clipboard()->text(QClipboard::Selection));
+    }
+}
+
+void MessageEdit::mouseMoveEvent(QMouseEvent *event) {
+    if (m_selecting && (event->buttons() & Qt::LeftButton))
+        setCursorPosition(positionAt(event->position().toPoint()), true);
+}
+
+void MessageEdit::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_selecting = false;
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void MessageEdit::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The word under the pointer, found on its line.
+    const qsizetype at = positionAt(event->position().toPoint());
+    const int line = lineOf(at);
+    const qsizetype start = lineStart(line);
+    const QString text = m_text.mid(start, lineEnd(line) - start);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
+    finder.setPosition(int(at - start));
+    qsizetype from = finder.position();
+    if (!finder.isAtBoundary() || !(finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem))
+        from = qMax(qsizetype(0), finder.toPreviousBoundary());
+    finder.setPosition(int(from));
+    qsizetype to = finder.toNextBoundary();
+    if (to < 0)
+        to = text.size();
+    m_anchor = start + from;
+    m_cursor = start + to;
+    m_selecting = false;
+    cursorMoved();
+}
+
+void MessageEdit::contextMenuEvent(QContextMenuEvent *event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(this));
+    menu->exec(event->globalPos());
+}
+
+void MessageEdit::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+    viewport()->update();
+}
+
+void MessageEdit::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_blink.stop();
+    m_cursorShown = false;
+    viewport()->update();
+}
+
+void MessageEdit::timerEvent(QTimerEvent *event) {
+    if (event->timerId() != m_blink.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    m_cursorShown = !m_cursorShown;
+    if (const QRect r = characterRect(m_cursor); !r.isEmpty())
+        viewport()->update(r.adjusted(-2, 0, 2, 0));
+}
+
+void MessageEdit::inputMethodEvent(QInputMethodEvent *event) {
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        qsizetype from = selectionStart();
+        qsizetype length = selectionEnd() - from;
+        if (event->replacementLength() > 0 && !hasSelection()) {
+            from = qBound(qsizetype(0), m_cursor + event->replacementStart(), m_text.size());
+            length = qMin(qsizetype(event->replacementLength()), m_text.size() - from);
+        }
+        replace(from, length, event->commitString(), true);
+    }
+    m_preedit = event->preeditString();
+    viewport()->update();
+    event->accept();
+}
+
+QVariant MessageEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // The surrounding text is the cursor's line: a paragraph may be huge.
+    const int line = lineOf(m_cursor);
+    const qsizetype start = lineStart(line);
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorRectangle:
+    case Qt::ImAnchorRectangle: {
+        const QRect r = characterRect(query == Qt::ImCursorRectangle ? m_cursor : m_anchor);
+        return QRect(r.topLeft(), QSize(1, r.height())).translated(viewport()->pos());
+    }
+    case Qt::ImSurroundingText:
+        return m_text.mid(start, lineEnd(line) - start);
+    case Qt::ImCursorPosition:
+        return int(m_cursor - start);
+    case Qt::ImAnchorPosition:
+        return int(qBound(start, m_anchor, lineEnd(line)) - start);
+    case Qt::ImCurrentSelection:
+        return selectedText();
+    case Qt::ImAbsolutePosition:
+        return int(m_cursor);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void MessageEdit::dragEnterEvent(QDragEnterEvent *event) {
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void MessageEdit::dragMoveEvent(QDragMoveEvent *event) {
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void MessageEdit::dropEvent(QDropEvent *event) {
+    if (!event->mimeData()->hasText())
+        return;
+    setCursorPosition(positionAt(event->position().toPoint()));
+    insertFromMimeData(event->mimeData());
+    event->acceptProposedAction();
+}
+
+} // namespace tovrik
