@@ -1,7 +1,7 @@
 // The largest export: a header and 65,000 pieces of 160 characters, from the
 // first setCell up to the moment Calc would be started. Target: under 1 s.
 
-#include "calcbackend.h"
+#include "output/calcbackend.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // "Start Splitting" end to end on a 10 MB message: settings, limit, cutting
 // and the rows of the results list (about 65,000 at limit 160).
-#include "pointershape.h"
+#include "shell/pointershape.h"
 #include "prose.h"
-#include "resultsmodel.h"
-#include "settingsstore.h"
-#include "splitsettings.h"
-#include "startsplitting.h"
+#include "commands/resultsmodel.h"
+#include "settings/settingsstore.h"
+#include "commands/splitsettings.h"
+#include "commands/startsplitting.h"
 #include "testdesktop.h"
 
 #include <QDir>

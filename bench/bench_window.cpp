@@ -3,12 +3,12 @@
 // copy, the one-file save and the spreadsheet export of 65,000 ticked rows up
 // to the moment Calc would be started. Before them, what the user meets
 // first: pasting a long message into the message box and typing into it.
-#include "calcbackend.h"
-#include "form1.h"
-#include "messageedit.h"
+#include "output/calcbackend.h"
+#include "ui/form1.h"
+#include "ui/messageedit.h"
 #include "prose.h"
-#include "resultsview.h"
-#include "settingsstore.h"
+#include "ui/resultsview.h"
+#include "settings/settingsstore.h"
 #include "testdesktop.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // tovrik: the window.
-#include "applicationtitle.h"
-#include "calcbackend.h"
-#include "form1.h"
-#include "qtdesktop.h"
-#include "settingsstore.h"
-#include "startup.h"
+#include "shell/applicationtitle.h"
+#include "output/calcbackend.h"
+#include "ui/form1.h"
+#include "ui/qtdesktop.h"
+#include "settings/settingsstore.h"
+#include "ui/startup.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #include "commands/resultsmodel.h"
 
-#include "failure.h"
+#include "shell/failure.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "commands/splitsettings.h"
 
 #include "commands/limit.h"
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,13 +1,13 @@
 #include "commands/startsplitting.h"
 
-#include "applicationtitle.h"
+#include "shell/applicationtitle.h"
 #include "commands/limit.h"
 #include "commands/resultsmodel.h"
 #include "commands/splitsettings.h"
 #include "core/cutter.h"
-#include "desktop.h"
-#include "errorreport.h"
-#include "pointershape.h"
+#include "shell/desktop.h"
+#include "shell/errorreport.h"
+#include "shell/pointershape.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
-#include "calcbackend.h"
+#include "output/calcbackend.h"
 
-#include "applicationtitle.h"
-#include "failure.h"
+#include "shell/applicationtitle.h"
+#include "shell/failure.h"
 
 #include <QDir>
 #include <QFile>

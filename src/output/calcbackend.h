@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spreadsheet.h"
+#include "shell/spreadsheet.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
-#include "clipboard.h"
+#include "output/clipboard.h"
 
-#include "applicationtitle.h"
-#include "desktop.h"
-#include "errorreport.h"
-#include "pointershape.h"
-#include "resultsmodel.h"
+#include "shell/applicationtitle.h"
+#include "shell/desktop.h"
+#include "shell/errorreport.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
 
 #include <QList>
 

@@ -1,12 +1,12 @@
-#include "excelexport.h"
+#include "output/excelexport.h"
 
-#include "applicationtitle.h"
-#include "desktop.h"
-#include "errorreport.h"
-#include "failure.h"
-#include "pointershape.h"
-#include "resultsmodel.h"
-#include "spreadsheet.h"
+#include "shell/applicationtitle.h"
+#include "shell/desktop.h"
+#include "shell/errorreport.h"
+#include "shell/failure.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
+#include "shell/spreadsheet.h"
 
 #include <memory>
 

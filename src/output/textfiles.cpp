@@ -1,12 +1,12 @@
-#include "textfiles.h"
+#include "output/textfiles.h"
 
-#include "applicationtitle.h"
-#include "desktop.h"
-#include "errorreport.h"
-#include "failure.h"
-#include "pointershape.h"
-#include "resultsmodel.h"
-#include "splitsettings.h"
+#include "shell/applicationtitle.h"
+#include "shell/desktop.h"
+#include "shell/errorreport.h"
+#include "shell/failure.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
+#include "commands/splitsettings.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listcommand.h"
+#include "output/listcommand.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "applicationtitle.h"
+#include "shell/applicationtitle.h"
 
 namespace tovrik {
 

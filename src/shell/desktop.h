@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/spreadsheet.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -10,7 +12,6 @@ class QAccessibleEvent;
 
 namespace tovrik {
 
-class SpreadsheetApplication;
 
 enum class MessageIcon { None, Warning };
 

@@ -1,7 +1,7 @@
-#include "errorreport.h"
+#include "shell/errorreport.h"
 
-#include "desktop.h"
-#include "failure.h"
+#include "shell/desktop.h"
+#include "shell/failure.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "eventpump.h"
+#include "shell/eventpump.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
-#include "files.h"
+#include "shell/files.h"
 
-#include "failure.h"
+#include "shell/failure.h"
 
 #include <QDir>
 #include <QFileInfo>

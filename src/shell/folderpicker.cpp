@@ -1,4 +1,4 @@
-#include "folderpicker.h"
+#include "shell/folderpicker.h"
 
 #include <QDir>
 #include <QFileDialog>

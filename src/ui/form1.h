@@ -1,8 +1,8 @@
 #pragma once
 
-#include "pointershape.h"
-#include "resultsmodel.h"
-#include "splitsettings.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
+#include "commands/splitsettings.h"
 
 #include <QCursor>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "framestyle.h"
+#include "ui/framestyle.h"
 
 #include <QImage>
 #include <QPaintDevice>

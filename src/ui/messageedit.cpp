@@ -1,4 +1,4 @@
-#include "messageedit.h"
+#include "ui/messageedit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

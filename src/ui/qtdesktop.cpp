@@ -1,8 +1,8 @@
-#include "qtdesktop.h"
+#include "ui/qtdesktop.h"
 
-#include "calcbackend.h"
-#include "failure.h"
-#include "folderpicker.h"
+#include "output/calcbackend.h"
+#include "shell/failure.h"
+#include "shell/folderpicker.h"
 
 #include <QAccessible>
 #include <QClipboard>

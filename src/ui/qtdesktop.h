@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop.h"
+#include "shell/desktop.h"
 
 #include <random>
 

@@ -1,6 +1,6 @@
-#include "resultsaccessible.h"
+#include "ui/resultsaccessible.h"
 
-#include "resultsview.h"
+#include "ui/resultsview.h"
 
 #include <QAccessibleWidget>
 #include <QHash>

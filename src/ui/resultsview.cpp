@@ -1,7 +1,7 @@
-#include "resultsview.h"
+#include "ui/resultsview.h"
 
-#include "resultsaccessible.h"
-#include "resultsmodel.h"
+#include "ui/resultsaccessible.h"
+#include "commands/resultsmodel.h"
 
 #include <QAccessible>
 #include <QAction>

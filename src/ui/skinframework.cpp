@@ -1,6 +1,6 @@
-#include "skinframework.h"
+#include "ui/skinframework.h"
 
-#include "failure.h"
+#include "shell/failure.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,10 +1,10 @@
-#include "startup.h"
+#include "ui/startup.h"
 
-#include "applicationtitle.h"
-#include "desktop.h"
-#include "failure.h"
-#include "limit.h"
-#include "skinframework.h"
+#include "shell/applicationtitle.h"
+#include "shell/desktop.h"
+#include "shell/failure.h"
+#include "commands/limit.h"
+#include "ui/skinframework.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "limit.h"
+#include "commands/limit.h"
 
 #include <QTest>
 

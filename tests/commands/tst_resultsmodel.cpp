@@ -1,5 +1,5 @@
-#include "failure.h"
-#include "resultsmodel.h"
+#include "shell/failure.h"
+#include "commands/resultsmodel.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "fakesettings.h"
-#include "splitsettings.h"
+#include "commands/splitsettings.h"
 
 #include <QTest>
 

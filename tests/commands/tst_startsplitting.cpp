@@ -1,11 +1,11 @@
-#include "applicationtitle.h"
-#include "errorreport.h"
-#include "failure.h"
+#include "shell/applicationtitle.h"
+#include "shell/errorreport.h"
+#include "shell/failure.h"
 #include "fakesettings.h"
-#include "pointershape.h"
-#include "resultsmodel.h"
-#include "splitsettings.h"
-#include "startsplitting.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
+#include "commands/splitsettings.h"
+#include "commands/startsplitting.h"
 #include "testdesktop.h"
 
 #include <QFile>

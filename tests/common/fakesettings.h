@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QList>
 #include <QPair>

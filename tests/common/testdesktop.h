@@ -1,8 +1,8 @@
 #pragma once
 
-#include "desktop.h"
-#include "failure.h"
-#include "spreadsheet.h"
+#include "shell/desktop.h"
+#include "shell/failure.h"
+#include "shell/spreadsheet.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "calcbackend.h"
-#include "failure.h"
+#include "output/calcbackend.h"
+#include "shell/failure.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,13 @@
 // The output commands over a results list: clipboard text, text files and
 // the spreadsheet export, with a scripted desktop.
-#include "clipboard.h"
-#include "excelexport.h"
-#include "pointershape.h"
-#include "resultsmodel.h"
-#include "settingsstore.h"
-#include "splitsettings.h"
+#include "output/clipboard.h"
+#include "output/excelexport.h"
+#include "shell/pointershape.h"
+#include "commands/resultsmodel.h"
+#include "settings/settingsstore.h"
+#include "commands/splitsettings.h"
 #include "testdesktop.h"
-#include "textfiles.h"
+#include "output/textfiles.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 // The settings store on disk: immediate writes, defaults, hand-edited files,
 // and a location that cannot be written.
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFile>

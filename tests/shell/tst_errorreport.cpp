@@ -1,5 +1,5 @@
-#include "errorreport.h"
-#include "failure.h"
+#include "shell/errorreport.h"
+#include "shell/failure.h"
 #include "testdesktop.h"
 
 #include <QTest>

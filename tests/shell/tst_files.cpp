@@ -1,5 +1,5 @@
 // The file and folder helpers of start-up.
-#include "files.h"
+#include "shell/files.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The folder browser, driven with the keyboard: where it opens and what
 // Return and Escape give.
-#include "folderpicker.h"
+#include "shell/folderpicker.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The main window on the offscreen platform: layout, focus, the hover
 // pointer, the small commands, and start-up with a private settings folder.
-#include "applicationtitle.h"
+#include "shell/applicationtitle.h"
 #include "core/cutter.h"
 #include "fakesettings.h"
-#include "files.h"
-#include "form1.h"
-#include "messageedit.h"
-#include "qtdesktop.h"
-#include "resultsview.h"
-#include "settingsstore.h"
-#include "startup.h"
+#include "shell/files.h"
+#include "ui/form1.h"
+#include "ui/messageedit.h"
+#include "ui/qtdesktop.h"
+#include "ui/resultsview.h"
+#include "settings/settingsstore.h"
+#include "ui/startup.h"
 #include "testdesktop.h"
 
 #include <QAccessible>
