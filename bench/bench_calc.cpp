@@ -34,11 +34,12 @@ void BM_CalcExport(benchmark::State &state) {
     qint64 fileSize = 0;
     for (auto _ : state) {
         QString file;
-        tovrik::CalcApplication calc(u"soffice"_s, [&](const QString &, const QStringList &args) {
-            file = args.last();
-            return true;
-        });
-        tovrik::Worksheet &sheet = calc.addWorkbook().activeSheet();
+        tovrik::output::CalcApplication calc(u"soffice"_s,
+                                             [&](const QString &, const QStringList &args) {
+                                                 file = args.last();
+                                                 return true;
+                                             });
+        tovrik::shell::Worksheet &sheet = calc.addWorkbook().activeSheet();
         sheet.setCell(1, 1, u"Results"_s);
         for (int i = 0; i < rows; ++i)
             sheet.setCell(i + 2, 1, texts[i]);

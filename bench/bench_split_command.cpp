@@ -1,11 +1,11 @@
 // "Start Splitting" end to end on a 10 MB message: settings, limit, cutting
 // and the rows of the results list (about 65,000 at limit 160).
-#include "shell/pointershape.h"
-#include "prose.h"
 #include "commands/resultsmodel.h"
-#include "settings/settingsstore.h"
 #include "commands/splitsettings.h"
 #include "commands/startsplitting.h"
+#include "prose.h"
+#include "settings/settingsstore.h"
+#include "shell/pointershape.h"
 #include "testdesktop.h"
 
 #include <QDir>
@@ -19,7 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class NullSettings : public tovrik::Settings {
+class NullSettings : public tovrik::settings::Settings {
 public:
     QString ReadSetting(const QString &, const QVariant &value) const override {
         return value.toString();
@@ -32,21 +32,21 @@ using tovrik::bench::prose; // the same prose as bench_cutter, so the figures co
 void BM_StartSplitting(benchmark::State &state, int modeOption) {
     const QString message = prose(5'000'000);
     NullSettings store;
-    tovrik::SplitSettings settings(store);
+    tovrik::commands::SplitSettings settings(store);
     settings.setOption(1, true);
     settings.setOption(modeOption, true);
-    tovrik::ResultsModel results;
+    tovrik::commands::ResultsModel results;
     results.addColumn(u"Message"_s);
-    tovrik::PointerShape pointer;
+    tovrik::shell::PointerShape pointer;
     tovrik::testing::TestDesktop desktop;
-    const tovrik::SplitCommand command{settings,
-                                       results,
-                                       pointer,
-                                       desktop,
-                                       [] { return QDir::tempPath(); },
-                                       [&] { return message; }};
+    const tovrik::commands::SplitCommand command{settings,
+                                                 results,
+                                                 pointer,
+                                                 desktop,
+                                                 [] { return QDir::tempPath(); },
+                                                 [&] { return message; }};
     for (auto _ : state)
-        tovrik::PushButton2_Click(command);
+        tovrik::commands::PushButton2_Click(command);
     if (!desktop.messages.isEmpty())
         state.SkipWithError("the command showed a message");
     state.SetBytesProcessed(state.iterations() * message.size() * std::int64_t(sizeof(char16_t)));

@@ -4,12 +4,12 @@
 // to the moment Calc would be started. Before them, what the user meets
 // first: pasting a long message into the message box and typing into it.
 #include "output/calcbackend.h"
-#include "ui/form1.h"
-#include "ui/messageedit.h"
 #include "prose.h"
-#include "ui/resultsview.h"
 #include "settings/settingsstore.h"
 #include "testdesktop.h"
+#include "ui/form1.h"
+#include "ui/messageedit.h"
+#include "ui/resultsview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +25,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class MemorySettings : public tovrik::Settings {
+class MemorySettings : public tovrik::settings::Settings {
 public:
     QString ReadSetting(const QString &key, const QVariant &fallback) const override {
         return m_values.value(key, fallback.toString());
@@ -42,8 +42,8 @@ private:
 class BenchDesktop : public tovrik::testing::TestDesktop {
 public:
     int launches = 0;
-    std::unique_ptr<tovrik::SpreadsheetApplication> createSpreadsheet() override {
-        return std::make_unique<tovrik::CalcApplication>(
+    std::unique_ptr<tovrik::shell::SpreadsheetApplication> createSpreadsheet() override {
+        return std::make_unique<tovrik::output::CalcApplication>(
             u"soffice"_s, [this](const QString &, const QStringList &) {
                 ++launches;
                 return true;
@@ -57,7 +57,7 @@ struct Window {
     MemorySettings settings;
     BenchDesktop desktop;
     QTemporaryDir folder;
-    tovrik::Form1 form{settings, desktop};
+    tovrik::ui::Form1 form{settings, desktop};
     Window() {
         form.Form_Load(folder.path());
         form.show();
@@ -66,7 +66,7 @@ struct Window {
     // About 65,000 rows of 160-character pieces, all ticked.
     void fill(int rows) {
         const QString text = prose(qsizetype(rows) * 160);
-        tovrik::ResultsModel::Batch batch(form.results(), text);
+        tovrik::commands::ResultsModel::Batch batch(form.results(), text);
         for (int r = 0; r < rows; ++r)
             batch.append(QStringView(text).sliced(qsizetype(r) * 160, 160));
     }
@@ -90,14 +90,14 @@ QString message(qsizetype length, bool blanks) {
 
 // The window settles as it would before the next frame: pending layout and
 // one paint of the message box.
-void settle(tovrik::Form1 &form) {
+void settle(tovrik::ui::Form1 &form) {
     QCoreApplication::processEvents();
     form.Text2->viewport()->repaint();
 }
 
 // Ctrl+V into the empty message box, the text on the clipboard as any
 // program puts it there.
-void paste(tovrik::Form1 &form, const QString &text) {
+void paste(tovrik::ui::Form1 &form, const QString &text) {
     auto *data = new QMimeData;
     data->setText(text);
     QGuiApplication::clipboard()->setMimeData(data);

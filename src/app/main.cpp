@@ -1,9 +1,9 @@
 // tovrik: the window.
-#include "shell/applicationtitle.h"
 #include "output/calcbackend.h"
+#include "settings/settingsstore.h"
+#include "shell/applicationtitle.h"
 #include "ui/form1.h"
 #include "ui/qtdesktop.h"
-#include "settings/settingsstore.h"
 #include "ui/startup.h"
 
 #include <QApplication>
@@ -20,18 +20,19 @@ int main(int argc, char **argv) {
     QApplication::setDesktopFileName(u"io.quandrel.Tovrik"_s);
     QApplication::setWindowIcon(QIcon(u":/tovrik/tovrik.svg"_s));
 
-    tovrik::QtDesktop desktop;
-    tovrik::SettingsStore settings;
+    tovrik::ui::QtDesktop desktop;
+    tovrik::settings::SettingsStore settings;
     settings.onWriteFailure([&desktop](const QString &message) {
-        desktop.message(message, tovrik::ApplicationTitle(), tovrik::MessageIcon::Warning);
+        desktop.message(message, tovrik::shell::ApplicationTitle(),
+                        tovrik::shell::MessageIcon::Warning);
     });
 
-    tovrik::Form1 form(settings, desktop);
+    tovrik::ui::Form1 form(settings, desktop);
     desktop.setOwner(&form);
-    form.Form_Load(tovrik::ProgramFolder());
+    form.Form_Load(tovrik::ui::ProgramFolder());
     form.showCentred();
     const int status = app.exec();
     // What earlier exports left for Calc, read by now.
-    tovrik::RemoveOldSpreadsheetFiles();
+    tovrik::output::RemoveOldSpreadsheetFiles();
     return status;
 }

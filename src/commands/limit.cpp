@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace tovrik {
+namespace tovrik::commands {
 
 std::optional<double> NumericValue(const QString &text) {
     const QString trimmed = text.trimmed();
@@ -25,4 +25,4 @@ core::ParsedLimit ParseLimit(const QString &text) {
     return core::LimitFromValue(*value);
 }
 
-} // namespace tovrik
+} // namespace tovrik::commands

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace tovrik {
+namespace tovrik::commands {
 
 // The numeric test of the X text: locale-aware (the system locale), blanks
 // around the number, a sign, a decimal separator and an exponent allowed.
@@ -18,4 +18,4 @@ inline bool IsNumeric(const QString &text) {
 // The X text as a limit from 1 to 32767, read in the system locale.
 core::ParsedLimit ParseLimit(const QString &text);
 
-} // namespace tovrik
+} // namespace tovrik::commands

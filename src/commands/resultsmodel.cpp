@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::commands {
 
 namespace {
 // A view draws one line per row; a piece of megabytes would make eliding it
@@ -12,7 +12,7 @@ namespace {
 constexpr qsizetype DisplayLimit = 4096;
 
 [[noreturn]] void outOfBounds() {
-    throw Failure(u"Index out of bounds"_s);
+    throw shell::Failure(u"Index out of bounds"_s);
 }
 } // namespace
 
@@ -224,4 +224,4 @@ void ResultsModel::checksChanged(int first, int last) {
     Q_EMIT dataChanged(index(first, 0), index(last, 0), {Qt::CheckStateRole});
 }
 
-} // namespace tovrik
+} // namespace tovrik::commands

@@ -8,7 +8,7 @@
 
 #include <utility>
 
-namespace tovrik {
+namespace tovrik::commands {
 
 // The results list: rows x columns under a header, a check mark per row.
 // "Start Splitting" writes it; the output commands read it through the row
@@ -90,4 +90,4 @@ private:
     QStringList m_headers;
 };
 
-} // namespace tovrik
+} // namespace tovrik::commands

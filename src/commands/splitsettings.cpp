@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::commands {
 
 namespace {
 
@@ -28,7 +28,7 @@ QString boolText(bool value) {
 
 } // namespace
 
-SplitSettings::SplitSettings(Settings &store, QObject *parent)
+SplitSettings::SplitSettings(settings::Settings &store, QObject *parent)
     : QObject(parent), m_store(store), m_spaceCaption(u"Split before 160 at space"_s),
       m_exactCaption(u"Split at exactly 160"_s) {}
 
@@ -173,4 +173,4 @@ void SplitSettings::Text1_Change() {
         setModeCaptions(m_xText);
 }
 
-} // namespace tovrik
+} // namespace tovrik::commands

@@ -8,9 +8,11 @@
 #include <array>
 #include <optional>
 
-namespace tovrik {
-
+namespace tovrik::settings {
 class Settings;
+} // namespace tovrik::settings
+
+namespace tovrik::commands {
 
 // The three groups of choices that steer splitting and saving, with the X
 // text, the captions that follow the limit and the enabled states:
@@ -24,7 +26,7 @@ class SplitSettings : public QObject {
     Q_OBJECT
 
 public:
-    explicit SplitSettings(Settings &store, QObject *parent = nullptr);
+    explicit SplitSettings(settings::Settings &store, QObject *parent = nullptr);
 
     static constexpr int OptionCount = 9;
 
@@ -69,7 +71,7 @@ private:
     void outputClick(bool text3Enabled);
     void runClick(int number);
 
-    Settings &m_store;
+    settings::Settings &m_store;
     std::array<bool, OptionCount> m_selected{};
     QString m_xText;
     QString m_spaceCaption;
@@ -78,4 +80,4 @@ private:
     bool m_text3Enabled = false;
 };
 
-} // namespace tovrik
+} // namespace tovrik::commands

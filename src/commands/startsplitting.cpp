@@ -1,10 +1,10 @@
 #include "commands/startsplitting.h"
 
-#include "shell/applicationtitle.h"
 #include "commands/limit.h"
 #include "commands/resultsmodel.h"
 #include "commands/splitsettings.h"
 #include "core/cutter.h"
+#include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/errorreport.h"
 #include "shell/pointershape.h"
@@ -13,28 +13,28 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::commands {
 
 bool FolderExists(const QString &path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
 void PushButton2_Click(const SplitCommand &c) {
-    HandlerSteps s(c.desktop, u"PushButton2_Click"_s);
+    shell::HandlerSteps s(c.desktop, u"PushButton2_Click"_s);
     const auto tell = [&](const QString &text) {
-        c.desktop.message(text, ApplicationTitle(), MessageIcon::None);
+        c.desktop.message(text, shell::ApplicationTitle(), shell::MessageIcon::None);
     };
     // Refusing a limit: the list is already cleared; the pointer goes back.
     const auto refuse = [&](const QString &text) {
         tell(text);
-        c.pointer.set(PointerShape::Default);
+        c.pointer.set(shell::PointerShape::Default);
     };
 
     if (s.test(100, [&] { return !FolderExists(c.outputFolder()); })) {
         s.step(186, [&] { tell(u"Folder does not exist. Please select another folder."_s); });
         return;
     }
-    s.step(102, [&] { c.pointer.set(PointerShape::Busy); });
+    s.step(102, [&] { c.pointer.set(shell::PointerShape::Busy); });
     s.step(104, [&] { c.results.clear(); });
 
     int limit = 0;
@@ -85,7 +85,7 @@ void PushButton2_Click(const SplitCommand &c) {
     } else if (s.test(162, [&] { return c.settings.option(7); })) {
         s.step(164, [&] { cut(core::SplitMode::Period); });
     }
-    s.step(184, [&] { c.pointer.set(PointerShape::Default); });
+    s.step(184, [&] { c.pointer.set(shell::PointerShape::Default); });
 }
 
-} // namespace tovrik
+} // namespace tovrik::commands

@@ -4,10 +4,13 @@
 
 #include <functional>
 
-namespace tovrik {
-
+namespace tovrik::shell {
 class Desktop;
 class PointerShape;
+} // namespace tovrik::shell
+
+namespace tovrik::commands {
+
 class ResultsModel;
 class SplitSettings;
 
@@ -19,8 +22,8 @@ bool FolderExists(const QString &path);
 struct SplitCommand {
     SplitSettings &settings;
     ResultsModel &results;
-    PointerShape &pointer;
-    Desktop &desktop;
+    shell::PointerShape &pointer;
+    shell::Desktop &desktop;
     std::function<QString()> outputFolder; // Text4
     std::function<QString()> message;      // Text2
 };
@@ -29,4 +32,4 @@ struct SplitCommand {
 // limit and the mode and appends one row per piece.
 void PushButton2_Click(const SplitCommand &command);
 
-} // namespace tovrik
+} // namespace tovrik::commands

@@ -23,7 +23,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::output {
 
 namespace {
 
@@ -53,7 +53,7 @@ int CharacterWidth(char32_t code) {
 
 void CheckColumn(int column) {
     if (column < 1 || column > MaxSheetColumns)
-        throw Failure(
+        throw shell::Failure(
             u"Column %1 is outside the sheet (1 to %2)."_s.arg(column).arg(MaxSheetColumns));
 }
 
@@ -64,7 +64,7 @@ QString XlsxError(const QString &path, lxw_error error) {
 
 // Each export's own folder, made by QTemporaryDir, mode 0700.
 const QString ExportFolderTemplate = u"Tovrik-XXXXXX"_s;
-const QString ExportFileName = QString::fromUtf16(ProductName) + u".xlsx"_s;
+const QString ExportFileName = QString::fromUtf16(shell::ProductName) + u".xlsx"_s;
 // Calc has read the file long before then.
 constexpr time_t ExportFolderLifetime = 5 * 60;
 
@@ -161,10 +161,11 @@ int TextWidth(const QString &text) {
 
 void CalcWorksheet::setCell(int row, int column, const QString &text) {
     if (row < 1 || row > MaxSheetRows)
-        throw Failure(u"Row %1 is outside the sheet (1 to %2)."_s.arg(row).arg(MaxSheetRows));
+        throw shell::Failure(
+            u"Row %1 is outside the sheet (1 to %2)."_s.arg(row).arg(MaxSheetRows));
     CheckColumn(column);
     if (text.size() > MaxCellTextLength)
-        throw Failure(
+        throw shell::Failure(
             u"The text for row %1, column %2 has %3 characters; a cell holds at most %4."_s.arg(row)
                 .arg(column)
                 .arg(text.size())
@@ -234,7 +235,7 @@ void CalcWorksheet::writeXlsx(const QString &path) const {
 
     lxw_workbook *book = workbook_new_opt(fileName.constData(), &options);
     if (!book)
-        throw Failure(XlsxError(path, LXW_ERROR_MEMORY_MALLOC_FAILED));
+        throw shell::Failure(XlsxError(path, LXW_ERROR_MEMORY_MALLOC_FAILED));
 
     lxw_error error = LXW_NO_ERROR;
     if (lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr)) {
@@ -262,7 +263,7 @@ void CalcWorksheet::writeXlsx(const QString &path) const {
         error = closed;
     if (error) {
         QFile::remove(path);
-        throw Failure(XlsxError(path, error));
+        throw shell::Failure(XlsxError(path, error));
     }
 }
 
@@ -274,7 +275,7 @@ CalcApplication::CalcApplication(QString program, ProgramLauncher launcher)
         };
 }
 
-Workbook &CalcApplication::addWorkbook() {
+shell::Workbook &CalcApplication::addWorkbook() {
     m_workbooks.push_back({std::make_unique<CalcWorkbook>(), false});
     return *m_workbooks.back().workbook;
 }
@@ -291,24 +292,25 @@ void CalcApplication::setVisible(bool visible) {
         // return, so a started one's file stays until a later export or exit.
         QTemporaryDir folder(temp + u'/' + ExportFolderTemplate);
         if (!folder.isValid())
-            throw Failure(u"Could not create a folder for the spreadsheet file in %1: %2."_s.arg(
-                QDir::toNativeSeparators(temp), folder.errorString()));
+            throw shell::Failure(
+                u"Could not create a folder for the spreadsheet file in %1: %2."_s.arg(
+                    QDir::toNativeSeparators(temp), folder.errorString()));
         const QString file = folder.filePath(ExportFileName);
         entry.workbook->sheet().writeXlsx(file);
         // -n: the file is the template of a new, untitled document.
         if (!m_launcher(m_program, {u"--calc"_s, u"-n"_s, file}))
-            throw Failure(u"Could not start %1 to show the spreadsheet."_s.arg(
+            throw shell::Failure(u"Could not start %1 to show the spreadsheet."_s.arg(
                 QDir::toNativeSeparators(m_program)));
         folder.setAutoRemove(false);
         entry.shown = true;
     }
 }
 
-std::unique_ptr<SpreadsheetApplication> CreateCalcApplication() {
+std::unique_ptr<shell::SpreadsheetApplication> CreateCalcApplication() {
     QString program = FindCalcProgram();
     if (program.isEmpty())
         return nullptr;
     return std::make_unique<CalcApplication>(std::move(program));
 }
 
-} // namespace tovrik
+} // namespace tovrik::output

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-namespace tovrik {
+namespace tovrik::output {
 
 // Excel's sheet limits; a workbook beyond them could not be opened anyway.
 inline constexpr int MaxSheetRows = 1048576;
@@ -31,7 +31,7 @@ QString FindCalcProgram();
 int TextWidth(const QString &text);
 
 // A sheet kept in memory until its workbook is shown.
-class CalcWorksheet : public Worksheet {
+class CalcWorksheet : public shell::Worksheet {
 public:
     void setCell(int row, int column, const QString &text) override;
     void autofitColumn(int column) override;
@@ -49,9 +49,9 @@ private:
     std::vector<int> m_widths;
 };
 
-class CalcWorkbook : public Workbook {
+class CalcWorkbook : public shell::Workbook {
 public:
-    Worksheet &activeSheet() override { return m_sheet; }
+    shell::Worksheet &activeSheet() override { return m_sheet; }
     const CalcWorksheet &sheet() const { return m_sheet; }
 
 private:
@@ -62,11 +62,11 @@ private:
 // memory; showing writes each one to a private .xlsx and opens it in Calc as
 // the template of a new, untitled document, so the user still decides where
 // (and whether) to save it.
-class CalcApplication : public SpreadsheetApplication {
+class CalcApplication : public shell::SpreadsheetApplication {
 public:
     explicit CalcApplication(QString program, ProgramLauncher launcher = {});
 
-    Workbook &addWorkbook() override;
+    shell::Workbook &addWorkbook() override;
     void setVisible(bool visible) override;
 
 private:
@@ -86,6 +86,6 @@ private:
 void RemoveOldSpreadsheetFiles();
 
 // nullptr when LibreOffice is not installed.
-std::unique_ptr<SpreadsheetApplication> CreateCalcApplication();
+std::unique_ptr<shell::SpreadsheetApplication> CreateCalcApplication();
 
-} // namespace tovrik
+} // namespace tovrik::output

@@ -1,16 +1,16 @@
 #include "output/clipboard.h"
 
+#include "commands/resultsmodel.h"
 #include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/errorreport.h"
 #include "shell/pointershape.h"
-#include "commands/resultsmodel.h"
 
 #include <QList>
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::output {
 
 namespace {
 
@@ -29,15 +29,16 @@ template <class Attempt> bool retry(Attempt &&attempt) {
 
 } // namespace
 
-void ClearClipboard(Desktop &desktop) {
+void ClearClipboard(shell::Desktop &desktop) {
     retry([&] { return desktop.clearClipboard(); });
 }
 
-bool SetClipboardText(Desktop &desktop, const QString &text, int /*format: plain text only*/) {
+bool SetClipboardText(shell::Desktop &desktop, const QString &text,
+                      int /*format: plain text only*/) {
     return retry([&] { return desktop.setClipboardText(text); });
 }
 
-QString ClipboardText(const ResultsModel &list, const std::function<void()> &pumpEvents) {
+QString ClipboardText(const commands::ResultsModel &list, const std::function<void()> &pumpEvents) {
     // Width pass: the longest cell of each column over all rows, ticked or not.
     QList<qsizetype> widths;
     const int columns = list.headerCount();
@@ -76,7 +77,7 @@ QString ClipboardText(const ResultsModel &list, const std::function<void()> &pum
     return text;
 }
 
-void CopyListToClipboard(Desktop &desktop, const ResultsModel &list,
+void CopyListToClipboard(shell::Desktop &desktop, const commands::ResultsModel &list,
                          const std::function<void()> &pumpEvents) {
     if (list.count() == 0)
         return;
@@ -86,16 +87,16 @@ void CopyListToClipboard(Desktop &desktop, const ResultsModel &list,
 }
 
 void PushButton6_Click(const ListCommand &c) {
-    HandlerSteps s(c.desktop, u"PushButton6_Click"_s);
-    s.step(108, [&] { c.pointer.set(PointerShape::Busy); });
+    shell::HandlerSteps s(c.desktop, u"PushButton6_Click"_s);
+    s.step(108, [&] { c.pointer.set(shell::PointerShape::Busy); });
     s.step(110, [&] { CopyListToClipboard(c.desktop, c.results, c.pumpEvents); });
     s.step(112, [&] {
         c.desktop.message(u"Results have been copied to the clipboard.\r\r"
                           u"Click a text area where you normally type and press Ctrl+V to "
                           u"paste the clipboard."_s,
-                          ApplicationTitle(), MessageIcon::None);
+                          shell::ApplicationTitle(), shell::MessageIcon::None);
     });
-    s.step(114, [&] { c.pointer.set(PointerShape::Default); });
+    s.step(114, [&] { c.pointer.set(shell::PointerShape::Default); });
 }
 
-} // namespace tovrik
+} // namespace tovrik::output

@@ -4,20 +4,20 @@
 
 #include <QString>
 
-namespace tovrik {
+namespace tovrik::output {
 
 // Empties the clipboard: up to 1,000 attempts, no sign of failure.
-void ClearClipboard(Desktop &desktop);
+void ClearClipboard(shell::Desktop &desktop);
 // Puts text on the clipboard (format 0: plain text): up to 1,000 attempts.
-bool SetClipboardText(Desktop &desktop, const QString &text, int format);
+bool SetClipboardText(shell::Desktop &desktop, const QString &text, int format);
 
 // The ticked rows as column-aligned plain text, one CR LF-ended line each.
-QString ClipboardText(const ResultsModel &list, const std::function<void()> &pumpEvents);
+QString ClipboardText(const commands::ResultsModel &list, const std::function<void()> &pumpEvents);
 // Puts that text on the clipboard; an empty list leaves the clipboard alone.
-void CopyListToClipboard(Desktop &desktop, const ResultsModel &list,
+void CopyListToClipboard(shell::Desktop &desktop, const commands::ResultsModel &list,
                          const std::function<void()> &pumpEvents);
 
 // "Copy Results To Clipboard".
 void PushButton6_Click(const ListCommand &command);
 
-} // namespace tovrik
+} // namespace tovrik::output

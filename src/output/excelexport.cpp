@@ -1,37 +1,37 @@
 #include "output/excelexport.h"
 
+#include "commands/resultsmodel.h"
 #include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/errorreport.h"
 #include "shell/failure.h"
 #include "shell/pointershape.h"
-#include "commands/resultsmodel.h"
 #include "shell/spreadsheet.h"
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::output {
 
 namespace {
 
-void tell(Desktop &desktop, const QString &text) {
-    desktop.message(text, ApplicationTitle(), MessageIcon::None);
+void tell(shell::Desktop &desktop, const QString &text) {
+    desktop.message(text, shell::ApplicationTitle(), shell::MessageIcon::None);
 }
 
 template <class T> T &object(T *pointer) {
     if (!pointer)
-        throw Failure(u"Object variable or With block variable not set"_s);
+        throw shell::Failure(u"Object variable or With block variable not set"_s);
     return *pointer;
 }
 
 } // namespace
 
-bool SaveResultsAsExcelFileIsExcelInstalled(Desktop &desktop) {
+bool SaveResultsAsExcelFileIsExcelInstalled(shell::Desktop &desktop) {
     bool installed = true;
     bool failed = false;
-    std::unique_ptr<SpreadsheetApplication> probe;
+    std::unique_ptr<shell::SpreadsheetApplication> probe;
     try {
         probe = desktop.createSpreadsheet();
     } catch (...) {
@@ -47,7 +47,7 @@ bool SaveResultsAsExcelFileIsExcelInstalled(Desktop &desktop) {
 }
 
 void PushButton3_Click(const ListCommand &c) {
-    HandlerSteps s(c.desktop, u"PushButton3_Click"_s);
+    shell::HandlerSteps s(c.desktop, u"PushButton3_Click"_s);
     if (s.test(100, [&] { return !SaveResultsAsExcelFileIsExcelInstalled(c.desktop); })) {
         s.step(176, [&] {
             tell(c.desktop, u"Excel is not installed on this computer. You need to have it "
@@ -61,13 +61,13 @@ void PushButton3_Click(const ListCommand &c) {
         s.step(174, [&] { tell(c.desktop, u"Excel can hold only 65,000 rows."_s); });
         return;
     }
-    s.step(112, [&] { c.pointer.set(PointerShape::Busy); });
+    s.step(112, [&] { c.pointer.set(shell::PointerShape::Busy); });
 
-    std::unique_ptr<SpreadsheetApplication> application;
-    Workbook *workbook = nullptr;
+    std::unique_ptr<shell::SpreadsheetApplication> application;
+    shell::Workbook *workbook = nullptr;
     s.step(114, [&] { application = c.desktop.createSpreadsheet(); });
     s.step(116, [&] { workbook = &object(application.get()).addWorkbook(); });
-    const auto sheet = [&]() -> Worksheet & { return object(workbook).activeSheet(); };
+    const auto sheet = [&]() -> shell::Worksheet & { return object(workbook).activeSheet(); };
 
     int column = 0;
     s.step(118, [&] { column = 1; });
@@ -110,7 +110,7 @@ void PushButton3_Click(const ListCommand &c) {
     }
     s.step(168, [&] { sheet().autofitColumns(); });
     s.step(170, [&] { object(application.get()).setVisible(true); });
-    s.step(172, [&] { c.pointer.set(PointerShape::Default); });
+    s.step(172, [&] { c.pointer.set(shell::PointerShape::Default); });
 }
 
-} // namespace tovrik
+} // namespace tovrik::output

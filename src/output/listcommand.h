@@ -2,19 +2,24 @@
 
 #include <functional>
 
-namespace tovrik {
-
+namespace tovrik::shell {
 class Desktop;
 class PointerShape;
+} // namespace tovrik::shell
+
+namespace tovrik::commands {
 class ResultsModel;
+} // namespace tovrik::commands
+
+namespace tovrik::output {
 
 // What an output command works on: the results list, the window's pointer,
 // the desktop, and a way to let the window process pending events.
 struct ListCommand {
-    ResultsModel &results;
-    PointerShape &pointer;
-    Desktop &desktop;
+    commands::ResultsModel &results;
+    shell::PointerShape &pointer;
+    shell::Desktop &desktop;
     std::function<void()> pumpEvents;
 };
 
-} // namespace tovrik
+} // namespace tovrik::output

@@ -1,12 +1,12 @@
 #include "output/textfiles.h"
 
+#include "commands/resultsmodel.h"
+#include "commands/splitsettings.h"
 #include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/errorreport.h"
 #include "shell/failure.h"
 #include "shell/pointershape.h"
-#include "commands/resultsmodel.h"
-#include "commands/splitsettings.h"
 
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -17,11 +17,11 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::output {
 
 void WriteTextFile(const QString &content, const QString &fileName) {
     const auto fail = [&](const QString &reason) {
-        throw Failure(u"Cannot write "_s + fileName + u": "_s + reason);
+        throw shell::Failure(u"Cannot write "_s + fileName + u": "_s + reason);
     };
     if (fileName.isEmpty())
         fail(u"no file name"_s);
@@ -56,7 +56,7 @@ QString PrefixRefusal(const QString &prefix) {
 }
 } // namespace
 
-QString ListAsText(const ResultsModel &list, const std::function<void()> &pumpEvents) {
+QString ListAsText(const commands::ResultsModel &list, const std::function<void()> &pumpEvents) {
     QString text;
     for (int c = 1; c <= list.headerCount(); ++c) {
         pumpEvents();
@@ -79,14 +79,14 @@ QString ListAsText(const ResultsModel &list, const std::function<void()> &pumpEv
     return text;
 }
 
-void SaveListToTextFile(const ResultsModel &list, const QString &fileName,
+void SaveListToTextFile(const commands::ResultsModel &list, const QString &fileName,
                         const std::function<void()> &pumpEvents) {
     WriteTextFile(ListAsText(list, pumpEvents), fileName);
 }
 
 void PushButton1_Click(const SaveCommand &c) {
     const ListCommand &l = c.list;
-    HandlerSteps s(l.desktop, u"PushButton1_Click"_s);
+    shell::HandlerSteps s(l.desktop, u"PushButton1_Click"_s);
 
     if (s.test(106, [&] { return c.settings.option(8); })) {
         // The dialog: no overwrite question, no default suffix, opened with
@@ -107,9 +107,9 @@ void PushButton1_Click(const SaveCommand &c) {
         });
         if (s.test(118, [&] { return fileName.isEmpty(); }))
             return; // cancelled
-        s.step(120, [&] { l.pointer.set(PointerShape::Busy); });
+        s.step(120, [&] { l.pointer.set(shell::PointerShape::Busy); });
         s.step(122, [&] { SaveListToTextFile(l.results, fileName, l.pumpEvents); });
-        s.step(124, [&] { l.pointer.set(PointerShape::Default); });
+        s.step(124, [&] { l.pointer.set(shell::PointerShape::Default); });
         return;
     }
     if (s.test(126, [&] { return c.settings.option(9); })) {
@@ -120,7 +120,7 @@ void PushButton1_Click(const SaveCommand &c) {
             if (refusal.isEmpty())
                 refused = false;
             else
-                l.desktop.message(refusal, ApplicationTitle(), MessageIcon::None);
+                l.desktop.message(refusal, shell::ApplicationTitle(), shell::MessageIcon::None);
         });
         if (refused)
             return;
@@ -133,9 +133,11 @@ void PushButton1_Click(const SaveCommand &c) {
             });
             // [132] next i
         }
-        s.step(134,
-               [&] { l.desktop.message(u"Done Saved."_s, ApplicationTitle(), MessageIcon::None); });
+        s.step(134, [&] {
+            l.desktop.message(u"Done Saved."_s, shell::ApplicationTitle(),
+                              shell::MessageIcon::None);
+        });
     }
 }
 
-} // namespace tovrik
+} // namespace tovrik::output

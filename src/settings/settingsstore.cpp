@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::settings {
 
 namespace {
 const QString Section = u"Tovrik"_s;
@@ -89,4 +89,4 @@ QString SettingsStore::failureMessage() const {
     return u"Settings cannot be saved: %1 cannot be written."_s.arg(path);
 }
 
-} // namespace tovrik
+} // namespace tovrik::settings

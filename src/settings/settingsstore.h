@@ -8,7 +8,7 @@
 
 class QSettings;
 
-namespace tovrik {
+namespace tovrik::settings {
 
 // The per-user store of the remembered choices: texts under the application
 // "Quandrel", the section "Tovrik" and a key.
@@ -45,4 +45,4 @@ private:
     bool m_failureTold = false;
 };
 
-} // namespace tovrik
+} // namespace tovrik::settings

@@ -1,6 +1,6 @@
 #include "shell/applicationtitle.h"
 
-namespace tovrik {
+namespace tovrik::shell {
 
 namespace {
 QString &title() {
@@ -16,4 +16,4 @@ void SetApplicationTitleText(const QString &text) {
     title() = text;
 }
 
-} // namespace tovrik
+} // namespace tovrik::shell

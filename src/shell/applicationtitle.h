@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 // The product name: the window caption.
 inline constexpr char16_t ProductName[] = u"Tovrik";
@@ -12,4 +12,4 @@ inline constexpr char16_t ProductName[] = u"Tovrik";
 QString ApplicationTitle();
 void SetApplicationTitleText(const QString &title);
 
-} // namespace tovrik
+} // namespace tovrik::shell

@@ -10,8 +10,7 @@
 
 class QAccessibleEvent;
 
-namespace tovrik {
-
+namespace tovrik::shell {
 
 enum class MessageIcon { None, Warning };
 
@@ -52,4 +51,4 @@ public:
     virtual double random() = 0;
 };
 
-} // namespace tovrik
+} // namespace tovrik::shell

@@ -7,7 +7,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::shell {
 
 QString LocationLiteral(const QString &handler) {
     return u"in Tovrik2021/08/31.Form1."_s + handler + u' ';
@@ -58,4 +58,4 @@ bool HandlerSteps::run(const std::function<void()> &body) {
     return false;
 }
 
-} // namespace tovrik
+} // namespace tovrik::shell

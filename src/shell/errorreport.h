@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 class Desktop;
 
@@ -47,4 +47,4 @@ private:
     int m_line = 0;
 };
 
-} // namespace tovrik
+} // namespace tovrik::shell

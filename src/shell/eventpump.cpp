@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 namespace {
 constexpr qint64 IntervalMs = 20;
@@ -19,4 +19,4 @@ void EventPump::operator()() {
     m_sinceLast.restart();
 }
 
-} // namespace tovrik
+} // namespace tovrik::shell

@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 // Lets the window process pending events during a long loop, but at most
 // every 20 ms, so that the loop itself stays fast.
@@ -15,4 +15,4 @@ private:
     QElapsedTimer m_sinceLast;
 };
 
-} // namespace tovrik
+} // namespace tovrik::shell

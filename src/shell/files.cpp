@@ -8,7 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::shell {
 
 namespace {
 
@@ -54,4 +54,4 @@ bool FileExists(const QString &path) {
     return info.exists() && info.lastModified().isValid();
 }
 
-} // namespace tovrik
+} // namespace tovrik::shell

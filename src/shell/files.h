@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 // Shell folder numbers that the program asks for.
 inline constexpr int CsidlDesktop = 0;
@@ -18,4 +18,4 @@ QString GetDefaultOutputFolder();
 // True when the path's time stamp can be read: it names something that exists.
 bool FileExists(const QString &path);
 
-} // namespace tovrik
+} // namespace tovrik::shell

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &startFolder) {
     // Without a start folder the dialog opens in the working folder, and
@@ -16,4 +16,4 @@ QString BrowseForFolder(QWidget *owner, const QString &prompt, const QString &st
     return QDir::cleanPath(chosen);
 }
 
-} // namespace tovrik
+} // namespace tovrik::shell

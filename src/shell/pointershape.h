@@ -2,7 +2,7 @@
 
 #include <functional>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 // The window's mouse pointer value. Long commands show Busy; hovering never
 // replaces it, so a command's hourglass lasts until the command puts 0 back.
@@ -31,4 +31,4 @@ private:
     std::function<void(int)> m_changed;
 };
 
-} // namespace tovrik
+} // namespace tovrik::shell

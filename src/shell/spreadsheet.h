@@ -2,11 +2,11 @@
 
 #include <QString>
 
-namespace tovrik {
+namespace tovrik::shell {
 
 // The automation surface of a spreadsheet application, as the export uses
 // it: a new workbook, text cells on its active sheet, column fitting, and
-// showing the application. Every call may throw tovrik::Failure.
+// showing the application. Every call may throw shell::Failure.
 class Worksheet {
 public:
     virtual ~Worksheet() = default;
@@ -33,4 +33,4 @@ public:
     virtual void setVisible(bool visible) = 0;
 };
 
-} // namespace tovrik
+} // namespace tovrik::shell

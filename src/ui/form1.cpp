@@ -1,19 +1,19 @@
 #include "ui/form1.h"
 
-#include "shell/applicationtitle.h"
+#include "commands/startsplitting.h"
 #include "output/clipboard.h"
+#include "output/excelexport.h"
+#include "output/textfiles.h"
+#include "settings/settingsstore.h"
+#include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/errorreport.h"
 #include "shell/eventpump.h"
-#include "output/excelexport.h"
 #include "shell/files.h"
 #include "ui/framestyle.h"
 #include "ui/messageedit.h"
 #include "ui/resultsview.h"
-#include "settings/settingsstore.h"
-#include "commands/startsplitting.h"
 #include "ui/startup.h"
-#include "output/textfiles.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -33,7 +33,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 const char16_t SampleText[] =
     u"The individual has always had to struggle to keep from being overwhelmed by the tribe. "
@@ -67,7 +67,7 @@ QFont buttonFont() {
 
 } // namespace
 
-Form1::Form1(Settings &settings, Desktop &desktop, QWidget *parent)
+Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -76,7 +76,7 @@ Form1::Form1(Settings &settings, Desktop &desktop, QWidget *parent)
     buildControls();
     buildTabOrder();
     prepareHover();
-    connect(&m_split, &SplitSettings::changed, this, &Form1::syncFromSettings);
+    connect(&m_split, &commands::SplitSettings::changed, this, &Form1::syncFromSettings);
     m_pointer.onChanged([this](int value) { applyPointer(value); });
     syncFromSettings();
 }
@@ -243,12 +243,12 @@ void Form1::buildTabOrder() {
 void Form1::prepareHover() {
     for (QPushButton *b : {PushButton1, PushButton2, PushButton3, PushButton4, PushButton5,
                            PushButton6, PushButton7, PushButton8})
-        m_hover.insert(b, PointerShape::Hand);
+        m_hover.insert(b, shell::PointerShape::Hand);
     for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame1),
                        static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Frame3),
                        static_cast<QWidget *>(Frame4), static_cast<QWidget *>(Frame5),
                        static_cast<QWidget *>(Frame6), static_cast<QWidget *>(ListView1)})
-        m_hover.insert(w, PointerShape::Default);
+        m_hover.insert(w, shell::PointerShape::Default);
     for (QWidget *w : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Text2),
                        static_cast<QWidget *>(Text3), static_cast<QWidget *>(Text4),
                        static_cast<QWidget *>(Label1)})
@@ -306,13 +306,13 @@ void Form1::applyPointer(int value) {
     QList<QWidget *> all = findChildren<QWidget *>();
     all.append(this);
     for (QWidget *w : all) {
-        if (value == PointerShape::Default) {
+        if (value == shell::PointerShape::Default) {
             const auto own = m_ownCursors.constFind(w);
             if (own != m_ownCursors.constEnd())
                 w->setCursor(*own);
             else
                 w->unsetCursor();
-        } else if (value == PointerShape::Busy) {
+        } else if (value == shell::PointerShape::Busy) {
             w->setCursor(Qt::WaitCursor);
         } else {
             w->setCursor(handCursor());
@@ -380,14 +380,14 @@ void Form1::showCentred() {
 }
 
 void Form1::Form_Load(const QString &programFolder) {
-    HandlerSteps s(m_desktop, u"Form_Load"_s);
+    shell::HandlerSteps s(m_desktop, u"Form_Load"_s);
     s.step(100, [&] { ApplySkin(this, programFolder); });
     const QString cursorFile = programFolder + u"/HAND-M.CUR"_s;
-    if (s.test(104, [&] { return FileExists(cursorFile); }))
+    if (s.test(104, [&] { return shell::FileExists(cursorFile); }))
         s.step(106, [&] { m_handCursor = LoadCursorFile(cursorFile); });
     s.step(108, [&] { MaybeOpenVendorPage(m_desktop); });
     s.step(126, [&] {
-        setWindowTitle(QString::fromUtf16(ProductName));
+        setWindowTitle(QString::fromUtf16(shell::ProductName));
         setWindowIcon(QIcon(u":/tovrik/tovrik.svg"_s));
         SetApplicationTitle();
     });
@@ -396,7 +396,7 @@ void Form1::Form_Load(const QString &programFolder) {
     s.step(132, [&] { m_split.setXText(m_settings.ReadSetting(u"X Character"_s, 160)); });
     s.step(134, [&] { Text3->setText(m_settings.ReadSetting(u"Prefix"_s, u"Split_"_s)); });
     s.step(136, [&] {
-        const QString fallback = GetDefaultOutputFolder(); // worked out at every start
+        const QString fallback = shell::GetDefaultOutputFolder(); // worked out at every start
         Text4->setText(m_settings.ReadSetting(u"Output Folder"_s, fallback));
     });
     const int defaults[9] = {1, 0, 0, 0, 1, 0, 0, 1, 0};
@@ -422,32 +422,33 @@ void Form1::Text4_Change() {
 }
 
 void Form1::PushButton2_Click() {
-    tovrik::PushButton2_Click({m_split, m_results, m_pointer, m_desktop,
-                               [this] { return Text4->text(); }, [this] { return messageText(); }});
+    commands::PushButton2_Click({m_split, m_results, m_pointer, m_desktop,
+                                 [this] { return Text4->text(); },
+                                 [this] { return messageText(); }});
 }
 
 void Form1::PushButton4_Click() {
-    HandlerSteps s(m_desktop, u"PushButton4_Click"_s);
+    shell::HandlerSteps s(m_desktop, u"PushButton4_Click"_s);
     if (s.test(100, [&] { return !m_pointer.busy(); }))
         s.more([&] { m_results.clear(); });
 }
 
 void Form1::PushButton7_Click() {
-    HandlerSteps s(m_desktop, u"PushButton7_Click"_s);
+    shell::HandlerSteps s(m_desktop, u"PushButton7_Click"_s);
     s.step(100, [&] {
         m_desktop.message(u"Questions? Please contact Team Quandrel at "_s +
                               QString::fromUtf16(ContactPage),
-                          ApplicationTitle(), MessageIcon::None);
+                          shell::ApplicationTitle(), shell::MessageIcon::None);
     });
 }
 
 void Form1::PushButton8_Click() {
-    HandlerSteps s(m_desktop, u"PushButton8_Click"_s);
+    shell::HandlerSteps s(m_desktop, u"PushButton8_Click"_s);
     s.step(100, [&] { Text2->setPlainText(QString::fromUtf16(SampleText)); });
 }
 
 void Form1::PushButton5_Click() {
-    HandlerSteps s(m_desktop, u"PushButton5_Click"_s);
+    shell::HandlerSteps s(m_desktop, u"PushButton5_Click"_s);
     QString folder;
     s.step(100, [&] { folder = m_desktop.browseForFolder(u"Please select folder:"_s, QString()); });
     // Cancel leaves the output folder as it was.
@@ -462,13 +463,13 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::PushButton6_Click() {
-    EventPump pump;
-    tovrik::PushButton6_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    shell::EventPump pump;
+    output::PushButton6_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
 }
 
 void Form1::PushButton1_Click() {
-    EventPump pump;
-    tovrik::PushButton1_Click({{m_results, m_pointer, m_desktop, [&] { pump(); }},
+    shell::EventPump pump;
+    output::PushButton1_Click({{m_results, m_pointer, m_desktop, [&] { pump(); }},
                                m_split,
                                [this] { return Text4->text(); },
                                [this] { return Text3->text(); },
@@ -476,8 +477,8 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
-    EventPump pump;
-    tovrik::PushButton3_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    shell::EventPump pump;
+    output::PushButton3_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/pointershape.h"
 #include "commands/resultsmodel.h"
 #include "commands/splitsettings.h"
+#include "shell/pointershape.h"
 
 #include <QCursor>
 #include <QHash>
@@ -17,12 +17,18 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace tovrik {
-
+namespace tovrik::shell {
 class Desktop;
+} // namespace tovrik::shell
+
+namespace tovrik::settings {
+class Settings;
+} // namespace tovrik::settings
+
+namespace tovrik::ui {
+
 class MessageEdit;
 class ResultsView;
-class Settings;
 
 // The main window. Its controls keep their designer names; each user command
 // is a handler of the window. Every side effect the tests cannot watch goes
@@ -31,7 +37,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    Form1(Settings &settings, Desktop &desktop, QWidget *parent = nullptr);
+    Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Start-up: skin, cursor, vendor page, caption, column, remembered values.
@@ -53,9 +59,9 @@ public:
     void Text3_Change();
     void Text4_Change();
 
-    ResultsModel &results() { return m_results; }
-    SplitSettings &splitSettings() { return m_split; }
-    PointerShape &pointer() { return m_pointer; }
+    commands::ResultsModel &results() { return m_results; }
+    commands::SplitSettings &splitSettings() { return m_split; }
+    shell::PointerShape &pointer() { return m_pointer; }
     // The shape shown for pointer value 99.
     QCursor handCursor() const;
     bool hasLoadedHandCursor() const { return m_handCursor.has_value(); }
@@ -84,11 +90,11 @@ private:
     QString messageText() const;
     void applyPointer(int value);
 
-    Settings &m_settings;
-    Desktop &m_desktop;
-    ResultsModel m_results;
-    SplitSettings m_split;
-    PointerShape m_pointer;
+    settings::Settings &m_settings;
+    shell::Desktop &m_desktop;
+    commands::ResultsModel m_results;
+    commands::SplitSettings m_split;
+    shell::PointerShape m_pointer;
     std::optional<QCursor> m_handCursor;
     QString m_saveFileName; // the save dialog keeps its name for the run
     bool m_syncing = false;
@@ -103,4 +109,4 @@ extern const char16_t SampleText[];
 // Where "Help" sends people.
 inline constexpr char16_t ContactPage[] = u"https://quandrel.example/contact";
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QStyleOption>
 
-namespace tovrik {
+namespace tovrik::ui {
 
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
                                QPainter *painter, const QWidget *widget) const {
@@ -38,4 +38,4 @@ void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opt
     painter->drawImage(option->rect.topLeft(), frame);
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

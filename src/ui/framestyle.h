@@ -2,7 +2,7 @@
 
 #include <QProxyStyle>
 
-namespace tovrik {
+namespace tovrik::ui {
 
 // The application's style, except that a frame is only its border: the
 // window's background shows inside it. (Fusion fills group boxes with a
@@ -15,4 +15,4 @@ public:
                        const QWidget *widget = nullptr) const override;
 };
 
-} // namespace tovrik
+} // namespace tovrik::ui

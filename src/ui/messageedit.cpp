@@ -22,7 +22,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 namespace {
 
@@ -963,4 +963,4 @@ void MessageEdit::dropEvent(QDropEvent *event) {
     event->acceptProposedAction();
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -10,7 +10,7 @@ class QMenu;
 class QMimeData;
 class QTextLayout;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 // The message box: plain text of any length, wrapped to the box's width.
 //
@@ -155,4 +155,4 @@ private:
     mutable std::vector<float> m_advances; // for BMP characters; < 0 unknown
 };
 
-} // namespace tovrik
+} // namespace tovrik::ui

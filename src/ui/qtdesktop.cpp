@@ -13,13 +13,14 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
-void QtDesktop::message(const QString &text, const QString &title, MessageIcon icon) {
+void QtDesktop::message(const QString &text, const QString &title, shell::MessageIcon icon) {
     // A box is centred on its owner; during start-up the window is not shown
     // yet and its place means nothing, so the box is centred on the screen.
     QWidget *owner = m_owner && m_owner->isVisible() ? m_owner : nullptr;
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+    QMessageBox box(icon == shell::MessageIcon::Warning ? QMessageBox::Warning
+                                                        : QMessageBox::NoIcon,
                     title, text, QMessageBox::Ok, owner);
     box.exec();
 }
@@ -32,7 +33,7 @@ QString QtDesktop::saveFileName(const QString &title, const QStringList &filters
 }
 
 QString QtDesktop::browseForFolder(const QString &prompt, const QString &startFolder) {
-    return BrowseForFolder(m_owner, prompt, startFolder);
+    return shell::BrowseForFolder(m_owner, prompt, startFolder);
 }
 
 // QClipboard does not say whether the platform took the data; reading it
@@ -53,11 +54,11 @@ bool QtDesktop::setClipboardText(const QString &text) {
     return clipboard->ownsClipboard() || clipboard->text() == text;
 }
 
-std::unique_ptr<SpreadsheetApplication> QtDesktop::createSpreadsheet() {
-    std::unique_ptr<SpreadsheetApplication> application = CreateCalcApplication();
+std::unique_ptr<shell::SpreadsheetApplication> QtDesktop::createSpreadsheet() {
+    std::unique_ptr<shell::SpreadsheetApplication> application = output::CreateCalcApplication();
     if (!application)
-        throw Failure(u"ActiveX component can't create object: LibreOffice Calc (soffice) "
-                      u"is not installed"_s);
+        throw shell::Failure(u"ActiveX component can't create object: LibreOffice Calc (soffice) "
+                             u"is not installed"_s);
     return application;
 }
 
@@ -77,4 +78,4 @@ double QtDesktop::random() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -7,7 +7,7 @@
 #include <QHeaderView>
 #include <QPointer>
 
-namespace tovrik {
+namespace tovrik::ui {
 
 namespace {
 
@@ -231,4 +231,4 @@ void InstallResultsAccessibility() {
     Q_UNUSED(installed);
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -6,7 +6,7 @@ class QAccessibleInterface;
 class QObject;
 class QString;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 // What assistive tools see of the results list: a list of rows that can be
 // ticked. Each row reports whether it is checkable and checked, and its
@@ -17,4 +17,4 @@ void InstallResultsAccessibility();
 // The accessible interface of a ResultsView.
 QAccessibleInterface *ResultsAccessibleFactory(const QString &className, QObject *object);
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -1,7 +1,7 @@
 #include "ui/resultsview.h"
 
-#include "ui/resultsaccessible.h"
 #include "commands/resultsmodel.h"
+#include "ui/resultsaccessible.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 ResultsView::ResultsView(QWidget *parent)
     : QTreeView(parent), m_tickAll(new QAction(u"Tick All"_s, this)),
@@ -50,7 +50,7 @@ void ResultsView::setAnnouncer(std::function<void(QAccessibleEvent *)> announce)
     };
 }
 
-void ResultsView::setResults(ResultsModel *model) {
+void ResultsView::setResults(commands::ResultsModel *model) {
     m_results = model;
     setModel(model);
     connect(model, &QAbstractItemModel::dataChanged, this, &ResultsView::announceTicks);
@@ -151,4 +151,4 @@ void ResultsView::contextMenuEvent(QContextMenuEvent *event) {
     menu.exec(event->globalPos());
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -7,9 +7,11 @@
 class QAccessibleEvent;
 class QAction;
 
-namespace tovrik {
-
+namespace tovrik::commands {
 class ResultsModel;
+} // namespace tovrik::commands
+
+namespace tovrik::ui {
 
 // The results list in report view: one line per row, a check box on every
 // row. Space ticks or unticks every selected row, Ctrl+A selects all rows,
@@ -22,7 +24,7 @@ class ResultsView : public QTreeView {
 public:
     explicit ResultsView(QWidget *parent = nullptr);
 
-    void setResults(ResultsModel *model);
+    void setResults(commands::ResultsModel *model);
     // Where ticks and new or cleared results are announced to assistive
     // tools; straight to Qt's accessibility until the window sets it.
     void setAnnouncer(std::function<void(QAccessibleEvent *)> announce);
@@ -41,11 +43,11 @@ private:
                        const QList<int> &roles);
     void announceRows(int change, int first, int last);
 
-    ResultsModel *m_results = nullptr;
+    commands::ResultsModel *m_results = nullptr;
     std::function<void(QAccessibleEvent *)> m_announce;
     QAction *m_tickAll;
     QAction *m_untickAll;
     QAction *m_invertTicks;
 };
 
-} // namespace tovrik
+} // namespace tovrik::ui

@@ -8,12 +8,12 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 namespace {
 [[noreturn]] void noSuchMember(int member) {
-    throw Failure(u"Object doesn't support this property or method (member "_s +
-                  QString::number(member) + u')');
+    throw shell::Failure(u"Object doesn't support this property or method (member "_s +
+                         QString::number(member) + u')');
 }
 } // namespace
 
@@ -48,12 +48,12 @@ QVariant SkinFramework::call(int member, const QVariantList &arguments) {
     switch (member) {
     case 2:
         if (arguments.size() != 2)
-            throw Failure(u"Wrong number of arguments or invalid property assignment"_s);
+            throw shell::Failure(u"Wrong number of arguments or invalid property assignment"_s);
         loadSkin(arguments.at(0).toString());
         return true;
     case 3:
         if (arguments.size() != 1)
-            throw Failure(u"Wrong number of arguments or invalid property assignment"_s);
+            throw shell::Failure(u"Wrong number of arguments or invalid property assignment"_s);
         applyWindow(arguments.at(0).value<QWidget *>());
         return {};
     }
@@ -63,23 +63,25 @@ QVariant SkinFramework::call(int member, const QVariantList &arguments) {
 void SkinFramework::loadSkin(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(u"The skin file "_s + path + u" cannot be read: "_s + file.errorString());
+        throw shell::Failure(u"The skin file "_s + path + u" cannot be read: "_s +
+                             file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Failure(u"The skin file "_s + path + u" cannot be read: "_s + file.errorString());
+        throw shell::Failure(u"The skin file "_s + path + u" cannot be read: "_s +
+                             file.errorString());
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8(bytes);
     if (utf8.hasError())
-        throw Failure(u"The skin file "_s + path + u" is not UTF-8 text"_s);
+        throw shell::Failure(u"The skin file "_s + path + u" is not UTF-8 text"_s);
     const QString problem = StyleSheetProblem(text);
     if (!problem.isEmpty())
-        throw Failure(u"The skin file "_s + path + u" cannot be used: "_s + problem);
+        throw shell::Failure(u"The skin file "_s + path + u" cannot be used: "_s + problem);
     m_styleSheet = text;
 }
 
 void SkinFramework::applyWindow(QWidget *window) const {
     if (!window)
-        throw Failure(u"Invalid procedure call or argument"_s);
+        throw shell::Failure(u"Invalid procedure call or argument"_s);
     window->setStyleSheet(m_styleSheet);
 }
 
@@ -124,4 +126,4 @@ QString StyleSheetProblem(const QString &text) {
     return {};
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

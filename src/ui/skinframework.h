@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 // The skinning component. Start-up reaches it by member number, as it would
 // an automation object:
@@ -39,4 +39,4 @@ private:
 // text is sound, else what is wrong.
 QString StyleSheetProblem(const QString &text);
 
-} // namespace tovrik
+} // namespace tovrik::ui

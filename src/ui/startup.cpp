@@ -1,9 +1,9 @@
 #include "ui/startup.h"
 
+#include "commands/limit.h"
 #include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/failure.h"
-#include "commands/limit.h"
 #include "ui/skinframework.h"
 
 #include <QCheckBox>
@@ -21,7 +21,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tovrik {
+namespace tovrik::ui {
 
 QString ProgramFolder() {
     return QCoreApplication::applicationDirPath();
@@ -59,7 +59,8 @@ void ApplySkin(QWidget *window, const QString &programFolder) {
 QCursor LoadCursorFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(u"The cursor file "_s + path + u" cannot be read: "_s + file.errorString());
+        throw shell::Failure(u"The cursor file "_s + path + u" cannot be read: "_s +
+                             file.errorString());
     // ICONDIR (type 2: cursor) and the first entry, whose planes and bit
     // count fields hold the hot spot. A fixed buffer: GCC with -fsanitize
     // takes reads from a QByteArray past its empty state for overruns.
@@ -67,17 +68,18 @@ QCursor LoadCursorFile(const QString &path) {
     const bool whole = file.read(reinterpret_cast<char *>(header), sizeof header) == sizeof header;
     file.seek(0);
     if (!whole || qFromLittleEndian<quint16>(header + 2) != 2)
-        throw Failure(u"The cursor file "_s + path + u" is not a cursor"_s);
+        throw shell::Failure(u"The cursor file "_s + path + u" is not a cursor"_s);
     const int hotX = qFromLittleEndian<quint16>(header + 10);
     const int hotY = qFromLittleEndian<quint16>(header + 12);
     QImageReader reader(&file, "cur");
     const QImage image = reader.read();
     if (image.isNull())
-        throw Failure(u"The cursor file "_s + path + u" cannot be read: "_s + reader.errorString());
+        throw shell::Failure(u"The cursor file "_s + path + u" cannot be read: "_s +
+                             reader.errorString());
     return QCursor(QPixmap::fromImage(image), hotX, hotY);
 }
 
-void MaybeOpenVendorPage(Desktop &desktop) {
+void MaybeOpenVendorPage(shell::Desktop &desktop) {
     desktop.seedRandom(quint32(QTime::currentTime().msecsSinceStartOfDay() / 1000)); // 1.
     const int number = int(desktop.random() * 100) + 1;                              // 2.
     if (number == 7)                                                                 // 3.
@@ -96,7 +98,7 @@ QString ApplicationTitleFor(const QString &productName) {
 }
 
 void SetApplicationTitle() {
-    SetApplicationTitleText(ApplicationTitleFor(QString::fromUtf16(ProductName)));
+    shell::SetApplicationTitleText(ApplicationTitleFor(QString::fromUtf16(shell::ProductName)));
 }
 
 bool ToBoolean(const QString &text) {
@@ -105,9 +107,9 @@ bool ToBoolean(const QString &text) {
         return true;
     if (word.compare(u"False"_s, Qt::CaseInsensitive) == 0)
         return false;
-    if (const std::optional<double> number = NumericValue(text))
+    if (const std::optional<double> number = commands::NumericValue(text))
         return *number != 0;
-    throw Failure(u"Type mismatch"_s);
+    throw shell::Failure(u"Type mismatch"_s);
 }
 
-} // namespace tovrik
+} // namespace tovrik::ui

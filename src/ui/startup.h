@@ -7,9 +7,11 @@
 
 class QWidget;
 
-namespace tovrik {
-
+namespace tovrik::shell {
 class Desktop;
+} // namespace tovrik::shell
+
+namespace tovrik::ui {
 
 // The vendor's home page, opened at about one start in a hundred.
 inline constexpr char16_t VendorHomePage[] = u"https://quandrel.example/";
@@ -28,7 +30,7 @@ QCursor LoadCursorFile(const QString &path);
 
 // Seeds from the seconds since midnight and draws 1..100; 7 opens the
 // vendor's home page.
-void MaybeOpenVendorPage(Desktop &desktop);
+void MaybeOpenVendorPage(shell::Desktop &desktop);
 
 // The title rule: cut the name before its last blank until it has at most
 // 40 characters. A name without a blank is kept whole.
@@ -40,4 +42,4 @@ void SetApplicationTitle();
 // throws a type mismatch.
 bool ToBoolean(const QString &text);
 
-} // namespace tovrik
+} // namespace tovrik::ui

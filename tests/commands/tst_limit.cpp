@@ -57,12 +57,12 @@ void LimitTest::parse() {
     QFETCH(QString, text);
     QFETCH(LimitError, error);
     QFETCH(int, limit);
-    const tovrik::core::ParsedLimit parsed = tovrik::ParseLimit(text);
+    const tovrik::core::ParsedLimit parsed = tovrik::commands::ParseLimit(text);
     QCOMPARE(parsed.error, error);
     if (error == LimitError::None)
         QCOMPARE(parsed.limit, limit);
     // The numeric test and the parser agree on what is a number.
-    QCOMPARE(tovrik::IsNumeric(text), error != LimitError::NotNumeric);
+    QCOMPARE(tovrik::commands::IsNumeric(text), error != LimitError::NotNumeric);
 }
 
 // tovrik-split's reading: the same on every machine, whatever the locale.

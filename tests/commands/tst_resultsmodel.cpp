@@ -1,5 +1,5 @@
-#include "shell/failure.h"
 #include "commands/resultsmodel.h"
+#include "shell/failure.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -7,7 +7,7 @@
 #include <functional>
 
 using namespace Qt::StringLiterals;
-using tovrik::ResultsModel;
+using tovrik::commands::ResultsModel;
 
 using Access = std::function<void(const ResultsModel &)>;
 Q_DECLARE_METATYPE(Access)
@@ -65,7 +65,7 @@ void ResultsModelTest::readingMissingCellsThrows() {
     try {
         access(model);
         QFAIL("no failure thrown");
-    } catch (const tovrik::Failure &failure) {
+    } catch (const tovrik::shell::Failure &failure) {
         QCOMPARE(failure.description(), u"Index out of bounds"_s);
     }
 }

@@ -1,10 +1,10 @@
-#include "fakesettings.h"
 #include "commands/splitsettings.h"
+#include "fakesettings.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using tovrik::SplitSettings;
+using tovrik::commands::SplitSettings;
 using tovrik::testing::FakeSettings;
 
 using Writes = QList<QPair<QString, QString>>;

@@ -1,11 +1,11 @@
-#include "shell/applicationtitle.h"
-#include "shell/errorreport.h"
-#include "shell/failure.h"
-#include "fakesettings.h"
-#include "shell/pointershape.h"
 #include "commands/resultsmodel.h"
 #include "commands/splitsettings.h"
 #include "commands/startsplitting.h"
+#include "fakesettings.h"
+#include "shell/applicationtitle.h"
+#include "shell/errorreport.h"
+#include "shell/failure.h"
+#include "shell/pointershape.h"
 #include "testdesktop.h"
 
 #include <QFile>
@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using tovrik::PointerShape;
+using tovrik::shell::PointerShape;
 using tovrik::testing::FakeSettings;
 using tovrik::testing::TestDesktop;
 
@@ -32,8 +32,8 @@ const QString Sample =
 // One window's worth of state around the command.
 struct Form {
     FakeSettings store;
-    tovrik::SplitSettings settings{store};
-    tovrik::ResultsModel results;
+    tovrik::commands::SplitSettings settings{store};
+    tovrik::commands::ResultsModel results;
     PointerShape pointer;
     TestDesktop desktop;
     QTemporaryDir folder;
@@ -43,8 +43,9 @@ struct Form {
     Form() { results.addColumn(u"Message"_s); }
 
     void press() {
-        tovrik::PushButton2_Click({settings, results, pointer, desktop,
-                                   [this] { return outputFolder; }, [this] { return message; }});
+        tovrik::commands::PushButton2_Click({settings, results, pointer, desktop,
+                                             [this] { return outputFolder; },
+                                             [this] { return message; }});
     }
     QStringList rows() const {
         QStringList result;
@@ -98,9 +99,9 @@ void StartSplittingTest::missingFolder() {
 
     form.press();
     QCOMPARE(form.desktop.messageTexts(), QStringList{NoFolder});
-    QCOMPARE(form.desktop.messages[0].title, tovrik::ApplicationTitle());
+    QCOMPARE(form.desktop.messages[0].title, tovrik::shell::ApplicationTitle());
     QCOMPARE(form.desktop.messages[0].title, u"Tovrik"_s);
-    QCOMPARE(form.desktop.messages[0].icon, tovrik::MessageIcon::None);
+    QCOMPARE(form.desktop.messages[0].icon, tovrik::shell::MessageIcon::None);
     QCOMPARE(form.rows(), QStringList{u"earlier row"_s});
     QCOMPARE(form.pointer.value(), int(PointerShape::Hand));
 }
@@ -229,15 +230,16 @@ void StartSplittingTest::failingFolderReadIsReported() {
     form.settings.setOption(1, true);
     form.settings.setOption(5, true);
     form.results.appendRow(u"earlier row"_s);
-    tovrik::PushButton2_Click({form.settings, form.results, form.pointer, form.desktop,
-                               []() -> QString { throw tovrik::Failure(u"Index out of bounds"_s); },
-                               [] { return u"never read"_s; }});
+    tovrik::commands::PushButton2_Click(
+        {form.settings, form.results, form.pointer, form.desktop,
+         []() -> QString { throw tovrik::shell::Failure(u"Index out of bounds"_s); },
+         [] { return u"never read"_s; }});
     // A failing test enters its branch: the report, then the folder message.
-    QCOMPARE(
-        form.desktop.messageTexts(),
-        (QStringList{tovrik::ErrorReportText(u"Index out of bounds"_s,
-                                             tovrik::LocationLiteral(u"PushButton2_Click"_s), 100),
-                     NoFolder}));
+    QCOMPARE(form.desktop.messageTexts(),
+             (QStringList{tovrik::shell::ErrorReportText(
+                              u"Index out of bounds"_s,
+                              tovrik::shell::LocationLiteral(u"PushButton2_Click"_s), 100),
+                          NoFolder}));
     QCOMPARE(form.desktop.messages[0].title, u"Application Error"_s);
     QCOMPARE(form.rows(), QStringList{u"earlier row"_s});
 }
@@ -246,12 +248,12 @@ void StartSplittingTest::failingMessageReadIsReported() {
     Form form;
     form.settings.setOption(1, true);
     form.settings.setOption(7, true);
-    tovrik::PushButton2_Click({form.settings, form.results, form.pointer, form.desktop,
-                               [&] { return form.outputFolder; },
-                               []() -> QString { throw tovrik::Failure(u"Out of memory"_s); }});
+    tovrik::commands::PushButton2_Click(
+        {form.settings, form.results, form.pointer, form.desktop, [&] { return form.outputFolder; },
+         []() -> QString { throw tovrik::shell::Failure(u"Out of memory"_s); }});
     QCOMPARE(form.desktop.messageTexts(),
-             QStringList{tovrik::ErrorReportText(
-                 u"Out of memory"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 164)});
+             QStringList{tovrik::shell::ErrorReportText(
+                 u"Out of memory"_s, tovrik::shell::LocationLiteral(u"PushButton2_Click"_s), 164)});
     QVERIFY(form.rows().isEmpty());
     // The handler goes on to its last step and puts the pointer back.
     QCOMPARE(form.pointer.value(), int(PointerShape::Default));

@@ -9,7 +9,7 @@
 namespace tovrik::testing {
 
 // Logs every write in order; reads give the default.
-class FakeSettings : public Settings {
+class FakeSettings : public settings::Settings {
 public:
     QList<QPair<QString, QString>> writes;
 

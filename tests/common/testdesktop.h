@@ -13,18 +13,20 @@
 namespace tovrik::testing {
 
 // A spreadsheet application that logs its calls; it can be told to fail one.
-class RecordingSpreadsheet : public SpreadsheetApplication, Workbook, Worksheet {
+class RecordingSpreadsheet : public shell::SpreadsheetApplication,
+                             shell::Workbook,
+                             shell::Worksheet {
 public:
     explicit RecordingSpreadsheet(QStringList &log, QString failOn = {})
         : m_log(log), m_failOn(std::move(failOn)) {}
-    Workbook &addWorkbook() override {
+    shell::Workbook &addWorkbook() override {
         record(QStringLiteral("Workbooks.add"));
         return *this;
     }
     void setVisible(bool visible) override {
         record(visible ? QStringLiteral("Visible=True") : QStringLiteral("Visible=False"));
     }
-    Worksheet &activeSheet() override { return *this; }
+    shell::Worksheet &activeSheet() override { return *this; }
     void setCell(int row, int column, const QString &text) override {
         record(QStringLiteral("Cells(%1,%2)=%3").arg(row).arg(column).arg(text));
     }
@@ -37,19 +39,19 @@ private:
     void record(const QString &call) {
         m_log.append(call);
         if (!m_failOn.isEmpty() && call.startsWith(m_failOn))
-            throw Failure(QStringLiteral("Automation error"));
+            throw shell::Failure(QStringLiteral("Automation error"));
     }
     QStringList &m_log;
     QString m_failOn;
 };
 
 // Every side effect recorded or scripted.
-class TestDesktop : public Desktop {
+class TestDesktop : public shell::Desktop {
 public:
     struct Message {
         QString text;
         QString title;
-        MessageIcon icon;
+        shell::MessageIcon icon;
     };
     QList<Message> messages;
     QStringList messageTexts() const {
@@ -87,7 +89,7 @@ public:
     double randomValue = 0.5;
     QList<quint32> seeds;
 
-    void message(const QString &text, const QString &title, MessageIcon icon) override {
+    void message(const QString &text, const QString &title, shell::MessageIcon icon) override {
         messages.append({text, title, icon});
     }
     QString saveFileName(const QString &title, const QStringList &filters,
@@ -120,9 +122,9 @@ public:
         clipboard = text;
         return true;
     }
-    std::unique_ptr<SpreadsheetApplication> createSpreadsheet() override {
+    std::unique_ptr<shell::SpreadsheetApplication> createSpreadsheet() override {
         if (!spreadsheetInstalled)
-            throw Failure(QStringLiteral("ActiveX component can't create object"));
+            throw shell::Failure(QStringLiteral("ActiveX component can't create object"));
         ++spreadsheetsCreated;
         spreadsheetLog.append(QStringLiteral("create"));
         return std::make_unique<RecordingSpreadsheet>(spreadsheetLog, spreadsheetFailOn);

@@ -18,6 +18,8 @@
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+using namespace tovrik::output;
+using namespace tovrik::shell;
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The output commands over a results list: clipboard text, text files and
 // the spreadsheet export, with a scripted desktop.
+#include "commands/resultsmodel.h"
+#include "commands/splitsettings.h"
 #include "output/clipboard.h"
 #include "output/excelexport.h"
-#include "shell/pointershape.h"
-#include "commands/resultsmodel.h"
-#include "settings/settingsstore.h"
-#include "commands/splitsettings.h"
-#include "testdesktop.h"
 #include "output/textfiles.h"
+#include "settings/settingsstore.h"
+#include "shell/pointershape.h"
+#include "testdesktop.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -40,6 +40,10 @@ extern "C" int fdatasync(int fd) {
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+using namespace tovrik::commands;
+using namespace tovrik::output;
+using namespace tovrik::settings;
+using namespace tovrik::shell;
 using tovrik::testing::TestDesktop;
 
 namespace {

@@ -15,6 +15,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+using namespace tovrik::settings;
 
 namespace {
 

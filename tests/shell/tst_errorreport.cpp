@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
-using tovrik::MessageIcon;
+using tovrik::shell::MessageIcon;
 using tovrik::testing::TestDesktop;
 
 namespace {
@@ -53,7 +53,7 @@ void ErrorReportTest::reportText() {
     QFETCH(int, line);
     QFETCH(QString, expected);
     const QString text =
-        tovrik::ErrorReportText(description, tovrik::LocationLiteral(handler), line);
+        tovrik::shell::ErrorReportText(description, tovrik::shell::LocationLiteral(handler), line);
     QCOMPARE(text, expected);
     // The box is read from a screenshot: the bytes matter, not just the look.
     QCOMPARE(text.toUtf8(), expected.toUtf8());
@@ -61,8 +61,8 @@ void ErrorReportTest::reportText() {
 
 void ErrorReportTest::reportShowsWarningBox() {
     TestDesktop desktop;
-    tovrik::ReportHandlerError(desktop, tovrik::LocationLiteral(u"PushButton2_Click"_s), 128,
-                               u"Out of memory"_s);
+    tovrik::shell::ReportHandlerError(
+        desktop, tovrik::shell::LocationLiteral(u"PushButton2_Click"_s), 128, u"Out of memory"_s);
     QCOMPARE(desktop.messages.size(), 1);
     QCOMPARE(desktop.messages[0].title, u"Application Error"_s);
     QCOMPARE(desktop.messages[0].icon, MessageIcon::Warning);
@@ -82,11 +82,11 @@ void ErrorReportTest::failingStepIsReported() {
     QFETCH(int, kind);
     QFETCH(QString, description);
     TestDesktop desktop;
-    tovrik::HandlerSteps steps(desktop, u"PushButton3_Click"_s);
+    tovrik::shell::HandlerSteps steps(desktop, u"PushButton3_Click"_s);
     bool nextRan = false;
     const bool ok = steps.step(130, [&] {
         if (kind == 0)
-            throw tovrik::Failure(u"Index out of bounds"_s);
+            throw tovrik::shell::Failure(u"Index out of bounds"_s);
         if (kind == 1)
             throw std::bad_alloc();
         throw std::runtime_error("disk gone");
@@ -97,41 +97,42 @@ void ErrorReportTest::failingStepIsReported() {
     QCOMPARE(desktop.messages.size(), 1);
     QCOMPARE(desktop.messages[0].title, u"Application Error"_s);
     QCOMPARE(desktop.messages[0].icon, MessageIcon::Warning);
-    QCOMPARE(
-        desktop.messages[0].text,
-        tovrik::ErrorReportText(description, tovrik::LocationLiteral(u"PushButton3_Click"_s), 130));
+    QCOMPARE(desktop.messages[0].text,
+             tovrik::shell::ErrorReportText(
+                 description, tovrik::shell::LocationLiteral(u"PushButton3_Click"_s), 130));
 }
 
 void ErrorReportTest::twoFailuresGiveTwoReportsInOrder() {
     TestDesktop desktop;
-    tovrik::HandlerSteps steps(desktop, u"Form_Load"_s);
-    steps.step(10, [] { throw tovrik::Failure(u"first"_s); });
+    tovrik::shell::HandlerSteps steps(desktop, u"Form_Load"_s);
+    steps.step(10, [] { throw tovrik::shell::Failure(u"first"_s); });
     steps.step(12, [] {});
-    steps.step(14, [] { throw tovrik::Failure(u"second"_s); });
-    const QString location = tovrik::LocationLiteral(u"Form_Load"_s);
+    steps.step(14, [] { throw tovrik::shell::Failure(u"second"_s); });
+    const QString location = tovrik::shell::LocationLiteral(u"Form_Load"_s);
     QCOMPARE(desktop.messageTexts(),
-             (QStringList{tovrik::ErrorReportText(u"first"_s, location, 10),
-                          tovrik::ErrorReportText(u"second"_s, location, 14)}));
+             (QStringList{tovrik::shell::ErrorReportText(u"first"_s, location, 10),
+                          tovrik::shell::ErrorReportText(u"second"_s, location, 14)}));
 }
 
 void ErrorReportTest::moreCountsUnderLastNumber() {
     TestDesktop desktop;
-    tovrik::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
+    tovrik::shell::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
     steps.step(106, [] {});
-    QVERIFY(!steps.more([] { throw tovrik::Failure(u"late"_s); }));
+    QVERIFY(!steps.more([] { throw tovrik::shell::Failure(u"late"_s); }));
     QCOMPARE(desktop.messageTexts(),
-             QStringList{tovrik::ErrorReportText(
-                 u"late"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 106)});
+             QStringList{tovrik::shell::ErrorReportText(
+                 u"late"_s, tovrik::shell::LocationLiteral(u"PushButton2_Click"_s), 106)});
 }
 
 void ErrorReportTest::throwingTestEntersBranch() {
     TestDesktop desktop;
-    tovrik::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
-    const bool entered = steps.test(100, []() -> bool { throw tovrik::Failure(u"no folder"_s); });
+    tovrik::shell::HandlerSteps steps(desktop, u"PushButton2_Click"_s);
+    const bool entered =
+        steps.test(100, []() -> bool { throw tovrik::shell::Failure(u"no folder"_s); });
     QVERIFY(entered);
     QCOMPARE(desktop.messageTexts(),
-             QStringList{tovrik::ErrorReportText(
-                 u"no folder"_s, tovrik::LocationLiteral(u"PushButton2_Click"_s), 100)});
+             QStringList{tovrik::shell::ErrorReportText(
+                 u"no folder"_s, tovrik::shell::LocationLiteral(u"PushButton2_Click"_s), 100)});
     // A test that answers normally is taken at its word.
     QVERIFY(!steps.test(102, [] { return false; }));
     QCOMPARE(desktop.messages.size(), 1);
@@ -139,7 +140,7 @@ void ErrorReportTest::throwingTestEntersBranch() {
 
 void ErrorReportTest::passingStepsReportNothing() {
     TestDesktop desktop;
-    tovrik::HandlerSteps steps(desktop, u"Form_Load"_s);
+    tovrik::shell::HandlerSteps steps(desktop, u"Form_Load"_s);
     int runs = 0;
     QVERIFY(steps.step(1, [&] { ++runs; }));
     QVERIFY(steps.more([&] { ++runs; }));

@@ -9,6 +9,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+using namespace tovrik::shell;
 
 class FilesTest : public QObject {
     Q_OBJECT

@@ -49,7 +49,7 @@ void FolderPickerTest::keys() {
         if (dialog->isVisible()) // the key was not taken: do not hang
             dialog->close();
     });
-    const QString chosen = tovrik::BrowseForFolder(
+    const QString chosen = tovrik::shell::BrowseForFolder(
         nullptr, u"Please select folder:"_s, start.isEmpty() ? QString() : root.filePath(start));
 
     qputenv("HOME", QFile::encodeName(home));

@@ -1,16 +1,16 @@
 // The main window on the offscreen platform: layout, focus, the hover
 // pointer, the small commands, and start-up with a private settings folder.
-#include "shell/applicationtitle.h"
 #include "core/cutter.h"
 #include "fakesettings.h"
+#include "settings/settingsstore.h"
+#include "shell/applicationtitle.h"
 #include "shell/files.h"
+#include "testdesktop.h"
 #include "ui/form1.h"
 #include "ui/messageedit.h"
 #include "ui/qtdesktop.h"
 #include "ui/resultsview.h"
-#include "settings/settingsstore.h"
 #include "ui/startup.h"
-#include "testdesktop.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -36,6 +36,10 @@
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
+using namespace tovrik::commands;
+using namespace tovrik::settings;
+using namespace tovrik::shell;
+using namespace tovrik::ui;
 using tovrik::testing::TestDesktop;
 
 namespace {
