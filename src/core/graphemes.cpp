@@ -9,6 +9,10 @@
 
 namespace tovrik::core {
 
+namespace {
+constexpr std::ptrdiff_t MaximumStretch = 1 << 16;
+} // namespace
+
 bool BreaksBothWays(char32_t c) {
     // No combining marks, joiners, prepended marks, Hangul jamo, Indic or
     // Thai letters, regional indicators or emoji modifiers in these ranges.
@@ -108,14 +112,17 @@ template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t p
     // No grapheme rule looks across a sure boundary, so ICU needs only the
     // stretch between the nearest ones around the position.
     if (position <= m_from || position >= m_to) {
+        // A stretch without a sure boundary can be as long as the text (a
+        // page of Devanagari); ICU is given at most MaximumStretch around the
+        // position, which only a grapheme longer than that could notice.
         std::ptrdiff_t from = position;
         do
             from = previous(from);
-        while (!isSure(from));
+        while (!isSure(from) && position - from < MaximumStretch);
         std::ptrdiff_t to = position;
         do
             to = next(to);
-        while (!isSure(to));
+        while (!isSure(to) && to - position < MaximumStretch);
         if (!m_icu)
             m_icu = std::make_unique<Icu>();
         UErrorCode status = U_ZERO_ERROR;
