@@ -18,8 +18,8 @@ void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
     for (std::size_t i = 0; i < n;) {
 #if TOVRIK_SSE2
         // Sixteen bytes at a time that need no escape: no control character
-        // (nor C2, which starts the C1 controls), quote or backslash; then up
-        // to sixteen one by one.
+        // (nor C2, which starts the C1 controls), quote or backslash; then the
+        // byte that stopped them, and on with sixteen at a time.
         while (n - i >= 16) {
             using namespace core::simd;
             const __m128i v = Load(p + i);
@@ -35,7 +35,7 @@ void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
             if (safe < 16)
                 break;
         }
-        const std::size_t stop = std::min(n, i + 16);
+        const std::size_t stop = n - i >= 16 ? i + 1 : n;
 #else
         const std::size_t stop = n;
 #endif

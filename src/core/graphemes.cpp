@@ -13,22 +13,6 @@ namespace {
 constexpr std::ptrdiff_t MaximumStretch = 1 << 16;
 } // namespace
 
-bool BreaksBothWays(char32_t c) {
-    // No combining marks, joiners, prepended marks, Hangul jamo, Indic or
-    // Thai letters, regional indicators or emoji modifiers in these ranges.
-    if (c < 0x2000)
-        return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
-               c >= 0x1E00; // Latin Extended Additional, Greek Extended
-    if (c < 0x3000)         // punctuation, currency, symbols; not the joiners
-        return (c < 0x20D0 && c != 0x200C && c != 0x200D) || (c >= 0x2100 && c < 0x2C00);
-    if (c < 0x10000)
-        return (c < 0x302A) || (c >= 0x3030 && c < 0x3099) || (c >= 0x309B && c < 0x3100) ||
-               (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) ||
-               (c >= 0xFF01 && c <= 0xFF9D);
-    return c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
-           !(c >= 0x1F3FB && c <= 0x1F3FF);
-}
-
 template <class Char> struct GraphemeBoundaries<Char>::Icu {
     UBreakIterator *iterator = nullptr;
     UText *text = nullptr;
