@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <unordered_set>
 
 namespace tovrik::core {
 
@@ -159,6 +160,25 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
     if (i < n)
         ascii = false; // the scan stopped at a character that is not plain
     return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
+}
+
+void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found) {
+    found.characters.clear();
+    found.more = 0;
+    std::unordered_set<char32_t> seen;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 0;
+        const char32_t c = static_cast<unsigned char>(text[i]) < 0x80
+                               ? (length = 1, char32_t(text[i]))
+                               : DecodeAt(text.data(), i, length);
+        i += length;
+        if (Gsm7Septets(c) != 0 || !seen.insert(c).second)
+            continue;
+        if (found.characters.size() < most)
+            found.characters.push_back(text.substr(i - length, length));
+        else
+            ++found.more;
+    }
 }
 
 std::ptrdiff_t Gsm7Cost(std::string_view text) {

@@ -49,6 +49,15 @@ std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding);
 // The septets of text that has a GSM-7 form.
 std::ptrdiff_t Gsm7Cost(std::string_view text);
 
+// The characters of a text that have no GSM-7 form, each once, in order of
+// first appearance, at most `most` of them (views into the text); `more`
+// counts the other different ones.
+struct WithoutGsm7 {
+    std::vector<std::string_view> characters;
+    std::size_t more = 0;
+};
+void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found);
+
 // How much of each piece is left for the text: a piece is GSM-7 when its
 // text allows it (and gsm7Allowed), else UCS-2.
 struct SmsBudget {
