@@ -27,6 +27,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include <limits>
@@ -65,6 +69,45 @@ QFont buttonFont() {
     return font;
 }
 
+// The window scrolls a control that takes the focus into view itself (see
+// scrollToFocus), by one rule for Tab, the program and assistive tools; the
+// scroll area's own scrolling on Tab would move it again by another.
+class ClientScrollArea : public QScrollArea {
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    bool focusNextPrevChild(bool next) override {
+        return QAbstractScrollArea::focusNextPrevChild(next);
+    }
+};
+
+// One axis of scrollToFocus: where a view of `span` pixels, now at `at`,
+// starts so as to show the control [c0, c1) in its frame [f0, f1) (the
+// control itself where no frame holds it): the whole frame where it fits;
+// else the frame's start, where its caption is, and the control with a
+// margin; else the control with a margin; else, the control being longer
+// than the view, the frame's start. The view moves as little as it can.
+constexpr int margin = 8;
+int scrolledTo(int at, int span, int c0, int c1, int f0, int f1) {
+    int from = f0;
+    int to = f1;
+    if (f1 - f0 > span) {
+        to = c1 + margin;
+        if (to - f0 > span)
+            from = c0 - margin;
+        if (to - from > span) {
+            from = c0 - f0 <= span / 2 ? f0 : c0;
+            to = from + span;
+        }
+    }
+    if (from < at)
+        return from;
+    if (to > at + span)
+        return to - span;
+    return at;
+}
+
 } // namespace
 
 Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *parent)
@@ -92,7 +135,23 @@ void Form1::buildControls() {
     setAutoFillBackground(true);
     setFont(controlFont());
 
-    const auto button = [this](const QString &name, const QString &caption, QWidget *parent) {
+    m_scroll = new ClientScrollArea(this);
+    m_scroll->setObjectName(u"ClientScroll"_s);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    m_client = new QWidget;
+    m_client->setObjectName(u"Client"_s);
+    m_client->setFixedSize(size());
+    m_scroll->setWidget(m_client);
+    // A control that takes the focus, by Tab, by the program or by an
+    // assistive tool, is scrolled into view.
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { scrollToFocus(now); });
+
+    const auto button = [](const QString &name, const QString &caption, QWidget *parent) {
         auto *b = new QPushButton(caption, parent);
         b->setObjectName(name);
         b->setFont(buttonFont());
@@ -106,15 +165,15 @@ void Form1::buildControls() {
     auto *frameStyle = new FrameStyle(QApplication::style()->name());
     frameStyle->setParent(this);
     const auto frame = [this, frameStyle](const QString &name, const QString &caption) {
-        auto *f = new QGroupBox(caption, this);
+        auto *f = new QGroupBox(caption, m_client);
         f->setObjectName(name);
         f->setStyle(frameStyle); // white inside, like the window
         return f;
     };
 
-    PushButton7 = button(u"PushButton7"_s, u"Help"_s, this);
+    PushButton7 = button(u"PushButton7"_s, u"Help"_s, m_client);
     place(PushButton7, 120, 120, 3840, 405);
-    PushButton8 = button(u"PushButton8"_s, u"Load Sample/Example Text"_s, this);
+    PushButton8 = button(u"PushButton8"_s, u"Load Sample/Example Text"_s, m_client);
     place(PushButton8, 4080, 120, 3840, 405);
 
     Frame1 = frame(u"Frame1"_s, u"Text Message Character Limit"_s);
@@ -168,7 +227,7 @@ void Form1::buildControls() {
     Text2->setTabChangesFocus(true);
     place(Text2, 240, 300, 7320, 1125);
 
-    PushButton2 = button(u"PushButton2"_s, u"Start Splitting"_s, this);
+    PushButton2 = button(u"PushButton2"_s, u"Start Splitting"_s, m_client);
     place(PushButton2, 120, 4170, 7800, 405);
 
     ListView1 = new ResultsView(Frame4);
@@ -362,12 +421,54 @@ void Form1::keepTabStopsOnSelection() {
     group(8, 9);
 }
 
+// Where the screen's free area, less the window's frame, is smaller than the
+// client, the window shrinks to it and the client scrolls; the scroll bars
+// are added to the size where there is room for them. Where the client fits,
+// the window is exactly the client.
+void Form1::fitToScreen(const QScreen *screen) {
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize room = screen->availableGeometry().size().shrunkBy(margins);
+    const QSize client = m_client->size();
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    bool across = false; // a horizontal scroll bar
+    bool down = false;   // a vertical one
+    QSize fitted = client;
+    for (int round = 0; round < 3; ++round) { // each bar can call for the other
+        fitted = QSize(qMin(client.width() + (down ? bar : 0), room.width()),
+                       qMin(client.height() + (across ? bar : 0), room.height()));
+        across = fitted.width() - (down ? bar : 0) < client.width();
+        down = fitted.height() - (across ? bar : 0) < client.height();
+    }
+    setFixedSize(fitted.expandedTo(QSize(1, 1)));
+}
+
+// A control that takes the focus is scrolled into view, with the frame that
+// holds it as far as the view allows (see scrolledTo); a control outside any
+// frame counts as its own frame, with a margin around it.
+void Form1::scrollToFocus(QWidget *focused) {
+    if (!focused || !m_client->isAncestorOf(focused))
+        return;
+    const QRect control(focused->mapTo(m_client, QPoint(0, 0)), focused->size());
+    QRect frame = control.marginsAdded(QMargins(margin, margin, margin, margin));
+    for (QWidget *w = focused->parentWidget(); w && w != m_client; w = w->parentWidget())
+        if (qobject_cast<QGroupBox *>(w))
+            frame = QRect(w->mapTo(m_client, QPoint(0, 0)), w->size());
+    const QSize view = m_scroll->viewport()->size();
+    QScrollBar *across = m_scroll->horizontalScrollBar();
+    QScrollBar *down = m_scroll->verticalScrollBar();
+    across->setValue(scrolledTo(across->value(), view.width(), control.left(), control.right() + 1,
+                                frame.left(), frame.right() + 1));
+    down->setValue(scrolledTo(down->value(), view.height(), control.top(), control.bottom() + 1,
+                              frame.top(), frame.bottom() + 1));
+}
+
 void Form1::showCentred() {
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         // The frame is centred in the free area, as far as the platform
         // knows it before showing; on a screen too small for the window its
         // title bar stays on the screen, where it can be grabbed.
         winId();
+        fitToScreen(screen);
         const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
         const QSize frame = size().grownBy(margins);
         const QRect area = screen->availableGeometry();

@@ -16,6 +16,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScreen;
+class QScrollArea;
 
 namespace tovrik::shell {
 class Desktop;
@@ -44,6 +46,8 @@ public:
     // programFolder is where the optional cursor and skin files are looked for.
     void Form_Load(const QString &programFolder);
     // Shows the window centred on its screen, the focus in the message area.
+    // On a screen whose free area is smaller than the window, the window
+    // takes the free area and its controls scroll.
     void showCentred();
 
     // The command handlers.
@@ -83,6 +87,8 @@ protected:
 
 private:
     void buildControls();
+    void fitToScreen(const QScreen *screen);
+    void scrollToFocus(QWidget *focused);
     void buildTabOrder();
     void prepareHover();
     void syncFromSettings();
@@ -90,6 +96,10 @@ private:
     QString messageText() const;
     void applyPointer(int value);
 
+    // The controls lie on a client of fixed size inside a frameless scroll
+    // area that fills the window; it scrolls only when the screen is smaller.
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_client = nullptr;
     settings::Settings &m_settings;
     shell::Desktop &m_desktop;
     commands::ResultsModel m_results;

@@ -26,9 +26,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,6 +139,8 @@ private Q_SLOTS:
     void listMenuFromKeyboard_data();
     void listMenuFromKeyboard();
     void placedOnScreen();
+    void controlsCanBeBroughtIntoView_data();
+    void controlsCanBeBroughtIntoView();
     void startupBoxesCentredOnScreen();
     void framesAreWhite();
     void accessibleNames_data();
@@ -653,6 +658,114 @@ void Form1Test::placedOnScreen() {
         QVERIFY(qAbs(frame.center().x() - area.center().x()) <= 1);
     if (frame.height() <= area.height())
         QVERIFY(qAbs(frame.center().y() - area.center().y()) <= 1);
+    const QRect client = w.form.geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    if (area.width() >= 536 + margins.left() + margins.right() &&
+        area.height() >= 671 + margins.top() + margins.bottom()) {
+        // Where the window fits, it is as it always was: its controls lie
+        // where they are placed on it.
+        QCOMPARE(w.form.size(), QSize(536, 671));
+        for (QWidget *c :
+             w.form.findChildren<QWidget *>(QRegularExpression(u"^(Frame\\d|PushButton[278])$"_s)))
+            QCOMPARE(c->mapTo(&w.form, QPoint(0, 0)), c->pos());
+    } else {
+        // Else it takes no more than the free area.
+        QVERIFY(area.contains(frame));
+    }
+}
+
+namespace {
+
+// The part of a control that can be seen: inside every widget that holds it
+// and inside the free area of the screen, in screen coordinates.
+QRect shownPart(QWidget *control) {
+    QRect shown(control->mapToGlobal(QPoint(0, 0)), control->size());
+    for (QWidget *w = control->parentWidget(); w; w = w->parentWidget())
+        shown &= QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    return shown & control->screen()->availableGeometry();
+}
+
+// In view: the control's top left corner is seen, and the control whole or,
+// where the window is too small for it, at least half of what the window
+// shows. A frame is in view when its caption is.
+bool inView(QWidget *control) {
+    const QRect shown = shownPart(control);
+    if (!control->isVisible() || shown.topLeft() != control->mapToGlobal(QPoint(0, 0)))
+        return false;
+    QSize want = control->size();
+    if (auto *frame = qobject_cast<QGroupBox *>(control)) {
+        const QFontMetrics metrics(frame->font());
+        want =
+            want.boundedTo(QSize(metrics.horizontalAdvance(frame->title()) + 16, metrics.height()));
+    }
+    const int bar = control->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize half = (control->window()->size() - QSize(bar, bar)) / 2;
+    return (shown.width() >= want.width() || shown.width() >= half.width()) &&
+           (shown.height() >= want.height() || shown.height() >= half.height());
+}
+
+} // namespace
+
+void Form1Test::controlsCanBeBroughtIntoView_data() {
+    QTest::addColumn<int>("way"); // Qt::Key_Tab, Qt::Key_Backtab, or 0: focus set directly
+    QTest::newRow("Tab") << int(Qt::Key_Tab);
+    QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab);
+    QTest::newRow("focus given by the program or an assistive tool") << 0;
+}
+
+// Run on the screen at hand, and again on screens smaller than the window
+// (tests/ui/CMakeLists.txt): every control is in view when it has the focus,
+// and every frame, option and the label are in view at some time.
+void Form1Test::controlsCanBeBroughtIntoView() {
+    QFETCH(int, way);
+    // The X box and the prefix box enabled: every box is a Tab stop.
+    storeKeyValues({u"Option1=False"_s, u"Option4=True"_s, u"Option8=False"_s, u"Option9=True"_s});
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    const QRegularExpression named(u"^(Frame|Option|Text|PushButton|ListView|Label)\\d$"_s);
+    QList<QWidget *> controls;
+    for (QWidget *c : w.form.findChildren<QWidget *>(named))
+        controls.append(c);
+    QCOMPARE(controls.size(), 6 + 9 + 4 + 8 + 1 + 1);
+
+    QSet<QWidget *> seen;
+    const auto look = [&](QWidget *focused) {
+        QVERIFY2(inView(focused), qPrintable(focused->objectName()));
+        for (QWidget *c : controls)
+            if (inView(c))
+                seen.insert(c);
+    };
+    if (way == 0) {
+        for (QWidget *c : controls) {
+            if (c->focusPolicy() == Qt::NoFocus)
+                continue;
+            c->setFocus(Qt::OtherFocusReason);
+            QTRY_COMPARE(QApplication::focusWidget(), c);
+            look(c);
+            if (QTest::currentTestFailed())
+                return;
+        }
+    } else {
+        w.form.Text2->setFocus(Qt::OtherFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.form.Text2));
+        int stops = 0;
+        do {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(way),
+                            way == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            look(QApplication::focusWidget());
+            if (QTest::currentTestFailed())
+                return;
+        } while (QApplication::focusWidget() != w.form.Text2 && ++stops < 40);
+        QCOMPARE(stops, 15); // 16 stops: Text2, one option of each group, ...
+    }
+    QStringList unseen;
+    for (QWidget *c : controls)
+        if (!seen.contains(c))
+            unseen.append(c->objectName());
+    QCOMPARE(unseen, QStringList());
 }
 
 void Form1Test::startupBoxesCentredOnScreen() {
