@@ -341,6 +341,19 @@ void SmsTest::modeRules_data() {
     const auto a = [](int n) { return times(u"a"_s, n); };
     const auto gsm = [](int n) { return QList<SmsEncoding>(n, SmsEncoding::Gsm7); };
     const SmsUnits standalone = SmsUnits::Standalone;
+    // ASCII without a GSM-7 form (a grave accent, a tab), plain text long
+    // enough to be scanned in blocks, then Cyrillic: pieces count units.
+    for (const QString &first : {u"`"_s, u"\t"_s}) {
+        QStringList pieces{first + a(66)};
+        QString rest = a(189) + times(ZheCyrillic, 104) + u"b"_s;
+        for (; rest.size() > 67; rest.remove(0, 67))
+            pieces << rest.left(67);
+        pieces << rest;
+        QTest::addRow("exact: %s, then Cyrillic, counts units",
+                      first == u"`"_s ? "a grave accent" : "a tab")
+            << first + a(255) + times(ZheCyrillic, 104) + u"b"_s << SmsUnits::Concat
+            << SplitMode::Exact << pieces << QList<SmsEncoding>(pieces.size(), SmsEncoding::Ucs2);
+    }
     QTest::newRow("space: the blank after a word counts")
         << a(159) + u" b"_s << standalone << SplitMode::Space << QStringList{a(159), u"b"_s}
         << gsm(2);
