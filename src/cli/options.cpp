@@ -11,7 +11,8 @@ namespace {
 
 const char Usage[] =
     "Usage: tovrik-split [--limit X | --sms[=concat]] [--mode space|exact|period]\n"
-    "                    [--number FMT] [--json [--records lines|nul|jsonl]]\n"
+    "                    [--number FMT] [--replace=when-cheaper|always]\n"
+    "                    [--json [--records lines|nul|jsonl]]\n"
     "                    [--null] [--flush] [FILE]\n"
     "\n"
     "Cuts a text message into pieces that fit a text-message character limit\n"
@@ -29,6 +30,9 @@ const char Usage[] =
     "                of 153 septets or 67 units (one part when it fits 160/70)\n"
     "  --number FMT  write each piece as FMT: %t its text (exactly once), %k its\n"
     "                number, %n the count, %% a %; e.g. \"%k/%n %t\"\n"
+    "  --replace=W   replace characters that have a GSM-7 look-alike (curly\n"
+    "                quotes, dashes, odd spaces, ...): when-cheaper when that\n"
+    "                saves pieces, always when the message is then GSM-7\n"
     "  --json        one JSON line for the message: its encoding, segments and\n"
     "                parts\n"
     "  --records R   many messages, one JSON line each (needs --json):\n"
@@ -141,6 +145,16 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             if (missing)
                 return usageError("--number needs a format");
             options.number = std::string(value);
+        } else if (valued(arg, "--replace")) {
+            if (missing)
+                return usageError("--replace needs a value");
+            if (value == "when-cheaper")
+                options.replace = core::Replacement::WhenCheaper;
+            else if (value == "always")
+                options.replace = core::Replacement::Always;
+            else
+                return usageError("unknown replacement '" + std::string(value) +
+                                  "' (when-cheaper or always)");
         } else if (valued(arg, "--records")) {
             if (missing)
                 return usageError("--records needs a value");

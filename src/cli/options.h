@@ -28,6 +28,7 @@ struct Options {
     core::SplitMode mode = core::SplitMode::Space;
     core::SmsUnits sms = core::SmsUnits::Off;
     std::optional<std::string> number; // --number FMT, as given (checked)
+    core::Replacement replace = core::Replacement::Never;
     bool json = false;
     RecordFormat records = RecordFormat::None;
     bool null = false;                // end pieces with NUL instead of a line feed
@@ -37,7 +38,8 @@ struct Options {
 
     // The plain cut streams; these need the whole message (or record).
     bool wantsMessages() const {
-        return sms != core::SmsUnits::Off || number || json || records != RecordFormat::None;
+        return sms != core::SmsUnits::Off || number || json || records != RecordFormat::None ||
+               replace != core::Replacement::Never;
     }
 };
 

@@ -101,7 +101,8 @@ public:
     explicit MessageWriter(const Options &options) {
         if (options.number)
             m_number = core::NumberFormat::parse(*options.number, nullptr);
-        m_options = {options.sms, options.mode, options.limit, m_number ? &*m_number : nullptr};
+        m_options = {options.sms, options.mode, options.limit, m_number ? &*m_number : nullptr,
+                     options.replace};
     }
 
     // One JSON line; false (and nothing written) when the message cannot be
@@ -117,6 +118,15 @@ public:
         buffer.append(core::SmsEncodingName(m_splitter.messageEncoding()));
         buffer.append(R"(","segments":)");
         buffer.appendNumber(m_splitter.segments());
+        if (m_options.replace != core::Replacement::Never) {
+            // How many characters were replaced, and what is sent then.
+            buffer.append(R"(,"replaced":)");
+            buffer.appendNumber(std::int64_t(m_splitter.replaced()));
+            if (m_splitter.replaced() > 0) {
+                buffer.append(R"(,"sent":)");
+                AppendJsonString(buffer, m_splitter.text());
+            }
+        }
         buffer.append(R"(,"parts":[)");
         const std::ptrdiff_t count = std::ptrdiff_t(m_splitter.pieces().size());
         for (std::ptrdiff_t i = 0; i < count; ++i) {

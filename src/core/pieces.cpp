@@ -1,12 +1,39 @@
 #include "core/pieces.h"
 
 #include "core/cutter.h"
+#include "core/lookalikes.h"
 #include "core/utf8.h"
+
+#include <limits>
 
 namespace tovrik::core {
 
 bool PieceSplitter::split(std::string_view message, const PieceOptions &options) {
     m_options = options;
+    m_replaced = 0;
+    if (options.replace == Replacement::Never)
+        return cut(message);
+    const std::size_t replaced = ReplaceLookAlikes(message, m_replacement);
+    if (replaced == 0)
+        return cut(message);
+    if (options.replace == Replacement::Always) {
+        if (ScanSms(m_replacement, false).encoding != SmsEncoding::Gsm7)
+            return cut(message);
+        m_replaced = replaced;
+        return cut(m_replacement);
+    }
+    // When cheaper: the replaced message must cost fewer pieces.
+    const std::size_t original =
+        cut(message) ? m_pieces.size() : std::numeric_limits<std::size_t>::max();
+    if (cut(m_replacement) && m_pieces.size() < original) {
+        m_replaced = replaced;
+        return true;
+    }
+    return cut(message);
+}
+
+bool PieceSplitter::cut(std::string_view message) {
+    const PieceOptions &options = m_options;
     m_message = message;
     m_scan = ScanSms(message);
     m_cutter.setMessage(message, m_scan);

@@ -5,6 +5,7 @@
 #include "core/sms.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,11 +20,20 @@ enum class SmsUnits : std::uint8_t {
     Concat,     // the parts of one concatenated message, one encoding for all
 };
 
+// Characters with a GSM-7 look-alike (curly quotes, dashes, odd spaces; see
+// lookalikes.h) replaced by it before the cut, only when asked.
+enum class Replacement : std::uint8_t {
+    Never,
+    WhenCheaper, // when the replaced message costs fewer pieces
+    Always,      // whenever the replaced message is GSM-7 throughout
+};
+
 struct PieceOptions {
     SmsUnits sms = SmsUnits::Off;
     SplitMode mode = SplitMode::Space;
     int limit = 160;                      // without SMS units only
     const NumberFormat *number = nullptr; // none: the pieces are not numbered
+    Replacement replace = Replacement::Never;
 };
 
 class PieceSplitter {
@@ -43,8 +53,13 @@ public:
     // join the piece before them where they fit, and are dropped otherwise.
     bool split(std::string_view message, const PieceOptions &options);
 
-    // The pieces' texts, unnumbered: views into the message.
+    // The pieces' texts, unnumbered: views into text().
     const std::vector<std::string_view> &pieces() const { return m_pieces; }
+
+    // The message as it is cut and sent: the message itself, or its copy
+    // with look-alikes replaced, in which replaced() characters were.
+    std::string_view text() const { return m_message; }
+    std::size_t replaced() const { return m_replaced; }
 
     // What the message costs as it will be sent. In SMS units: the pieces'
     // encoding (UCS-2 when any piece is UCS-2), numbering included, and the
@@ -62,6 +77,7 @@ public:
     Cost cost(std::ptrdiff_t index) const;
 
 private:
+    bool cut(std::string_view message);
     bool cutOnce(int width);
     Cost textCost(std::string_view piece) const;
     // After a cut in SMS units: false when a character fits no piece; blank
@@ -73,6 +89,8 @@ private:
     SmsScan m_scan;
     SmsCutter m_cutter;
     std::vector<std::string_view> m_pieces;
+    std::string m_replacement; // the message with look-alikes replaced
+    std::size_t m_replaced = 0;
     SmsEncoding m_concatEncoding = SmsEncoding::Gsm7;
     // The numbering's own characters: their septets (-1 without a GSM-7
     // form) and their UTF-16 units.

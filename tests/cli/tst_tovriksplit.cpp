@@ -188,6 +188,10 @@ void TovrikSplitTest::cuts_data() {
     QTest::newRow("70 units are one SMS in space mode")
         << QStringList{u"--sms"_s} << QByteArray("\xD0\xB6").repeated(66) + " bcd"
         << QByteArray("\xD0\xB6").repeated(66) + " bcd\n";
+    QTest::newRow("look-alikes replaced")
+        << QStringList{u"--sms"_s, u"--replace=always"_s}
+        << QByteArray("It\xE2\x80\x99s \xE2\x80\x9Cgreat\xE2\x80\x9D")
+        << QByteArray("It's \"great\"\n");
     QTest::newRow("dash reads standard input")
         << QStringList{u"--limit"_s, u"3"_s, u"--mode"_s, u"exact"_s, u"-"_s}
         << QByteArray("ab\r\ncd") << QByteArray("ab\r\n\ncd\n");
@@ -252,6 +256,8 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("an escape the numbering leaves no room for")
         << QStringList{u"--sms"_s, u"--number"_s, QString(159, u'x') + u"%t"_s}
         << QByteArray("\xE2\x82\xAC") << 1 << noRoom;
+    QTest::newRow("unknown replacement") << QStringList{u"--replace=sometimes"_s} << Sample << 2
+                                         << QByteArray("tovrik-split: unknown replacement");
     QTest::newRow("truncated UTF-8 at end") << QStringList() << Sample + "\xE2\x82" << 1
                                             << QByteArray("tovrik-split: invalid UTF-8 at byte ") +
                                                    QByteArray::number(Sample.size()) + '\n';

@@ -3,14 +3,14 @@
 # a reader looks for.
 set -euo pipefail
 page="$1"
-warnings="$(groff -man -Tutf8 -ww -z "$page" 2>&1)"
+warnings="$(groff -t -man -Tutf8 -ww -z "$page" 2>&1)"
 if [ -n "$warnings" ]; then
   echo "groff warns about $page:" >&2
   echo "$warnings" >&2
   exit 1
 fi
 # One long line a paragraph, no hyphens, so phrases can be looked for.
-text="$(groff -man -Tutf8 -rLL=2000n -rHY=0 -P-cbou "$page" 2>/dev/null)"
+text="$(groff -t -man -Tutf8 -rLL=2000n -rHY=0 -P-cbou "$page" 2>/dev/null)"
 status=0
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" EXAMPLES "SEE ALSO"; do
   if ! grep -qx "$section" <<<"$text"; then
