@@ -2,6 +2,7 @@
 
 #include "tovrik/tovrik.h"
 
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -71,17 +72,45 @@ tovrik_splitter *threadSplitter() {
     return splitter.get();
 }
 
-struct Part {
-    py::str text;
-    py::str encoding;
-    std::size_t units = 0;
-};
+// Part and Result are struct sequences (named tuples made in C): cheap to
+// make by the million, compared and shown as tuples, fields read by name.
+PyTypeObject *PartType = nullptr;
+PyTypeObject *ResultType = nullptr;
 
-struct Result {
-    std::vector<Part> parts;
-    py::str encoding;
-    std::size_t segments = 0;
-};
+PyStructSequence_Field partFields[] = {
+    {"text", "The part as it is sent (numbered when asked)."},
+    {"encoding", "\"GSM-7\" or \"UCS-2\": the message's with concatenation, else the part's "
+                 "own."},
+    {"units", "The part's length in its encoding: septets or UTF-16 code units."},
+    {nullptr, nullptr}};
+PyStructSequence_Desc partDesc = {"tovrik.Part", "One part of a cut message.", partFields, 3};
+
+PyStructSequence_Field resultFields[] = {
+    {"parts", "The parts, in order (a tuple of Part)."},
+    {"encoding", "The whole message's encoding as one concatenated SMS."},
+    {"segments", "How many SMS the whole message takes as one concatenated SMS (0 when empty)."},
+    {nullptr, nullptr}};
+PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 3};
+
+py::object newPart(py::str text, py::str encoding, std::size_t units) {
+    PyObject *part = PyStructSequence_New(PartType);
+    if (!part)
+        throw py::error_already_set();
+    PyStructSequence_SetItem(part, 0, text.release().ptr());
+    PyStructSequence_SetItem(part, 1, encoding.release().ptr());
+    PyStructSequence_SetItem(part, 2, PyLong_FromSize_t(units));
+    return py::reinterpret_steal<py::object>(part);
+}
+
+py::object newResult(py::tuple parts, py::str encoding, std::size_t segments) {
+    PyObject *result = PyStructSequence_New(ResultType);
+    if (!result)
+        throw py::error_already_set();
+    PyStructSequence_SetItem(result, 0, parts.release().ptr());
+    PyStructSequence_SetItem(result, 1, encoding.release().ptr());
+    PyStructSequence_SetItem(result, 2, PyLong_FromSize_t(segments));
+    return py::reinterpret_steal<py::object>(result);
+}
 
 py::str encodingName(tovrik_encoding encoding) {
     static py::str *names[2] = {new py::str("GSM-7"), new py::str("UCS-2")};
@@ -111,38 +140,40 @@ std::string_view utf8Of(const py::handle &text) {
                          std::string(py::str(py::type::handle_of(text).attr("__name__"))));
 }
 
-Result cutOne(const py::handle &text, const tovrik_options *options) {
+py::object cutOne(const py::handle &text, const tovrik_options *options) {
     const std::string_view message = utf8Of(text);
     tovrik_splitter *splitter = threadSplitter();
     tovrik_error error;
     if (tovrik_split(splitter, options, message.data(), message.size(), &error) != TOVRIK_OK)
         raise(error);
-    Result result;
-    result.encoding = encodingName(tovrik_message_encoding(splitter));
-    result.segments = tovrik_segments(splitter);
     const std::size_t count = tovrik_part_count(splitter);
-    result.parts.reserve(count);
+    py::tuple parts(count);
     for (std::size_t i = 0; i < count; ++i) {
         tovrik_part part;
         tovrik_get_part(splitter, i, &part, nullptr);
         const bool whole = part.text == message.data() && part.text_length == message.size();
-        result.parts.push_back({whole && PyUnicode_Check(text.ptr())
-                                    ? py::reinterpret_borrow<py::str>(text)
-                                    : decode(part.text, part.text_length),
-                                encodingName(part.encoding), part.units});
+        parts[i] =
+            newPart(whole && PyUnicode_Check(text.ptr()) ? py::reinterpret_borrow<py::str>(text)
+                                                         : decode(part.text, part.text_length),
+                    encodingName(part.encoding), part.units);
     }
-    return result;
+    return newResult(std::move(parts), encodingName(tovrik_message_encoding(splitter)),
+                     tovrik_segments(splitter));
 }
 
 // Many texts: their bytes are gathered with the GIL held, cut with it
 // released, and the results built with it held again.
-std::vector<Result> cutMany(const py::iterable &texts, const tovrik_options *options) {
-    std::vector<py::object> keep;
-    std::vector<std::string_view> messages;
-    for (const py::handle text : texts) {
-        messages.push_back(utf8Of(text));
-        keep.push_back(py::reinterpret_borrow<py::object>(text));
-    }
+py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
+    // The texts in a tuple of our own, which no other thread can change while
+    // their bytes are cut without the GIL.
+    const auto sequence = py::reinterpret_steal<py::object>(PySequence_Tuple(texts.ptr()));
+    if (!sequence)
+        throw py::error_already_set();
+    const std::size_t count = std::size_t(PyTuple_GET_SIZE(sequence.ptr()));
+    PyObject **items = &PyTuple_GET_ITEM(sequence.ptr(), 0);
+    std::vector<std::string_view> messages(count);
+    for (std::size_t m = 0; m < count; ++m)
+        messages[m] = utf8Of(items[m]);
 
     struct Cut {
         tovrik_encoding encoding;
@@ -199,23 +230,30 @@ std::vector<Result> cutMany(const py::iterable &texts, const tovrik_options *opt
     if (failed < messages.size())
         raise(error, "text " + std::to_string(failed) + ": ");
 
-    std::vector<Result> results(messages.size());
+    // Millions of new tuples would set off the cyclic garbage collector again
+    // and again, though none of them can form a cycle.
+    struct GcPause {
+        int wasOn = PyGC_Disable();
+        ~GcPause() {
+            if (wasOn)
+                PyGC_Enable();
+        }
+    } pause;
+    py::list results(messages.size());
     for (std::size_t m = 0; m < messages.size(); ++m) {
-        Result &result = results[m];
-        result.encoding = encodingName(cuts[m].encoding);
-        result.segments = cuts[m].segments;
-        const std::size_t end = cuts[m + 1].firstPart;
-        result.parts.reserve(end - cuts[m].firstPart);
-        for (std::size_t i = cuts[m].firstPart; i < end; ++i) {
+        const std::size_t first = cuts[m].firstPart;
+        py::tuple texts(cuts[m + 1].firstPart - first);
+        for (std::size_t i = first; i < cuts[m + 1].firstPart; ++i) {
             const PartCut &part = parts[i];
             py::str text;
-            if (part.whole && PyUnicode_Check(keep[m].ptr()))
-                text = py::reinterpret_borrow<py::str>(keep[m]);
+            if (part.whole && PyUnicode_Check(items[m]))
+                text = py::reinterpret_borrow<py::str>(items[m]);
             else
                 text = decode((part.numbered ? numbered.data() : messages[m].data()) + part.from,
                               part.length);
-            result.parts.push_back({std::move(text), encodingName(part.encoding), part.units});
+            texts[i - first] = newPart(std::move(text), encodingName(part.encoding), part.units);
         }
+        results[m] = newResult(std::move(texts), encodingName(cuts[m].encoding), cuts[m].segments);
     }
     return results;
 }
@@ -236,63 +274,22 @@ PYBIND11_MODULE(tovrik, m) {
         throw py::error_already_set();
     m.attr("Error") = py::handle(TovrikError);
 
-    py::class_<Part>(m, "Part", "One part of a cut message.")
-        .def_readonly("text", &Part::text, "The part as it is sent (numbered when asked).")
-        .def_readonly("encoding", &Part::encoding,
-                      "\"GSM-7\" or \"UCS-2\": the message's with concatenation, else the "
-                      "part's own.")
-        .def_readonly("units", &Part::units,
-                      "The part's length in its encoding: septets or UTF-16 code units.")
-        .def("__eq__",
-             [](const Part &a, const Part &b) {
-                 return a.units == b.units && a.encoding.equal(b.encoding) && a.text.equal(b.text);
-             })
-        .def("__repr__", [](const Part &p) {
-            return py::str("Part(text={!r}, encoding={!r}, units={})")
-                .format(p.text, p.encoding, p.units);
-        });
-
-    py::class_<Result>(m, "Result", "A message cut into parts.")
-        .def_readonly("parts", &Result::parts, "The parts, in order.")
-        .def_readonly("encoding", &Result::encoding,
-                      "The whole message's encoding as one concatenated SMS.")
-        .def_readonly("segments", &Result::segments,
-                      "How many SMS the whole message takes as one concatenated SMS "
-                      "(0 when empty).")
-        .def(
-            "to_dict",
-            [](const Result &r) {
-                py::list parts;
-                for (const Part &p : r.parts) {
-                    py::dict part;
-                    part["text"] = p.text;
-                    part["encoding"] = p.encoding;
-                    part["units"] = p.units;
-                    parts.append(part);
-                }
-                py::dict out;
-                out["encoding"] = r.encoding;
-                out["segments"] = r.segments;
-                out["parts"] = parts;
-                return out;
-            },
-            "The result as tovrik-split --json writes it: encoding, segments and parts.")
-        .def("__eq__",
-             [](const Result &a, const Result &b) {
-                 if (a.segments != b.segments || !a.encoding.equal(b.encoding) ||
-                     a.parts.size() != b.parts.size())
-                     return false;
-                 for (std::size_t i = 0; i < a.parts.size(); ++i)
-                     if (a.parts[i].units != b.parts[i].units ||
-                         !a.parts[i].encoding.equal(b.parts[i].encoding) ||
-                         !a.parts[i].text.equal(b.parts[i].text))
-                         return false;
-                 return true;
-             })
-        .def("__repr__", [](const Result &r) {
-            return py::str("Result(encoding={!r}, segments={}, parts={!r})")
-                .format(r.encoding, r.segments, py::cast(r.parts));
-        });
+    PartType = PyStructSequence_NewType(&partDesc);
+    ResultType = PyStructSequence_NewType(&resultDesc);
+    if (!PartType || !ResultType)
+        throw py::error_already_set();
+    m.attr("Part") = py::handle(reinterpret_cast<PyObject *>(PartType));
+    m.attr("Result") = py::handle(reinterpret_cast<PyObject *>(ResultType));
+    py::dict scope;
+    py::exec(R"(
+def to_dict(self):
+    """The result as tovrik-split --json writes it: encoding, segments and parts."""
+    return {"encoding": self.encoding, "segments": self.segments,
+            "parts": [{"text": p.text, "encoding": p.encoding, "units": p.units}
+                      for p in self.parts]}
+)",
+             scope);
+    m.attr("Result").attr("to_dict") = scope["to_dict"];
 
     m.def(
         "split",

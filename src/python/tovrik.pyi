@@ -1,6 +1,6 @@
 """Cuts text messages into pieces that fit SMS limits (libtovrik)."""
 
-from typing import Iterable, Literal, Optional, Union
+from typing import Iterable, Literal, NamedTuple, Optional, Union
 
 __version__: str
 
@@ -10,31 +10,25 @@ Text = Union[str, bytes]
 class Error(ValueError):
     """An error libtovrik reports, with its message."""
 
-class Part:
-    """One part of a cut message."""
+class Part(NamedTuple):
+    """One part of a cut message (a named tuple)."""
 
-    @property
-    def text(self) -> str:
-        """The part as it is sent (numbered when asked)."""
-    @property
-    def encoding(self) -> Literal["GSM-7", "UCS-2"]:
-        """The message's encoding with concatenation, else the part's own."""
-    @property
-    def units(self) -> int:
-        """The part's length in its encoding: septets or UTF-16 code units."""
+    text: str
+    """The part as it is sent (numbered when asked)."""
+    encoding: Literal["GSM-7", "UCS-2"]
+    """The message's encoding with concatenation, else the part's own."""
+    units: int
+    """The part's length in its encoding: septets or UTF-16 code units."""
 
-class Result:
-    """A message cut into parts."""
+class Result(NamedTuple):
+    """A message cut into parts (a named tuple)."""
 
-    @property
-    def parts(self) -> list[Part]:
-        """The parts, in order."""
-    @property
-    def encoding(self) -> Literal["GSM-7", "UCS-2"]:
-        """The whole message's encoding as one concatenated SMS."""
-    @property
-    def segments(self) -> int:
-        """How many SMS the whole message takes as one concatenated SMS."""
+    parts: tuple[Part, ...]
+    """The parts, in order."""
+    encoding: Literal["GSM-7", "UCS-2"]
+    """The whole message's encoding as one concatenated SMS."""
+    segments: int
+    """How many SMS the whole message takes as one concatenated SMS."""
     def to_dict(self) -> dict:
         """The result as tovrik-split --json writes it."""
 
