@@ -124,6 +124,14 @@ py::str decode(const char *data, std::size_t size) {
     return py::reinterpret_steal<py::str>(text);
 }
 
+// The code points of well-formed UTF-8: the bytes that are not continuations.
+std::size_t codePoints(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 // A text's UTF-8 bytes: a str's own cached form, or a bytes object's bytes.
 // The object must outlive the view.
 std::string_view utf8Of(const py::handle &text) {
@@ -243,14 +251,29 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
     for (std::size_t m = 0; m < messages.size(); ++m) {
         const std::size_t first = cuts[m].firstPart;
         py::tuple texts(cuts[m + 1].firstPart - first);
+        // An unnumbered part of a str is a slice of it: its place counted in
+        // code points, from the lead bytes before it.
+        const bool isStr = PyUnicode_Check(items[m]);
+        std::size_t byte = 0;
+        std::size_t character = 0;
         for (std::size_t i = first; i < cuts[m + 1].firstPart; ++i) {
             const PartCut &part = parts[i];
             py::str text;
-            if (part.whole && PyUnicode_Check(items[m]))
+            if (part.whole && isStr) {
                 text = py::reinterpret_borrow<py::str>(items[m]);
-            else
+            } else if (!part.numbered && isStr) {
+                character += codePoints(messages[m].substr(byte, part.from - byte));
+                const std::size_t length = codePoints(messages[m].substr(part.from, part.length));
+                text = py::reinterpret_steal<py::str>(PyUnicode_Substring(
+                    items[m], Py_ssize_t(character), Py_ssize_t(character + length)));
+                if (!text)
+                    throw py::error_already_set();
+                byte = part.from + part.length;
+                character += length;
+            } else {
                 text = decode((part.numbered ? numbered.data() : messages[m].data()) + part.from,
                               part.length);
+            }
             texts[i - first] = newPart(std::move(text), encodingName(part.encoding), part.units);
         }
         results[m] = newResult(std::move(texts), encodingName(cuts[m].encoding), cuts[m].segments);
