@@ -1,0 +1,93 @@
+// One splitter cuts message after message without allocating: once it has
+// met messages as long as the next ones, no operator new is called.
+
+#include <tovrik/tovrik.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void *operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    std::free(p);
+}
+
+int main() {
+    const std::vector<std::string> messages = {
+        "Hello world. This is a test of the thing. And another sentence here! Fine.",
+        "Price: 10€ [special] {offer} ~now~ ^_^ | back\\slash. Price: 10€ [special] {offer}",
+        std::string(500, 'x'),
+        "Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир!",
+        "👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 flags e\xCC\x81 combining. 👨‍👩‍👧‍👦 family "
+        "🇳🇴🇸🇪 "
+        "flags "
+        "e\xCC\x81 combining. 👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 flags e\xCC\x81 "
+        "combining.",
+        "line one\r\nline two\nline three.\r\nline one\r\nline two\nline three.\r\n",
+        "",
+    };
+    struct Set {
+        tovrik_units units;
+        tovrik_mode mode;
+        int limit;
+        const char *format;
+    };
+    const Set sets[] = {
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_SPACE, 20, nullptr},
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_EXACT, 9, "%k/%n %t"},
+        {TOVRIK_UNITS_SMS, TOVRIK_MODE_PERIOD, 0, "(%k/%n) %t"},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_SPACE, 0, nullptr},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_EXACT, 0, "%t %k/%n"},
+    };
+    std::vector<tovrik_options *> options;
+    for (const Set &set : sets) {
+        tovrik_options *o = nullptr;
+        if (tovrik_options_new(set.units, set.mode, set.limit, set.format, &o, nullptr) !=
+            TOVRIK_OK)
+            return 1;
+        options.push_back(o);
+    }
+    tovrik_splitter *splitter = nullptr;
+    tovrik_splitter_new(&splitter, nullptr);
+
+    long parts = 0;
+    long during = 0;
+    long first = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        const long before = allocations.load();
+        for (tovrik_options *o : options)
+            for (const std::string &message : messages) {
+                if (tovrik_split(splitter, o, message.data(), message.size(), nullptr) != TOVRIK_OK)
+                    return 1;
+                for (std::size_t i = 0; i < tovrik_part_count(splitter); ++i) {
+                    tovrik_part part;
+                    tovrik_get_part(splitter, i, &part, nullptr);
+                    parts += part.units > 0;
+                }
+            }
+        // The first pass may grow the splitter's memory; later ones may not.
+        (pass == 0 ? first : during) += allocations.load() - before;
+    }
+    tovrik_splitter_free(splitter);
+    for (tovrik_options *o : options)
+        tovrik_options_free(o);
+    // The first pass allocates: the count sees the library's allocations.
+    std::printf("%ld parts cut; %ld allocations in the first pass, %ld after it\n", parts, first,
+                during);
+    return during == 0 && first > 0 && parts > 0 ? 0 : 1;
+}
