@@ -20,8 +20,10 @@
  *   called from any thread at any time.
  *
  * Typical use: one options object, one splitter per thread, then for every
- * message tovrik_split and a loop over tovrik_get_part. After the first few
- * messages a splitter cuts without allocating memory.
+ * message tovrik_split and a loop over tovrik_get_part. A splitter keeps its
+ * memory from one message to the next: once it has cut messages like the next
+ * ones (as long, with the same kinds of characters), it cuts them without
+ * allocating.
  */
 #ifndef TOVRIK_TOVRIK_H
 #define TOVRIK_TOVRIK_H
