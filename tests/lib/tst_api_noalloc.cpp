@@ -28,16 +28,13 @@ void operator delete(void *p, std::size_t) noexcept {
 }
 
 int main() {
+    const std::string graphemes = "👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 e\xCC\x81. ";
     const std::vector<std::string> messages = {
         "Hello world. This is a test of the thing. And another sentence here! Fine.",
         "Price: 10€ [special] {offer} ~now~ ^_^ | back\\slash. Price: 10€ [special] {offer}",
         std::string(500, 'x'),
         "Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир!",
-        "👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 flags e\xCC\x81 combining. 👨‍👩‍👧‍👦 family "
-        "🇳🇴🇸🇪 "
-        "flags "
-        "e\xCC\x81 combining. 👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 flags e\xCC\x81 "
-        "combining.",
+        graphemes + graphemes + graphemes,
         "line one\r\nline two\nline three.\r\nline one\r\nline two\nline three.\r\n",
         "",
     };
