@@ -174,13 +174,22 @@ fi
 cmp -s "$root/usr/include/tovrik/tovrik.h" "$source/include/tovrik/tovrik.h" \
   || fail "the packaged header is not include/tovrik/tovrik.h"
 
+# A build with AddressSanitizer (make sanitize) packages a sanitized library:
+# what links it is built the same way, and Python loads the runtime first.
+sanitize_flags=()
+python_env=()
+if readelf -d "$lib" | grep -q 'NEEDED.*libasan'; then
+  sanitize_flags=(-fsanitize=address,undefined)
+  python_env=("LD_PRELOAD=$(cc -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0)
+fi
+
 # docs/example.c built against the unpacked development files, as a user
 # would with pkg-config, cuts as the unpacked tovrik-split does.
 export PKG_CONFIG_PATH="$root/$libdir/pkgconfig"
 if [ "$(pkg-config --modversion tovrik 2>&1)" != "$version" ]; then
   fail "pkg-config --modversion tovrik says '$(pkg-config --modversion tovrik 2>&1)'"
 # shellcheck disable=SC2046
-elif ! cc -std=c11 -Wall -Wextra -Werror -o "$scratch/example" "$source/docs/example.c" \
+elif ! cc -std=c11 -Wall -Wextra -Werror "${sanitize_flags[@]}" -o "$scratch/example" "$source/docs/example.c" \
        $(pkg-config --cflags --libs tovrik); then
   fail "docs/example.c does not build against the unpacked libtovrik-dev"
 else
@@ -195,7 +204,7 @@ fi
 if readelf -d "$root"/usr/lib/python3/dist-packages/tovrik.cpython-*.so | grep -E 'R(UN)?PATH'; then
   fail "the packaged module carries a search path (above)"
 fi
-got="$(LD_LIBRARY_PATH="$root/$libdir" PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c '
+got="$(env "${python_env[@]}" LD_LIBRARY_PATH="$root/$libdir" PYTHONPATH="$root/usr/lib/python3/dist-packages" /usr/bin/python3 -c '
 import json, os, sys, tovrik
 assert os.path.dirname(tovrik.__file__) == sys.argv[1], tovrik.__file__
 print(json.dumps(tovrik.sms(sys.argv[2], concat=False).to_dict(), ensure_ascii=False, separators=(",", ":")))
