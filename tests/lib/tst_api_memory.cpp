@@ -1,5 +1,6 @@
-// One splitter cuts message after message without allocating: once it has
-// met messages as long as the next ones, no operator new is called.
+// libtovrik and memory: one splitter cuts message after message without
+// allocating once it has met messages like the next ones, and running out of
+// memory is a status, not a crash.
 
 #include <tovrik/tovrik.h>
 
@@ -12,9 +13,12 @@
 
 namespace {
 std::atomic<long> allocations{0};
-}
+std::atomic<bool> refuse{false}; // every operator new throws
+} // namespace
 
 void *operator new(std::size_t size) {
+    if (refuse.load())
+        throw std::bad_alloc();
     allocations.fetch_add(1, std::memory_order_relaxed);
     if (void *p = std::malloc(size ? size : 1))
         return p;
@@ -80,11 +84,46 @@ int main() {
         // The first pass may grow the splitter's memory; later ones may not.
         (pass == 0 ? first : during) += allocations.load() - before;
     }
+
+    // Out of memory: each call that needs memory says so, and works again
+    // once memory is back.
+    int failures = 0;
+    const auto expect = [&](const char *what, tovrik_status got, const tovrik_error &error) {
+        if (got != TOVRIK_ERROR_NO_MEMORY || error.code != TOVRIK_ERROR_NO_MEMORY ||
+            std::string(error.message) != "out of memory") {
+            std::printf("FAIL %s without memory: status %d, '%s'\n", what, int(got), error.message);
+            ++failures;
+        }
+    };
+    tovrik_splitter *fresh = nullptr;
+    tovrik_options *numbered = nullptr;
+    tovrik_error error;
+    refuse = true;
+    expect("a splitter", tovrik_splitter_new(&fresh, &error), error);
+    expect(
+        "options with a numbering",
+        tovrik_options_new(TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, "%k/%n %t", &numbered, &error),
+        error);
+    refuse = false;
+    tovrik_splitter_new(&fresh, nullptr);
+    refuse = true;
+    expect("a first cut",
+           tovrik_split(fresh, options[0], messages[0].data(), messages[0].size(), &error), error);
+    refuse = false;
+    if (tovrik_part_count(fresh) != 0 ||
+        tovrik_split(fresh, options[0], messages[0].data(), messages[0].size(), &error) !=
+            TOVRIK_OK ||
+        tovrik_part_count(fresh) == 0) {
+        std::printf("FAIL the splitter does not recover once memory is back\n");
+        ++failures;
+    }
+    tovrik_splitter_free(fresh);
+
     tovrik_splitter_free(splitter);
     for (tovrik_options *o : options)
         tovrik_options_free(o);
     // The first pass allocates: the count sees the library's allocations.
     std::printf("%ld parts cut; %ld allocations in the first pass, %ld after it\n", parts, first,
                 during);
-    return during == 0 && first > 0 && parts > 0 ? 0 : 1;
+    return during == 0 && first > 0 && parts > 0 && failures == 0 ? 0 : 1;
 }
