@@ -180,7 +180,7 @@ sanitize_flags=()
 python_env=()
 if readelf -d "$lib" | grep -q 'NEEDED.*libasan'; then
   sanitize_flags=(-fsanitize=address,undefined)
-  python_env=("LD_PRELOAD=$(cc -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0)
+  python_env=("LD_PRELOAD=$(cc -print-file-name=libasan.so) libstdc++.so.6" ASAN_OPTIONS=detect_leaks=0)
 fi
 
 # docs/example.c built against the unpacked development files, as a user
