@@ -125,6 +125,34 @@ class Batch(unittest.TestCase):
             self.assertEqual(result, expected)
 
 
+class Gil(unittest.TestCase):
+    def test_batch_lets_other_threads_run(self):
+        # The other thread wakes while this one is inside the batch call. With
+        # a switch interval far longer than the test, it can only take the
+        # GIL when this thread lets it go: inside the call when the batch
+        # releases it, else only once this thread waits for it to end.
+        import sys
+        import threading
+
+        texts = MESSAGES * 2000
+        wake = threading.Event()
+        phase = ["before"]
+        seen = []
+        other = threading.Thread(target=lambda: (wake.wait(), seen.append(phase[0])))
+        other.start()
+        interval = sys.getswitchinterval()
+        sys.setswitchinterval(1000)
+        try:
+            phase[0] = "inside"
+            wake.set()
+            tovrik.sms_batch(texts)
+            phase[0] = "after"
+        finally:
+            sys.setswitchinterval(interval)
+            other.join()
+        self.assertEqual(seen, ["inside"])
+
+
 class Documented(unittest.TestCase):
     def test_stubs_and_docstrings(self):
         stub = os.path.join(os.path.dirname(tovrik.__file__), "tovrik.pyi")
