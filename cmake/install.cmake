@@ -8,6 +8,12 @@
 #   <prefix>/bin/tovrik                 -> ../lib/tovrik/tovrik
 #   <prefix>/bin/tovrik-split           (installed by src/cli)
 #   <prefix>/share/applications, metainfo, icons/hicolor, man/man1
+#
+# and from src/lib and src/python, packaged apart as Debian lays out a library:
+#   <prefix>/lib/<arch>/libtovrik.so.1*          libtovrik1
+#   <prefix>/include/tovrik/tovrik.h              libtovrik-dev
+#   <prefix>/lib/<arch>/libtovrik.so, pkgconfig/tovrik.pc
+#   <prefix>/lib/python3/dist-packages/tovrik.*   python3-tovrik
 
 set(TOVRIK_ASSETS ${CMAKE_CURRENT_LIST_DIR}/../assets)
 cmake_path(NORMAL_PATH TOVRIK_ASSETS)
@@ -84,39 +90,82 @@ foreach(size 48x48 256x256)
             RENAME ${TOVRIK_APP_ID}.png)
 endforeach()
 
-# --- The Debian package (make package, or cpack -G DEB in the build folder) --
+# --- The Debian packages (make package, or cpack -G DEB in the build folder) -
+# One package per component: program (tovrik), runtime (libtovrik1), dev
+# (libtovrik-dev), python (python3-tovrik).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tovrik)
 set(CPACK_PACKAGE_VENDOR Quandrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Quandrel <support@quandrel.example>")
 set(CPACK_PACKAGE_HOMEPAGE_URL https://quandrel.example/)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "cuts a long text message into pieces that fit a text-message limit")
-set(CPACK_PACKAGE_DESCRIPTION
-"Tovrik cuts one long text message into pieces that each fit a text-message
+# Each package's description starts with its own summary line. CPack puts a
+# package-wide summary before it unless that is CPack's default, so the
+# default it is.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL program runtime dev python)
+set(CPACK_COMPONENTS_GROUPING IGNORE)
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+set(CPACK_COMPONENT_DEV_DEPENDS runtime)
+set(CPACK_COMPONENT_PYTHON_DEPENDS runtime)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quandrel <support@quandrel.example>")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quandrel.example/)
+# Library dependencies come from dpkg-shlibdeps; libtovrik.so.1, which it
+# cannot look up in an installed package, is found in the runtime component.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME tovrik)
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION utils)
+# Plugins that Qt loads at run time, out of the linker's sight: the .cur
+# reader for the hand pointer and the SVG engine for the icon.
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "qt6-image-formats-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "libreoffice-calc")
+set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
+"cuts a long text message into pieces that fit a text-message limit
+Tovrik cuts one long text message into pieces that each fit a text-message
 character limit (160, 140, 150 or a number of your own), keeping whole
 words or whole sentences, or cutting at the exact length. The pieces are
 listed with check marks and can be saved to text files, copied to the
 clipboard or handed to LibreOffice Calc.
-
+.
 The package also holds tovrik-split, which does the same cutting on the
 command line for scripts and pipes.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_PACKAGE_NAME tovrik)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quandrel <support@quandrel.example>")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quandrel.example/)
-# Library dependencies come from dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Plugins that Qt loads at run time, out of the linker's sight: the .cur
-# reader for the hand pointer and the SVG engine for the icon.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libtovrik1)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+# The shlibs file lets dpkg-shlibdeps of other packages find libtovrik.so.1
+# (only the runtime package holds a library with a SONAME).
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
+"library that cuts text messages into pieces that fit SMS limits
+libtovrik cuts a text message into pieces at words, sentences or an exact
+length, in characters or SMS units (GSM-7 or UCS-2, one SMS or the parts of
+a concatenated one), numbers them within the budget and keeps graphemes
+whole. It has a plain C interface.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libtovrik-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_DESCRIPTION
+"library that cuts text messages into pieces - development files
+The C header tovrik/tovrik.h, the libtovrik.so link and the pkg-config
+file tovrik.pc, for building programs with libtovrik.")
+
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-tovrik)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${TOVRIK_PYTHON_PACKAGE_DEPENDS}")
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+"Python module that cuts text messages into pieces that fit SMS limits
+The module tovrik: split() and sms() cut one message, split_batch() and
+sms_batch() many with the GIL released, over libtovrik.")
 
 include(CPack)

@@ -1,0 +1,372 @@
+// The Python module tovrik, over libtovrik's C interface.
+
+#include "tovrik/tovrik.h"
+
+#include <pybind11/eval.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace py = pybind11;
+
+namespace {
+
+// Raised for every error libtovrik reports, with its message.
+PyObject *TovrikError = nullptr;
+
+[[noreturn]] void raise(const tovrik_error &error, const std::string &prefix = {}) {
+    if (error.code == TOVRIK_ERROR_NO_MEMORY)
+        throw std::bad_alloc();
+    PyErr_SetString(TovrikError, (prefix + error.message).c_str());
+    throw py::error_already_set();
+}
+
+struct OptionsDeleter {
+    void operator()(tovrik_options *options) const { tovrik_options_free(options); }
+};
+struct SplitterDeleter {
+    void operator()(tovrik_splitter *splitter) const { tovrik_splitter_free(splitter); }
+};
+using OptionsPtr = std::unique_ptr<tovrik_options, OptionsDeleter>;
+using SplitterPtr = std::unique_ptr<tovrik_splitter, SplitterDeleter>;
+
+OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
+                       const std::optional<std::string> &number) {
+    tovrik_mode m;
+    if (mode == "space")
+        m = TOVRIK_MODE_SPACE;
+    else if (mode == "exact")
+        m = TOVRIK_MODE_EXACT;
+    else if (mode == "period")
+        m = TOVRIK_MODE_PERIOD;
+    else
+        throw py::value_error("unknown mode '" + mode + "' (space, exact or period)");
+    if (number && number->find('\0') != std::string::npos)
+        throw py::value_error("the numbering format holds a NUL character");
+    tovrik_options *options = nullptr;
+    tovrik_error error;
+    if (tovrik_options_new(units, m, limit, number ? number->c_str() : nullptr, &options, &error) !=
+        TOVRIK_OK)
+        raise(error);
+    return OptionsPtr(options);
+}
+
+SplitterPtr makeSplitter() {
+    tovrik_splitter *splitter = nullptr;
+    tovrik_error error;
+    if (tovrik_splitter_new(&splitter, &error) != TOVRIK_OK)
+        raise(error);
+    return SplitterPtr(splitter);
+}
+
+// One splitter per thread for the single calls: the GIL is held while it is
+// used, and it keeps its memory from one call to the next.
+tovrik_splitter *threadSplitter() {
+    thread_local SplitterPtr splitter = makeSplitter();
+    return splitter.get();
+}
+
+// Part and Result are struct sequences (named tuples made in C): cheap to
+// make by the million, compared and shown as tuples, fields read by name.
+PyTypeObject *PartType = nullptr;
+PyTypeObject *ResultType = nullptr;
+
+PyStructSequence_Field partFields[] = {
+    {"text", "The part as it is sent (numbered when asked)."},
+    {"encoding", "\"GSM-7\" or \"UCS-2\": the message's with concatenation, else the part's "
+                 "own."},
+    {"units", "The part's length in its encoding: septets or UTF-16 code units."},
+    {nullptr, nullptr}};
+PyStructSequence_Desc partDesc = {"tovrik.Part", "One part of a cut message.", partFields, 3};
+
+PyStructSequence_Field resultFields[] = {
+    {"parts", "The parts, in order (a tuple of Part)."},
+    {"encoding", "The whole message's encoding as one concatenated SMS."},
+    {"segments", "How many SMS the whole message takes as one concatenated SMS (0 when empty)."},
+    {nullptr, nullptr}};
+PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 3};
+
+py::object newPart(py::str text, py::str encoding, std::size_t units) {
+    PyObject *part = PyStructSequence_New(PartType);
+    if (!part)
+        throw py::error_already_set();
+    PyStructSequence_SetItem(part, 0, text.release().ptr());
+    PyStructSequence_SetItem(part, 1, encoding.release().ptr());
+    PyStructSequence_SetItem(part, 2, PyLong_FromSize_t(units));
+    return py::reinterpret_steal<py::object>(part);
+}
+
+py::object newResult(py::tuple parts, py::str encoding, std::size_t segments) {
+    PyObject *result = PyStructSequence_New(ResultType);
+    if (!result)
+        throw py::error_already_set();
+    PyStructSequence_SetItem(result, 0, parts.release().ptr());
+    PyStructSequence_SetItem(result, 1, encoding.release().ptr());
+    PyStructSequence_SetItem(result, 2, PyLong_FromSize_t(segments));
+    return py::reinterpret_steal<py::object>(result);
+}
+
+py::str encodingName(tovrik_encoding encoding) {
+    static py::str *names[2] = {new py::str("GSM-7"), new py::str("UCS-2")};
+    return *names[encoding == TOVRIK_GSM7 ? 0 : 1];
+}
+
+py::str decode(const char *data, std::size_t size) {
+    PyObject *text = PyUnicode_DecodeUTF8(data, Py_ssize_t(size), "strict");
+    if (!text)
+        throw py::error_already_set();
+    return py::reinterpret_steal<py::str>(text);
+}
+
+// The code points of well-formed UTF-8: the bytes that are not continuations.
+std::size_t codePoints(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+// A text's UTF-8 bytes: a str's own cached form, or a bytes object's bytes.
+// The object must outlive the view.
+std::string_view utf8Of(const py::handle &text) {
+    if (PyUnicode_Check(text.ptr())) {
+        Py_ssize_t size = 0;
+        const char *data = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
+        if (!data)
+            throw py::error_already_set();
+        return {data, std::size_t(size)};
+    }
+    if (PyBytes_Check(text.ptr()))
+        return {PyBytes_AS_STRING(text.ptr()), std::size_t(PyBytes_GET_SIZE(text.ptr()))};
+    throw py::type_error("a text must be str or bytes, not " +
+                         std::string(py::str(py::type::handle_of(text).attr("__name__"))));
+}
+
+py::object cutOne(const py::handle &text, const tovrik_options *options) {
+    const std::string_view message = utf8Of(text);
+    tovrik_splitter *splitter = threadSplitter();
+    tovrik_error error;
+    if (tovrik_split(splitter, options, message.data(), message.size(), &error) != TOVRIK_OK)
+        raise(error);
+    const std::size_t count = tovrik_part_count(splitter);
+    py::tuple parts(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        tovrik_part part;
+        tovrik_get_part(splitter, i, &part, nullptr);
+        const bool whole = part.text == message.data() && part.text_length == message.size();
+        parts[i] =
+            newPart(whole && PyUnicode_Check(text.ptr()) ? py::reinterpret_borrow<py::str>(text)
+                                                         : decode(part.text, part.text_length),
+                    encodingName(part.encoding), part.units);
+    }
+    return newResult(std::move(parts), encodingName(tovrik_message_encoding(splitter)),
+                     tovrik_segments(splitter));
+}
+
+// Many texts: their bytes are gathered with the GIL held, cut with it
+// released, and the results built with it held again.
+py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
+    // The texts in a tuple of our own, which no other thread can change while
+    // their bytes are cut without the GIL.
+    const auto sequence = py::reinterpret_steal<py::object>(PySequence_Tuple(texts.ptr()));
+    if (!sequence)
+        throw py::error_already_set();
+    const std::size_t count = std::size_t(PyTuple_GET_SIZE(sequence.ptr()));
+    PyObject **items = &PyTuple_GET_ITEM(sequence.ptr(), 0);
+    std::vector<std::string_view> messages(count);
+    for (std::size_t m = 0; m < count; ++m)
+        messages[m] = utf8Of(items[m]);
+
+    struct Cut {
+        tovrik_encoding encoding;
+        std::size_t segments;
+        std::size_t firstPart;
+    };
+    struct PartCut {
+        std::size_t from;   // into `numbered`, or the message's offset
+        std::size_t length; // bytes
+        tovrik_encoding encoding;
+        std::size_t units;
+        bool numbered; // the text is in `numbered`
+        bool whole;    // the text is the whole message
+    };
+    std::vector<Cut> cuts(messages.size() + 1);
+    std::vector<PartCut> parts;
+    std::string numbered;
+    tovrik_error error;
+    std::size_t failed = messages.size();
+    bool outOfMemory = false;
+    SplitterPtr splitter = makeSplitter();
+    {
+        py::gil_scoped_release release;
+        try {
+            parts.reserve(messages.size());
+            for (std::size_t m = 0; m < messages.size(); ++m) {
+                const std::string_view message = messages[m];
+                if (tovrik_split(splitter.get(), options, message.data(), message.size(), &error) !=
+                    TOVRIK_OK) {
+                    failed = m;
+                    break;
+                }
+                cuts[m] = {tovrik_message_encoding(splitter.get()), tovrik_segments(splitter.get()),
+                           parts.size()};
+                const std::size_t count = tovrik_part_count(splitter.get());
+                for (std::size_t i = 0; i < count; ++i) {
+                    tovrik_part part;
+                    tovrik_get_part(splitter.get(), i, &part, nullptr);
+                    const bool own = part.text == message.data() + part.offset;
+                    const std::size_t from = own ? part.offset : numbered.size();
+                    if (!own)
+                        numbered.append(part.text, part.text_length);
+                    parts.push_back({from, part.text_length, part.encoding, part.units, !own,
+                                     own && part.text_length == message.size()});
+                }
+            }
+            cuts[messages.size()].firstPart = parts.size();
+        } catch (const std::bad_alloc &) {
+            outOfMemory = true;
+        }
+    }
+    if (outOfMemory)
+        throw std::bad_alloc();
+    if (failed < messages.size())
+        raise(error, "text " + std::to_string(failed) + ": ");
+
+    // Millions of new tuples would set off the cyclic garbage collector again
+    // and again, though none of them can form a cycle.
+    struct GcPause {
+        int wasOn = PyGC_Disable();
+        ~GcPause() {
+            if (wasOn)
+                PyGC_Enable();
+        }
+    } pause;
+    py::list results(messages.size());
+    for (std::size_t m = 0; m < messages.size(); ++m) {
+        const std::size_t first = cuts[m].firstPart;
+        py::tuple texts(cuts[m + 1].firstPart - first);
+        // An unnumbered part of a str is a slice of it: its place counted in
+        // code points, from the lead bytes before it.
+        const bool isStr = PyUnicode_Check(items[m]);
+        std::size_t byte = 0;
+        std::size_t character = 0;
+        for (std::size_t i = first; i < cuts[m + 1].firstPart; ++i) {
+            const PartCut &part = parts[i];
+            py::str text;
+            if (part.whole && isStr) {
+                text = py::reinterpret_borrow<py::str>(items[m]);
+            } else if (!part.numbered && isStr) {
+                character += codePoints(messages[m].substr(byte, part.from - byte));
+                const std::size_t length = codePoints(messages[m].substr(part.from, part.length));
+                text = py::reinterpret_steal<py::str>(PyUnicode_Substring(
+                    items[m], Py_ssize_t(character), Py_ssize_t(character + length)));
+                if (!text)
+                    throw py::error_already_set();
+                byte = part.from + part.length;
+                character += length;
+            } else {
+                text = decode((part.numbered ? numbered.data() : messages[m].data()) + part.from,
+                              part.length);
+            }
+            texts[i - first] = newPart(std::move(text), encodingName(part.encoding), part.units);
+        }
+        results[m] = newResult(std::move(texts), encodingName(cuts[m].encoding), cuts[m].segments);
+    }
+    return results;
+}
+
+} // namespace
+
+PYBIND11_MODULE(tovrik, m) {
+    m.doc() = "Cuts text messages into pieces that fit SMS limits (libtovrik).\n\n"
+              "split() cuts at a character limit, sms() in SMS units; split_batch() and\n"
+              "sms_batch() cut many texts at once with the GIL released. Every result\n"
+              "holds the parts (text, encoding, units) and the message's own encoding\n"
+              "and segments, as tovrik-split --json writes them.";
+    m.attr("__version__") = tovrik_version();
+
+    TovrikError = PyErr_NewExceptionWithDoc(
+        "tovrik.Error", "An error libtovrik reports, with its message.", PyExc_ValueError, nullptr);
+    if (!TovrikError)
+        throw py::error_already_set();
+    m.attr("Error") = py::handle(TovrikError);
+
+    PartType = PyStructSequence_NewType(&partDesc);
+    ResultType = PyStructSequence_NewType(&resultDesc);
+    if (!PartType || !ResultType)
+        throw py::error_already_set();
+    m.attr("Part") = py::handle(reinterpret_cast<PyObject *>(PartType));
+    m.attr("Result") = py::handle(reinterpret_cast<PyObject *>(ResultType));
+    py::dict scope;
+    py::exec(R"(
+def to_dict(self):
+    """The result as tovrik-split --json writes it: encoding, segments and parts."""
+    return {"encoding": self.encoding, "segments": self.segments,
+            "parts": [{"text": p.text, "encoding": p.encoding, "units": p.units}
+                      for p in self.parts]}
+)",
+             scope);
+    m.attr("Result").attr("to_dict") = scope["to_dict"];
+
+    m.def(
+        "split",
+        [](const py::object &text, int limit, const std::string &mode,
+           const std::optional<std::string> &number) {
+            const OptionsPtr options = makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number);
+            return cutOne(text, options.get());
+        },
+        py::arg("text"), py::arg("limit") = 160, py::arg("mode") = "space",
+        py::arg("number") = py::none(),
+        "Cuts text (str, or UTF-8 bytes) into pieces of at most `limit` UTF-16 code\n"
+        "units (1 to 32767). mode: \"space\" (whole words), \"exact\" or \"period\"\n"
+        "(whole sentences). number: a format such as \"%k/%n %t\" that numbers\n"
+        "the pieces. Raises tovrik.Error with libtovrik's message on bad input.");
+
+    m.def(
+        "sms",
+        [](const py::object &text, bool concat, const std::string &mode,
+           const std::optional<std::string> &number) {
+            const OptionsPtr options =
+                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number);
+            return cutOne(text, options.get());
+        },
+        py::arg("text"), py::arg("concat") = true, py::arg("mode") = "space",
+        py::arg("number") = py::none(),
+        "Cuts text (str, or UTF-8 bytes) in SMS units. concat=True: the parts of one\n"
+        "concatenated SMS (153 septets or 67 units each, one part when the message\n"
+        "fits one SMS); concat=False: each piece one SMS of its own (160 or 70).\n"
+        "mode and number as for split(). Raises tovrik.Error on bad input.");
+
+    m.def(
+        "split_batch",
+        [](const py::iterable &texts, int limit, const std::string &mode,
+           const std::optional<std::string> &number) {
+            const OptionsPtr options = makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number);
+            return cutMany(texts, options.get());
+        },
+        py::arg("texts"), py::arg("limit") = 160, py::arg("mode") = "space",
+        py::arg("number") = py::none(),
+        "split() over an iterable of texts, as a list of results in the same order.\n"
+        "The cutting runs with the GIL released. The first text that cannot be cut\n"
+        "raises tovrik.Error naming its index.");
+
+    m.def(
+        "sms_batch",
+        [](const py::iterable &texts, bool concat, const std::string &mode,
+           const std::optional<std::string> &number) {
+            const OptionsPtr options =
+                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number);
+            return cutMany(texts, options.get());
+        },
+        py::arg("texts"), py::arg("concat") = true, py::arg("mode") = "space",
+        py::arg("number") = py::none(),
+        "sms() over an iterable of texts, as a list of results in the same order.\n"
+        "The cutting runs with the GIL released. The first text that cannot be cut\n"
+        "raises tovrik.Error naming its index.");
+}

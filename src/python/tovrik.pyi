@@ -1,0 +1,49 @@
+"""Cuts text messages into pieces that fit SMS limits (libtovrik)."""
+
+from typing import Iterable, Literal, NamedTuple, Optional, Union
+
+__version__: str
+
+Mode = Literal["space", "exact", "period"]
+Text = Union[str, bytes]
+
+class Error(ValueError):
+    """An error libtovrik reports, with its message."""
+
+class Part(NamedTuple):
+    """One part of a cut message (a named tuple)."""
+
+    text: str
+    """The part as it is sent (numbered when asked)."""
+    encoding: Literal["GSM-7", "UCS-2"]
+    """The message's encoding with concatenation, else the part's own."""
+    units: int
+    """The part's length in its encoding: septets or UTF-16 code units."""
+
+class Result(NamedTuple):
+    """A message cut into parts (a named tuple)."""
+
+    parts: tuple[Part, ...]
+    """The parts, in order."""
+    encoding: Literal["GSM-7", "UCS-2"]
+    """The whole message's encoding as one concatenated SMS."""
+    segments: int
+    """How many SMS the whole message takes as one concatenated SMS."""
+    def to_dict(self) -> dict:
+        """The result as tovrik-split --json writes it."""
+
+def split(text: Text, limit: int = 160, mode: Mode = "space",
+          number: Optional[str] = None) -> Result:
+    """Cuts text into pieces of at most `limit` UTF-16 code units."""
+
+def sms(text: Text, concat: bool = True, mode: Mode = "space",
+        number: Optional[str] = None) -> Result:
+    """Cuts text in SMS units, as one concatenated SMS or as SMS of their own."""
+
+def split_batch(texts: Iterable[Text], limit: int = 160, mode: Mode = "space",
+                number: Optional[str] = None) -> list[Result]:
+    """split() over many texts, cut with the GIL released."""
+
+def sms_batch(texts: Iterable[Text], concat: bool = True, mode: Mode = "space",
+              number: Optional[str] = None) -> list[Result]:
+    """sms() over many texts, cut with the GIL released."""

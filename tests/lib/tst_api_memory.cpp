@@ -1,0 +1,129 @@
+// libtovrik and memory: one splitter cuts message after message without
+// allocating once it has met messages like the next ones, and running out of
+// memory is a status, not a crash.
+
+#include <tovrik/tovrik.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+std::atomic<long> allocations{0};
+std::atomic<bool> refuse{false}; // every operator new throws
+} // namespace
+
+void *operator new(std::size_t size) {
+    if (refuse.load())
+        throw std::bad_alloc();
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    std::free(p);
+}
+
+int main() {
+    const std::string graphemes = "👨‍👩‍👧‍👦 family 🇳🇴🇸🇪 e\xCC\x81. ";
+    const std::vector<std::string> messages = {
+        "Hello world. This is a test of the thing. And another sentence here! Fine.",
+        "Price: 10€ [special] {offer} ~now~ ^_^ | back\\slash. Price: 10€ [special] {offer}",
+        std::string(500, 'x'),
+        "Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир!",
+        graphemes + graphemes + graphemes,
+        "line one\r\nline two\nline three.\r\nline one\r\nline two\nline three.\r\n",
+        "",
+    };
+    struct Set {
+        tovrik_units units;
+        tovrik_mode mode;
+        int limit;
+        const char *format;
+    };
+    const Set sets[] = {
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_SPACE, 20, nullptr},
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_EXACT, 9, "%k/%n %t"},
+        {TOVRIK_UNITS_SMS, TOVRIK_MODE_PERIOD, 0, "(%k/%n) %t"},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_SPACE, 0, nullptr},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_EXACT, 0, "%t %k/%n"},
+    };
+    std::vector<tovrik_options *> options;
+    for (const Set &set : sets) {
+        tovrik_options *o = nullptr;
+        if (tovrik_options_new(set.units, set.mode, set.limit, set.format, &o, nullptr) !=
+            TOVRIK_OK)
+            return 1;
+        options.push_back(o);
+    }
+    tovrik_splitter *splitter = nullptr;
+    tovrik_splitter_new(&splitter, nullptr);
+
+    long parts = 0;
+    long during = 0;
+    long first = 0;
+    for (int pass = 0; pass < 3; ++pass) {
+        const long before = allocations.load();
+        for (tovrik_options *o : options)
+            for (const std::string &message : messages) {
+                if (tovrik_split(splitter, o, message.data(), message.size(), nullptr) != TOVRIK_OK)
+                    return 1;
+                for (std::size_t i = 0; i < tovrik_part_count(splitter); ++i) {
+                    tovrik_part part;
+                    tovrik_get_part(splitter, i, &part, nullptr);
+                    parts += part.units > 0;
+                }
+            }
+        // The first pass may grow the splitter's memory; later ones may not.
+        (pass == 0 ? first : during) += allocations.load() - before;
+    }
+
+    // Out of memory: each call that needs memory says so, and works again
+    // once memory is back.
+    int failures = 0;
+    const auto expect = [&](const char *what, tovrik_status got, const tovrik_error &error) {
+        if (got != TOVRIK_ERROR_NO_MEMORY || error.code != TOVRIK_ERROR_NO_MEMORY ||
+            std::string(error.message) != "out of memory") {
+            std::printf("FAIL %s without memory: status %d, '%s'\n", what, int(got), error.message);
+            ++failures;
+        }
+    };
+    tovrik_splitter *fresh = nullptr;
+    tovrik_options *numbered = nullptr;
+    tovrik_error error;
+    refuse = true;
+    expect("a splitter", tovrik_splitter_new(&fresh, &error), error);
+    expect(
+        "options with a numbering",
+        tovrik_options_new(TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, "%k/%n %t", &numbered, &error),
+        error);
+    refuse = false;
+    tovrik_splitter_new(&fresh, nullptr);
+    refuse = true;
+    expect("a first cut",
+           tovrik_split(fresh, options[0], messages[0].data(), messages[0].size(), &error), error);
+    refuse = false;
+    if (tovrik_part_count(fresh) != 0 ||
+        tovrik_split(fresh, options[0], messages[0].data(), messages[0].size(), &error) !=
+            TOVRIK_OK ||
+        tovrik_part_count(fresh) == 0) {
+        std::printf("FAIL the splitter does not recover once memory is back\n");
+        ++failures;
+    }
+    tovrik_splitter_free(fresh);
+
+    tovrik_splitter_free(splitter);
+    for (tovrik_options *o : options)
+        tovrik_options_free(o);
+    // The first pass allocates: the count sees the library's allocations.
+    std::printf("%ld parts cut; %ld allocations in the first pass, %ld after it\n", parts, first,
+                during);
+    return during == 0 && first > 0 && parts > 0 && failures == 0 ? 0 : 1;
+}

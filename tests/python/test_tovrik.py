@@ -1,0 +1,171 @@
+"""The Python module tovrik against tovrik-split --json: the same parts for
+the same messages; bad input raises; a batch equals one call per text.
+
+Needs TOVRIK_SPLIT (the program) and the built module on PYTHONPATH.
+"""
+import json
+import os
+import subprocess
+import unittest
+
+import tovrik
+from samples import MESSAGES, OPTIONS
+
+SPLIT = os.environ["TOVRIK_SPLIT"]
+
+
+def cli(args, text):
+    done = subprocess.run([SPLIT] + args + ["--json"], input=text.encode(), capture_output=True)
+    line = json.loads(done.stdout)
+    line.pop("id")
+    return line
+
+
+def call(options, text):
+    units, mode, limit, number = options
+    if units == "chars":
+        return tovrik.split(text, limit=limit, mode=mode, number=number)
+    return tovrik.sms(text, concat=units == "concat", mode=mode, number=number)
+
+
+def batch(options, texts):
+    units, mode, limit, number = options
+    if units == "chars":
+        return tovrik.split_batch(texts, limit=limit, mode=mode, number=number)
+    return tovrik.sms_batch(texts, concat=units == "concat", mode=mode, number=number)
+
+
+class SameAsCommandLine(unittest.TestCase):
+    def test_every_sample(self):
+        for args, options in OPTIONS:
+            for text in MESSAGES:
+                with self.subTest(args=args, text=text[:30]):
+                    expected = cli(args, text)
+                    if "error" in expected:
+                        with self.assertRaises(tovrik.Error) as caught:
+                            call(options, text)
+                        self.assertEqual(str(caught.exception), expected["error"])
+                    else:
+                        self.assertEqual(call(options, text).to_dict(), expected)
+
+    def test_defaults(self):
+        text = MESSAGES[3]
+        self.assertEqual(tovrik.split(text).to_dict(), cli([], text))
+        self.assertEqual(tovrik.sms(text).to_dict(), cli(["--sms=concat"], text))
+
+    def test_bytes_are_utf8(self):
+        text = MESSAGES[6]
+        self.assertEqual(tovrik.sms(text.encode()), tovrik.sms(text))
+
+
+class BadInput(unittest.TestCase):
+    def test_library_errors(self):
+        cases = [
+            (lambda: tovrik.split(b"ab\xff"), "invalid UTF-8 at byte 2"),
+            (lambda: tovrik.sms(b"\xe2\x82", concat=False), "invalid UTF-8 at byte 0"),
+            (lambda: tovrik.split("abc", number="%k/%n"),
+             "the numbering format: the format must hold %t exactly once"),
+            (lambda: tovrik.sms("abc", number="%q %t"),
+             "the numbering format: %q is not %t, %k, %n or %%"),
+            (lambda: tovrik.split("abc", limit=0),
+             "the limit must be between 1 and 32767, not 0"),
+            (lambda: tovrik.split("a b c d e f g h i j k", limit=6, number="%k/%n %t"),
+             "the numbering leaves no room for the text"),
+            (lambda: tovrik.split_batch(["ok", "fine", b"\xc0\xaf"]),
+             "text 2: invalid UTF-8 at byte 0"),
+        ]
+        for run, message in cases:
+            with self.subTest(message=message):
+                with self.assertRaises(tovrik.Error) as caught:
+                    run()
+                self.assertEqual(str(caught.exception), message)
+                self.assertIsInstance(caught.exception, ValueError)
+
+    def test_python_errors(self):
+        with self.assertRaises(ValueError):
+            tovrik.split("abc", mode="sideways")
+        with self.assertRaises(UnicodeEncodeError):
+            tovrik.sms("lone \ud800 surrogate")
+        with self.assertRaises(TypeError):
+            tovrik.sms_batch(["fine", 17])
+        with self.assertRaises(TypeError):
+            tovrik.split(None)
+        with self.assertRaises(TypeError):
+            tovrik.sms_batch(None)
+
+
+class Batch(unittest.TestCase):
+    def test_batch_is_one_call_per_text(self):
+        texts = MESSAGES * 3
+        for args, options in OPTIONS:
+            try:
+                singles = [call(options, t) for t in texts]
+            except tovrik.Error:
+                with self.assertRaises(tovrik.Error):
+                    batch(options, texts)
+                continue
+            with self.subTest(args=args):
+                self.assertEqual(batch(options, texts), singles)
+
+    def test_any_iterable(self):
+        expected = tovrik.sms_batch(MESSAGES)
+        self.assertEqual(tovrik.sms_batch(t for t in MESSAGES), expected)
+        self.assertEqual(tovrik.sms_batch(tuple(t.encode() for t in MESSAGES)), expected)
+        self.assertEqual(tovrik.sms_batch([]), [])
+
+    def test_threads_at_once(self):
+        from concurrent.futures import ThreadPoolExecutor
+
+        texts = MESSAGES * 200
+        expected = tovrik.sms_batch(texts, concat=False, number="%k/%n %t")
+        with ThreadPoolExecutor(4) as pool:
+            results = list(pool.map(
+                lambda _: tovrik.sms_batch(texts, concat=False, number="%k/%n %t"), range(8)))
+        for result in results:
+            self.assertEqual(result, expected)
+
+
+class Gil(unittest.TestCase):
+    def test_batch_lets_other_threads_run(self):
+        # The other thread wakes while this one is inside the batch call. With
+        # a switch interval far longer than the test, it can only take the
+        # GIL when this thread lets it go: inside the call when the batch
+        # releases it, else only once this thread waits for it to end.
+        import sys
+        import threading
+
+        texts = MESSAGES * 2000
+        wake = threading.Event()
+        phase = ["before"]
+        seen = []
+        other = threading.Thread(target=lambda: (wake.wait(), seen.append(phase[0])))
+        other.start()
+        interval = sys.getswitchinterval()
+        sys.setswitchinterval(1000)
+        try:
+            phase[0] = "inside"
+            wake.set()
+            tovrik.sms_batch(texts)
+            phase[0] = "after"
+        finally:
+            sys.setswitchinterval(interval)
+            other.join()
+        self.assertEqual(seen, ["inside"])
+
+
+class Documented(unittest.TestCase):
+    def test_stubs_and_docstrings(self):
+        stub = os.path.join(os.path.dirname(tovrik.__file__), "tovrik.pyi")
+        with open(stub, encoding="utf-8") as f:
+            text = f.read()
+        for name in ["split", "sms", "split_batch", "sms_batch"]:
+            self.assertIn(f"def {name}(", text)
+            self.assertTrue(getattr(tovrik, name).__doc__)
+        for name in ["Error", "Part", "Result"]:
+            self.assertIn(f"class {name}", text)
+        self.assertTrue(tovrik.__doc__)
+        self.assertEqual(tovrik.__version__, os.environ["TOVRIK_VERSION"])
+
+
+if __name__ == "__main__":
+    unittest.main()
