@@ -320,12 +320,20 @@ std::size_t Utf16Length(std::string_view utf8) {
     std::size_t units = 0;
     std::size_t i = 0;
 #if TOVRIK_SSE2
-    // A unit for every byte that starts a character, one more for a four-byte lead.
-    for (; i + 16 <= size; i += 16) {
+    // A unit for every byte that starts a character, one more for a
+    // four-byte lead, counted in the lanes of an accumulator (true lanes are
+    // 0xFF: subtracting counts them), summed before a lane can overflow.
+    __m128i lanes = _mm_setzero_si128();
+    for (int rounds = 0; i + 16 <= size; i += 16) {
         const __m128i v = load(s + i);
-        units += std::size_t(simd::Count(simd::Mask(_mm_cmpgt_epi8(v, bytes(0xBF))))) +
-                 std::size_t(simd::Count(simd::Mask(atLeast(v, 0xF0))));
+        lanes = _mm_sub_epi8(_mm_sub_epi8(lanes, _mm_cmpgt_epi8(v, bytes(0xBF))), atLeast(v, 0xF0));
+        if (++rounds == 127) {
+            units += simd::SumBytes(lanes);
+            lanes = _mm_setzero_si128();
+            rounds = 0;
+        }
     }
+    units += simd::SumBytes(lanes);
 #endif
     for (; i < size; ++i)
         units += ((s[i] & 0xC0) != 0x80) + (s[i] >= 0xF0);
