@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +87,27 @@ std::size_t ReadSome(int fd, char *into, std::size_t size) {
 
 std::unique_ptr<ByteSource> OpenByteSource(int fd, std::size_t block, std::size_t reserve) {
     return std::make_unique<BlockReader>(fd, block, reserve);
+}
+
+GrowingBuffer::~GrowingBuffer() {
+    if (m_data)
+        ::munmap(m_data, m_capacity);
+}
+
+void GrowingBuffer::reserve(std::size_t size) {
+    if (size <= m_capacity)
+        return;
+    // Whole pages, an eighth more than asked, so growing a byte at a time
+    // costs few calls.
+    const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
+    const std::size_t wanted = (size + size / 8 + page - 1) / page * page;
+    void *room = m_data ? ::mremap(m_data, m_capacity, wanted, MREMAP_MAYMOVE)
+                        : ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE,
+                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (room == MAP_FAILED)
+        throw std::bad_alloc();
+    m_data = static_cast<char *>(room);
+    m_capacity = wanted;
 }
 
 std::string_view SkipByteOrderMark(std::string_view start) {

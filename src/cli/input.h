@@ -49,6 +49,27 @@ std::size_t ReadSome(int fd, char *into, std::size_t size);
 // `reserve` is how much before the newest bytes a caller may still hold on to.
 std::unique_ptr<ByteSource> OpenByteSource(int fd, std::size_t block, std::size_t reserve);
 
+// Room for a message or a record of any length: it grows in place (the
+// kernel moves pages, it never copies bytes), so a message costs about its
+// own size in memory however it arrives. Throws std::bad_alloc when the room
+// cannot be had.
+class GrowingBuffer {
+public:
+    GrowingBuffer() = default;
+    GrowingBuffer(const GrowingBuffer &) = delete;
+    GrowingBuffer &operator=(const GrowingBuffer &) = delete;
+    ~GrowingBuffer();
+
+    char *data() const { return m_data; }
+    std::size_t capacity() const { return m_capacity; }
+    // Room for at least `size` bytes; what was there stays.
+    void reserve(std::size_t size);
+
+private:
+    char *m_data = nullptr;
+    std::size_t m_capacity = 0;
+};
+
 // A byte-order mark at the start of the input marks the encoding; it is not
 // part of the message (or of the first record). Only one is dropped.
 inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";

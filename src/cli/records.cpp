@@ -41,7 +41,7 @@ public:
     // record does not fit in memory.
     bool next(std::string_view &record) {
         for (;;) {
-            const char *start = m_data.get() + m_begin;
+            const char *start = m_data.data() + m_begin;
             if (const void *hit = m_size > m_scanned
                                       ? std::memchr(start + m_scanned, m_end, m_size - m_scanned)
                                       : nullptr) {
@@ -70,25 +70,17 @@ private:
         // The unfinished record moves to the front; the buffer grows only
         // when that record alone leaves no room for a chunk.
         if (m_begin > 0 && m_size > 0)
-            std::memmove(m_data.get(), m_data.get() + m_begin, m_size);
+            std::memmove(m_data.data(), m_data.data() + m_begin, m_size);
         m_begin = 0;
-        if (m_capacity - m_size < Chunk) {
-            const std::size_t capacity = std::max(m_capacity * 2, m_size + Chunk);
-            std::unique_ptr<char[]> data(new char[capacity]);
-            if (m_size > 0)
-                std::memcpy(data.get(), m_data.get(), m_size);
-            m_data = std::move(data);
-            m_capacity = capacity;
-        }
-        const std::size_t got = ReadSome(m_fd, m_data.get() + m_size, m_capacity - m_size);
+        m_data.reserve(m_size + Chunk);
+        const std::size_t got = ReadSome(m_fd, m_data.data() + m_size, m_data.capacity() - m_size);
         m_size += got;
         m_eof = got == 0;
     }
 
     int m_fd;
     char m_end;
-    std::unique_ptr<char[]> m_data;
-    std::size_t m_capacity = 0;
+    GrowingBuffer m_data;
     std::size_t m_begin = 0;   // where the unread records start
     std::size_t m_size = 0;    // bytes from there on
     std::size_t m_scanned = 0; // of which hold no end byte
@@ -226,20 +218,17 @@ int RunMessage(const Options &options, std::string_view message, int outputFd) {
 }
 
 int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
-    std::string bytes;
+    GrowingBuffer room;
+    std::size_t size = 0;
     try {
-        // A regular file is read into room of its own size; a pipe's bytes
-        // into room that doubles.
+        // A regular file is read into room of its own size at once.
         struct stat status {};
         if (::fstat(inputFd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
-            bytes.reserve(std::size_t(status.st_size) + 1);
-        std::size_t size = 0;
+            room.reserve(std::size_t(status.st_size) + 1);
         for (std::size_t got = 1; got > 0; size += got) {
-            if (bytes.size() - size < Chunk)
-                bytes.resize(std::max({bytes.capacity(), bytes.size() * 2, size + Chunk}));
-            got = ReadSome(inputFd, bytes.data() + size, bytes.size() - size);
+            room.reserve(size + Chunk);
+            got = ReadSome(inputFd, room.data() + size, room.capacity() - size);
         }
-        bytes.resize(size);
     } catch (const ReadFault &fault) {
         report(cannotRead(fault));
         return 1;
@@ -249,6 +238,7 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
     }
 
     // An offset counts from the very first byte, byte-order mark or not.
+    const std::string_view bytes(room.data(), size);
     const std::string_view text = SkipByteOrderMark(bytes);
     std::string error;
     if (const std::ptrdiff_t bad = core::FirstInvalidUtf8(bytes.data(), bytes.size()); bad >= 0)
@@ -306,7 +296,7 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
             }
 
             const std::int64_t number = options.records == RecordFormat::Jsonl ? 0 : record;
-            if (error.empty() && !writer.writeJson(out, message, id, number, false))
+            if (error.empty() && !writer.writeJson(out, message, id, number, true))
                 error = NoRoom;
             if (!error.empty()) {
                 MessageWriter::writeError(out.buffer(), id, record, error);
