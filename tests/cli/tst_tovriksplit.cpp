@@ -88,6 +88,8 @@ private Q_SLOTS:
     void nulSearchedFromTheOffset();
     void outOfMemoryKeepsFinishedRecords();
     void blockThatCannotBeHad();
+    void wholeMessagesStayNearTheirSize_data();
+    void wholeMessagesStayNearTheirSize();
 };
 
 void TovrikSplitTest::cuts_data() {
@@ -690,6 +692,59 @@ void TovrikSplitTest::outOfMemoryKeepsFinishedRecords() {
     QVERIFY(lines[0].contains(R"("text":"one")"));
     QVERIFY(lines[1].contains(R"("text":"two")"));
     QCOMPARE(lines[2], QByteArray(R"({"id":null,"record":3,"error":"out of memory"})"));
+}
+
+void TovrikSplitTest::wholeMessagesStayNearTheirSize_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("fromFile");
+    QTest::newRow("a message from a file") << QStringList{u"--sms"_s, u"--json"_s} << true;
+    QTest::newRow("a message from a pipe") << QStringList{u"--sms"_s, u"--json"_s} << false;
+    QTest::newRow("a record") << QStringList{u"--sms"_s, u"--json"_s, u"--records=lines"_s}
+                              << false;
+}
+
+// A message of 64 MiB, cut whole: memory stays within twice its size.
+void TovrikSplitTest::wholeMessagesStayNearTheirSize() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, fromFile);
+    std::signal(SIGPIPE, SIG_IGN);
+    const QByteArray mebibyte = Sample.repeated((1 << 20) / Sample.size() + 1).first(1 << 20);
+    QTemporaryDir dir;
+    const QString path = writeMessage(dir, mebibyte, 64);
+    const int file = fromFile ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
+    int in = -1, out = -1;
+    const pid_t pid = spawn(arguments, file, &in, &out);
+    QVERIFY(pid > 0);
+    std::thread feeder([&] {
+        for (int i = 0; i < (fromFile ? 0 : 64); ++i)
+            for (qsizetype done = 0, wrote; done < mebibyte.size(); done += wrote)
+                if ((wrote = ::write(in, mebibyte.constData() + done,
+                                     std::size_t(mebibyte.size() - done))) < 0)
+                    break;
+        if (in >= 0)
+            ::close(in);
+    });
+    // Counted, not kept: the test's own memory would count in the child's
+    // peak (the child starts as a copy of this process).
+    qint64 written = 0;
+    char chunk[1 << 16];
+    for (ssize_t got; (got = ::read(out, chunk, sizeof chunk)) > 0;)
+        written += got;
+    ::close(out);
+    feeder.join();
+    if (file >= 0)
+        ::close(file);
+    int status = 0;
+    rusage usage{};
+    QCOMPARE(::wait4(pid, &status, 0, &usage), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(written > 64 << 20);
+#ifdef __SANITIZE_ADDRESS__
+    constexpr long BoundKiB = 2 * 64 * 1024 + 128 * 1024;
+#else
+    constexpr long BoundKiB = 2 * 64 * 1024;
+#endif
+    QVERIFY2(usage.ru_maxrss < BoundKiB, qPrintable(QString::number(usage.ru_maxrss) + u" KiB"_s));
 }
 
 void TovrikSplitTest::blockThatCannotBeHad() {
