@@ -167,9 +167,11 @@ TOVRIK_API size_t tovrik_part_count(const tovrik_splitter *splitter);
 TOVRIK_API tovrik_status tovrik_get_part(const tovrik_splitter *splitter, size_t index,
                                          tovrik_part *part, tovrik_error *error);
 
-/* The whole message sent as one concatenated SMS, as a phone sends it,
- * whatever cut the parts: its encoding, and how many parts (segments) it
- * takes, 0 for the empty message. */
+/* What the message costs as it will be sent. In SMS units: the parts'
+ * encoding, numbering included (UCS-2 when any part is UCS-2), and one SMS
+ * per part. In characters: the whole message sent as one concatenated SMS,
+ * as a phone sends it: its encoding and how many segments it takes. 0
+ * segments for the empty message. */
 TOVRIK_API tovrik_encoding tovrik_message_encoding(const tovrik_splitter *splitter);
 TOVRIK_API size_t tovrik_segments(const tovrik_splitter *splitter);
 

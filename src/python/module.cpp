@@ -87,8 +87,10 @@ PyStructSequence_Desc partDesc = {"tovrik.Part", "One part of a cut message.", p
 
 PyStructSequence_Field resultFields[] = {
     {"parts", "The parts, in order (a tuple of Part)."},
-    {"encoding", "The whole message's encoding as one concatenated SMS."},
-    {"segments", "How many SMS the whole message takes as one concatenated SMS (0 when empty)."},
+    {"encoding", "What the message is sent in: with sms(), the parts' encoding (UCS-2 when any "
+                 "part is); with split(), the whole message's as one concatenated SMS."},
+    {"segments", "How many SMS the message costs: with sms(), one a part; with split(), the "
+                 "segments of the whole message as one concatenated SMS (0 when empty)."},
     {nullptr, nullptr}};
 PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 3};
 

@@ -26,7 +26,8 @@ class Result(NamedTuple):
     parts: tuple[Part, ...]
     """The parts, in order."""
     encoding: Literal["GSM-7", "UCS-2"]
-    """The whole message's encoding as one concatenated SMS."""
+    """What the message is sent in: with sms(), the parts' encoding (UCS-2 when
+    any part is); with split(), the whole message's as one concatenated SMS."""
     segments: int
     """How many SMS the whole message takes as one concatenated SMS."""
     def to_dict(self) -> dict:
