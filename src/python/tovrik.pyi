@@ -29,7 +29,8 @@ class Result(NamedTuple):
     """What the message is sent in: with sms(), the parts' encoding (UCS-2 when
     any part is); with split(), the whole message's as one concatenated SMS."""
     segments: int
-    """How many SMS the whole message takes as one concatenated SMS."""
+    """How many SMS the message costs: with sms(), one a part; with split(), the
+    segments of the whole message as one concatenated SMS."""
     def to_dict(self) -> dict:
         """The result as tovrik-split --json writes it."""
 
