@@ -124,7 +124,11 @@ Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *par
     syncFromSettings();
 }
 
-Form1::~Form1() = default;
+// The children go after this body has run, and focus moves as they go: the
+// window no longer follows it by then.
+Form1::~Form1() {
+    disconnect(m_followFocus);
+}
 
 void Form1::buildControls() {
     // The client area: 8040 x 10065 twips, fixed, white.
@@ -148,8 +152,8 @@ void Form1::buildControls() {
     m_scroll->setWidget(m_client);
     // A control that takes the focus, by Tab, by the program or by an
     // assistive tool, is scrolled into view.
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget *, QWidget *now) { scrollToFocus(now); });
+    m_followFocus = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget *, QWidget *now) { scrollToFocus(now); });
 
     const auto button = [](const QString &name, const QString &caption, QWidget *parent) {
         auto *b = new QPushButton(caption, parent);

@@ -100,6 +100,7 @@ private:
     // area that fills the window; it scrolls only when the screen is smaller.
     QScrollArea *m_scroll = nullptr;
     QWidget *m_client = nullptr;
+    QMetaObject::Connection m_followFocus;
     settings::Settings &m_settings;
     shell::Desktop &m_desktop;
     commands::ResultsModel m_results;
