@@ -4,6 +4,7 @@
 #include "core/lookalikes.h"
 #include "core/utf8.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tovrik::core {
@@ -157,6 +158,12 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
     }
     m_pieces.resize(kept);
     return true;
+}
+
+void PieceSplitter::withoutGsm7(std::size_t most, WithoutGsm7 &found) const {
+    const std::string_view texts[] = {m_message,
+                                      m_options.number ? m_options.number->literal() : ""};
+    CharactersWithoutGsm7(texts, most, found);
 }
 
 SmsEncoding PieceSplitter::messageEncoding() const {

@@ -20,6 +20,9 @@ enum class SmsUnits : std::uint8_t {
     Concat,     // the parts of one concatenated message, one encoding for all
 };
 
+// How many characters without a GSM-7 form the front ends show by name.
+inline constexpr std::size_t ShownWithoutGsm7 = 10;
+
 // Characters with a GSM-7 look-alike (curly quotes, dashes, odd spaces; see
 // lookalikes.h) replaced by it before the cut, only when asked.
 enum class Replacement : std::uint8_t {
@@ -60,6 +63,11 @@ public:
     // with look-alikes replaced, in which replaced() characters were.
     std::string_view text() const { return m_message; }
     std::size_t replaced() const { return m_replaced; }
+
+    // Why a message costs UCS-2: the characters of text() and then of the
+    // numbering that have no GSM-7 form, each once, in order, at most
+    // `most` (views into the text and the format).
+    void withoutGsm7(std::size_t most, WithoutGsm7 &found) const;
 
     // What the message costs as it will be sent. In SMS units: the pieces'
     // encoding (UCS-2 when any piece is UCS-2), numbering included, and the

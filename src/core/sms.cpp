@@ -162,23 +162,43 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
     return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
 }
 
-void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found) {
+void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
+                           WithoutGsm7 &found) {
     found.characters.clear();
     found.more = 0;
-    std::unordered_set<char32_t> seen;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 0;
-        const char32_t c = static_cast<unsigned char>(text[i]) < 0x80
-                               ? (length = 1, char32_t(text[i]))
-                               : DecodeAt(text.data(), i, length);
-        i += length;
-        if (Gsm7Septets(c) != 0 || !seen.insert(c).second)
-            continue;
-        if (found.characters.size() < most)
-            found.characters.push_back(text.substr(i - length, length));
-        else
-            ++found.more;
+    // Most messages hold a few such characters: a list is searched until
+    // there are many, then a set.
+    std::vector<char32_t> few;
+    std::unordered_set<char32_t> many;
+    const auto firstTime = [&](char32_t c) {
+        if (many.empty()) {
+            if (std::find(few.begin(), few.end(), c) != few.end())
+                return false;
+            few.push_back(c);
+            if (few.size() > 64)
+                many.insert(few.begin(), few.end());
+            return true;
+        }
+        return many.insert(c).second;
+    };
+    for (const std::string_view text : texts) {
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t length = 1;
+            const auto lead = static_cast<unsigned char>(text[i]);
+            const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), i, length);
+            i += length;
+            if (Gsm7Septets(c) != 0 || !firstTime(c))
+                continue;
+            if (found.characters.size() < most)
+                found.characters.push_back(text.substr(i - length, length));
+            else
+                ++found.more;
+        }
     }
+}
+
+void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found) {
+    CharactersWithoutGsm7(std::span<const std::string_view>(&text, 1), most, found);
 }
 
 std::ptrdiff_t Gsm7Cost(std::string_view text) {

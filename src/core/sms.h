@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,9 @@ struct WithoutGsm7 {
     std::size_t more = 0;
 };
 void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found);
+// The same over several texts in turn.
+void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
+                           WithoutGsm7 &found);
 
 // How much of each piece is left for the text: a piece is GSM-7 when its
 // text allows it (and gsm7Allowed), else UCS-2.

@@ -103,6 +103,20 @@ private Q_SLOTS:
         QCOMPARE(found.more, std::size_t(2));
         CharactersWithoutGsm7("plain GSM-7 [text] \xE2\x82\xAC", 5, found);
         QVERIFY(found.characters.empty() && found.more == 0);
+
+        // A message cut with a numbering: its characters, then the format's.
+        std::string error;
+        const auto number = NumberFormat::parse("%k/%n \xE2\x80\x93 %t \xC3\xA7", &error);
+        QVERIFY(number);
+        PieceSplitter splitter;
+        PieceOptions options;
+        options.sms = SmsUnits::Concat;
+        options.number = &*number;
+        QVERIFY(splitter.split("abc \xC3\xA7", options));
+        splitter.withoutGsm7(5, found);
+        QCOMPARE(found.characters.size(), std::size_t(2));
+        QCOMPARE(found.characters[0], std::string_view("\xC3\xA7"));
+        QCOMPARE(found.characters[1], std::string_view("\xE2\x80\x93"));
     }
 };
 
