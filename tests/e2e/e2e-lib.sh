@@ -135,7 +135,7 @@ e2e_marked_pids() {
     for dir in /proc/[0-9]*; do
         pid=${dir#/proc/}
         [[ "$pid" == "$$" ]] && continue
-        if tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -qxF "TOVRIK_E2E_RUN=$E2E_MARK"; then
+        if tr '\0' '\n' 2>/dev/null <"$dir/environ" | grep -xF "TOVRIK_E2E_RUN=$E2E_MARK" >/dev/null; then
             echo "$pid"
         fi
     done
@@ -314,7 +314,7 @@ e2e_message_box_shown() {
 }
 
 e2e_window_gone() {
-    ! e2e_windows_of "$E2E_APP_PID" '.*' | grep -qx "$1"
+    ! e2e_windows_of "$E2E_APP_PID" '.*' | grep -x "$1" >/dev/null
 }
 
 # Load the sample text and split it, each step watched on screen.

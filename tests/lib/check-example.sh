@@ -26,6 +26,9 @@ cc -std=c11 -Wall -Wextra -Wpedantic -Werror "$@" -o "$scratch/example" "$source
   $(pkg-config --cflags --libs tovrik)
 export LD_LIBRARY_PATH="$(pkg-config --variable=libdir tovrik)"
 # The example finds the library it was built against, not the build tree's.
-ldd "$scratch/example" | grep -q "$scratch/.*libtovrik.so.1" \
-  || { echo "FAIL: the example does not load the installed libtovrik.so.1" >&2; ldd "$scratch/example" >&2; exit 1; }
+# (ldd's output is kept first: grep -q stops reading at its match, and under
+# pipefail the pipe that cuts ldd short would fail the check.)
+libraries="$(ldd "$scratch/example")"
+grep -q "$scratch/.*libtovrik.so.1" <<<"$libraries" \
+  || { echo "FAIL: the example does not load the installed libtovrik.so.1" >&2; echo "$libraries" >&2; exit 1; }
 /usr/bin/python3 "$source/tests/lib/example_vs_cli.py" "$scratch/example" "$split"

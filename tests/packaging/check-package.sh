@@ -51,7 +51,7 @@ done
 
 # --- Contents -----------------------------------------------------------------
 paths() { awk '{print $6}' "$scratch/contents-$1.txt" | sed 's|^\./||; s|/$||'; }
-listed() { paths "$1" | grep -qx -- "$2"; }
+listed() { paths "$1" | grep -x -- "$2" >/dev/null; }
 for path in \
   usr/bin/tovrik-split \
   usr/bin/tovrik \
@@ -75,7 +75,7 @@ for path in usr/include/tovrik/tovrik.h "$libdir/libtovrik.so" "$libdir/pkgconfi
 done
 listed python3-tovrik usr/lib/python3/dist-packages/tovrik.pyi \
   || fail "dpkg -c python3-tovrik does not list the type stubs tovrik.pyi"
-paths python3-tovrik | grep -qx 'usr/lib/python3/dist-packages/tovrik\.cpython-[0-9]*-.*\.so' \
+paths python3-tovrik | grep -x 'usr/lib/python3/dist-packages/tovrik\.cpython-[0-9]*-.*\.so' >/dev/null \
   || fail "dpkg -c python3-tovrik does not list the module: $(paths python3-tovrik | tr '\n' ' ')"
 # Each file in the one package it belongs to (a Python module is a .so).
 for name in tovrik libtovrik1 python3-tovrik; do
@@ -157,7 +157,7 @@ else
   fail "unpacked tovrik-split exited $?"
 fi
 # ... and cuts in SMS units itself.
-if ! printf 'Hello' | env -u LD_LIBRARY_PATH "$split" --sms --json | grep -qF '"segments":1'; then
+if ! printf 'Hello' | env -u LD_LIBRARY_PATH "$split" --sms --json | grep -F '"segments":1' >/dev/null; then
   fail "unpacked tovrik-split --sms --json did not answer"
 fi
 if [ "$(env -u LD_LIBRARY_PATH "$split" --version)" != "tovrik-split $version" ]; then
@@ -178,7 +178,7 @@ cmp -s "$root/usr/include/tovrik/tovrik.h" "$source/include/tovrik/tovrik.h" \
 # what links it is built the same way, and Python loads the runtime first.
 sanitize_flags=()
 python_env=()
-if readelf -d "$lib" | grep -q 'NEEDED.*libasan'; then
+if readelf -d "$lib" | grep 'NEEDED.*libasan' >/dev/null; then
   sanitize_flags=(-fsanitize=address,undefined)
   python_env=("LD_PRELOAD=$(cc -print-file-name=libasan.so) libstdc++.so.6" ASAN_OPTIONS=detect_leaks=0)
 fi
