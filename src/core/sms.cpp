@@ -14,14 +14,24 @@ namespace tovrik::core {
 namespace {
 
 #if TOVRIK_SSE2
-// Sixteen ASCII bytes: which cost one septet and which two (the rest have no
-// GSM-7 form), as bit masks.
-inline void classifyAscii(__m128i v, unsigned &one, unsigned &two) {
+// Sixteen bytes: the ASCII ones of the basic table (one septet) ...
+inline __m128i basicLanes(__m128i v) {
     using namespace simd;
-    one = Mask(_mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
-                            _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D)))));
-    two =
-        Mask(_mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C)));
+    return _mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
+                        _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D))));
+}
+
+// ... and those of the extension table (two septets). The other ASCII bytes
+// have no GSM-7 form.
+inline __m128i extensionLanes(__m128i v) {
+    using namespace simd;
+    return _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C));
+}
+
+// The same as bit masks.
+inline void classifyAscii(__m128i v, unsigned &one, unsigned &two) {
+    one = simd::Mask(basicLanes(v));
+    two = simd::Mask(extensionLanes(v));
 }
 #endif
 
@@ -92,11 +102,8 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
     while (n - i >= 16 && missing == 0) {
         using namespace simd;
         const __m128i v = Load(s + i);
-        const __m128i one =
-            _mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
-                         _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D))));
-        const __m128i two =
-            _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C));
+        const __m128i one = basicLanes(v);
+        const __m128i two = extensionLanes(v);
         const __m128i asciiLanes = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1)); // below 0x80
         // A true lane is 0xFF: subtracting counts it.
         laneSeptets = _mm_sub_epi8(_mm_sub_epi8(laneSeptets, one), _mm_add_epi8(two, two));
@@ -215,9 +222,7 @@ std::ptrdiff_t Gsm7Cost(std::string_view text) {
         using namespace simd;
         const __m128i v = Load(s + i);
         const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80..BF
-        const __m128i extra =
-            _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)),
-                         _mm_or_si128(Is(v, 0x0C), Within(v, 0xE0, 0xEF)));
+        const __m128i extra = _mm_or_si128(extensionLanes(v), Within(v, 0xE0, 0xEF));
         lanes = _mm_sub_epi8(_mm_sub_epi8(lanes, starts), extra);
         if (++rounds == 127) {
             septets += SumBytes(lanes);

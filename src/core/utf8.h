@@ -31,12 +31,6 @@ Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul
 // allAscii, when given, tells whether every byte was below 0x80.
 std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii = nullptr);
 
-// Decodes data[0, size) to UTF-16 at out, which has room for `size` units
-// (UTF-16 never needs more units than UTF-8 has bytes). Returns the end of
-// what was written, or nullptr when the bytes are not well-formed UTF-8.
-// A byte-order mark is a character like any other here.
-char16_t *DecodeUtf8(const char *data, std::size_t size, char16_t *out);
-
 struct UnitSpan {
     std::size_t bytes = 0;
     std::size_t units = 0;
