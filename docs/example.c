@@ -3,14 +3,20 @@
  *   cc example.c $(pkg-config --cflags --libs tovrik) -o example
  *   printf 'Hello world' | ./example chars space 5
  *   printf 'Hello world' | ./example concat space 0 '%k/%n %t'
+ *   printf 'Çağrı “merkezi”' | ./example concat space 0 - when-cheaper tr
  *
  * Arguments: units (chars, sms or concat), mode (space, exact or period),
- * limit (used with chars) and an optional numbering format. Writes
+ * limit (used with chars), and optionally a numbering format ("-" for
+ * none), a look-alike replacement (never, when-cheaper or always) and
+ * national languages ("tr,es"). Writes
  *
  *   message: ENCODING, S segments, P parts
+ *   shift: LOCKING SINGLE                      (with national tables; - for none)
+ *   replaced: R, sent N bytes: TEXT            (when replacement was asked for)
+ *   non-GSM-7: C listed, M more: U+XXXX ...    (for a UCS-2 message)
  *   part K: ENCODING, U units, offset O, length L, N bytes: TEXT
  *
- * where offset and length place the unnumbered piece in the message and
+ * where offset and length place the unnumbered piece in the sent text and
  * TEXT (N bytes) is the part as sent.
  */
 #include <tovrik/tovrik.h>
@@ -38,9 +44,18 @@ static char *read_all(FILE *in, size_t *size) {
 
 int main(int argc, char **argv) {
     if (argc < 4) {
-        fprintf(stderr, "usage: %s chars|sms|concat space|exact|period LIMIT [FORMAT]\n", argv[0]);
+        fprintf(stderr,
+                "usage: %s chars|sms|concat space|exact|period LIMIT [FORMAT|- [REPLACE "
+                "[LANGUAGES]]]\n",
+                argv[0]);
         return 2;
     }
+    const char *format = argc > 4 && strcmp(argv[4], "-") != 0 ? argv[4] : NULL;
+    tovrik_replace replace = argc <= 5                              ? TOVRIK_REPLACE_NEVER
+                             : strcmp(argv[5], "when-cheaper") == 0 ? TOVRIK_REPLACE_WHEN_CHEAPER
+                             : strcmp(argv[5], "always") == 0       ? TOVRIK_REPLACE_ALWAYS
+                                                                    : TOVRIK_REPLACE_NEVER;
+    const char *languages = argc > 6 ? argv[6] : NULL;
     tovrik_units units = strcmp(argv[1], "sms") == 0      ? TOVRIK_UNITS_SMS
                          : strcmp(argv[1], "concat") == 0 ? TOVRIK_UNITS_SMS_CONCAT
                                                           : TOVRIK_UNITS_CHARACTERS;
@@ -49,8 +64,8 @@ int main(int argc, char **argv) {
                                                         : TOVRIK_MODE_SPACE;
     tovrik_error error;
     tovrik_options *options = NULL;
-    if (tovrik_options_new(units, mode, atoi(argv[3]), argc > 4 ? argv[4] : NULL, &options,
-                           &error) != TOVRIK_OK) {
+    if (tovrik_options_new_ex(units, mode, atoi(argv[3]), format, replace, languages, &options,
+                              &error) != TOVRIK_OK) {
         fprintf(stderr, "example: %s\n", error.message);
         return 1;
     }
@@ -75,6 +90,32 @@ int main(int argc, char **argv) {
         printf("message: %s, %zu segments, %zu parts\n",
                tovrik_encoding_name(tovrik_message_encoding(splitter)), tovrik_segments(splitter),
                count);
+        if (*tovrik_shift_locking(splitter) || *tovrik_shift_single(splitter))
+            printf("shift: %s %s\n",
+                   *tovrik_shift_locking(splitter) ? tovrik_shift_locking(splitter) : "-",
+                   *tovrik_shift_single(splitter) ? tovrik_shift_single(splitter) : "-");
+        if (replace != TOVRIK_REPLACE_NEVER) {
+            size_t length = 0;
+            const char *sent = tovrik_sent_text(splitter, &length);
+            printf("replaced: %zu, sent %zu bytes: ", tovrik_replaced(splitter), length);
+            fwrite(sent, 1, length, stdout);
+            putchar('\n');
+        }
+        if (tovrik_message_encoding(splitter) == TOVRIK_UCS2) {
+            printf("non-GSM-7: %zu listed, %zu more:", tovrik_non_gsm7_count(splitter),
+                   tovrik_non_gsm7_more(splitter));
+            for (size_t i = 0; i < tovrik_non_gsm7_count(splitter); ++i) {
+                size_t length = 0;
+                const unsigned char *c =
+                    (const unsigned char *)tovrik_non_gsm7(splitter, i, &length);
+                /* The code point of the character's UTF-8 bytes. */
+                unsigned long code = length == 1 ? c[0] : c[0] & (0x7F >> length);
+                for (size_t k = 1; k < length; ++k)
+                    code = code << 6 | (c[k] & 0x3F);
+                printf(" U+%04lX", code);
+            }
+            putchar('\n');
+        }
         for (size_t i = 0; i < count; ++i) {
             tovrik_part part;
             tovrik_get_part(splitter, i, &part, NULL);

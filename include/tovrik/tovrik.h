@@ -139,6 +139,26 @@ TOVRIK_API tovrik_status tovrik_options_new(tovrik_units units, tovrik_mode mode
                                             const char *number_format, tovrik_options **out,
                                             tovrik_error *error);
 
+/* Replacing characters that have a common GSM-7 look-alike (curly quotes,
+ * dashes, odd spaces, ...; tovrik-split(1) lists them) before the cut:
+ * never, when that makes the message cost fewer parts, or whenever the
+ * message is then GSM-7 throughout. */
+typedef enum tovrik_replace {
+    TOVRIK_REPLACE_NEVER = 0,
+    TOVRIK_REPLACE_WHEN_CHEAPER = 1,
+    TOVRIK_REPLACE_ALWAYS = 2
+} tovrik_replace;
+
+/* tovrik_options_new, and more: look-alike replacement, and the national
+ * languages whose shift tables GSM-7 may use, as ISO 639-1 codes separated
+ * by commas ("tr,es,pt"; so far tr, es and pt), or NULL for none. National
+ * tables need SMS units (TOVRIK_ERROR_ARGUMENT otherwise, and for an unknown
+ * code). */
+TOVRIK_API tovrik_status tovrik_options_new_ex(tovrik_units units, tovrik_mode mode, int limit,
+                                               const char *number_format, tovrik_replace replace,
+                                               const char *languages, tovrik_options **out,
+                                               tovrik_error *error);
+
 /* Frees options (NULL is fine). No splitter may be using them any more. */
 TOVRIK_API void tovrik_options_free(tovrik_options *options);
 
@@ -174,6 +194,28 @@ TOVRIK_API tovrik_status tovrik_get_part(const tovrik_splitter *splitter, size_t
  * segments for the empty message. */
 TOVRIK_API tovrik_encoding tovrik_message_encoding(const tovrik_splitter *splitter);
 TOVRIK_API size_t tovrik_segments(const tovrik_splitter *splitter);
+
+/* The national shift tables the GSM-7 parts are sent with, as ISO 639-1
+ * codes: the locking shift table and the single shift table; "" for a
+ * default table (always without national languages). */
+TOVRIK_API const char *tovrik_shift_locking(const tovrik_splitter *splitter);
+TOVRIK_API const char *tovrik_shift_single(const tovrik_splitter *splitter);
+
+/* How many look-alike characters were replaced, and the text as it is cut
+ * and sent: the message itself when none were. Parts' offsets place them in
+ * this text. Valid until the next tovrik_split. */
+TOVRIK_API size_t tovrik_replaced(const tovrik_splitter *splitter);
+TOVRIK_API const char *tovrik_sent_text(const tovrik_splitter *splitter, size_t *length);
+
+/* Why a message is UCS-2: its characters (and the numbering's) that have no
+ * GSM-7 form (with national languages: that no enabled table has), each
+ * once, in order of first appearance, at most 10; tovrik_non_gsm7_more
+ * counts the other different ones. None for a GSM-7 message. Each is the
+ * character's UTF-8 bytes in the sent text or the format. */
+TOVRIK_API size_t tovrik_non_gsm7_count(const tovrik_splitter *splitter);
+TOVRIK_API const char *tovrik_non_gsm7(const tovrik_splitter *splitter, size_t index,
+                                       size_t *length);
+TOVRIK_API size_t tovrik_non_gsm7_more(const tovrik_splitter *splitter);
 
 #ifdef __cplusplus
 }

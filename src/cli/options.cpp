@@ -12,6 +12,7 @@ namespace {
 const char Usage[] =
     "Usage: tovrik-split [--limit X | --sms[=concat]] [--mode space|exact|period]\n"
     "                    [--number FMT] [--replace=when-cheaper|always]\n"
+    "                    [--language CODE[,CODE...]]\n"
     "                    [--json [--records lines|nul|jsonl]]\n"
     "                    [--null] [--flush] [FILE]\n"
     "\n"
@@ -33,6 +34,8 @@ const char Usage[] =
     "  --replace=W   replace characters that have a GSM-7 look-alike (curly\n"
     "                quotes, dashes, odd spaces, ...): when-cheaper when that\n"
     "                saves pieces, always when the message is then GSM-7\n"
+    "  --language L  with --sms: let GSM-7 use these languages' national shift\n"
+    "                tables (tr, es, pt), as a phone chooses them\n"
     "  --json        one JSON line for the message: its encoding, segments and\n"
     "                parts\n"
     "  --records R   many messages, one JSON line each (needs --json):\n"
@@ -61,6 +64,8 @@ CommandLine usageError(const std::string &text) {
 std::string conflict(const Options &options) {
     if (options.sms != core::SmsUnits::Off && options.limitGiven)
         return "--limit cannot be given with --sms: an SMS sets its own limit";
+    if (options.languages != 0 && options.sms == core::SmsUnits::Off)
+        return "--language needs --sms or --sms=concat";
     if (options.records != RecordFormat::None && !options.json)
         return "--records needs --json";
     if (options.json && options.null)
@@ -155,6 +160,12 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             else
                 return usageError("unknown replacement '" + std::string(value) +
                                   "' (when-cheaper or always)");
+        } else if (valued(arg, "--language")) {
+            if (missing)
+                return usageError("--language needs a value");
+            std::string error;
+            if (!core::ParseLanguages(value, options.languages, error))
+                return usageError("--language: " + error);
         } else if (valued(arg, "--records")) {
             if (missing)
                 return usageError("--records needs a value");

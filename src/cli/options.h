@@ -29,6 +29,7 @@ struct Options {
     core::SmsUnits sms = core::SmsUnits::Off;
     std::optional<std::string> number; // --number FMT, as given (checked)
     core::Replacement replace = core::Replacement::Never;
+    core::LanguageSet languages = 0; // --language: national shift tables allowed
     bool json = false;
     RecordFormat records = RecordFormat::None;
     bool null = false;                // end pieces with NUL instead of a line feed

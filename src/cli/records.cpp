@@ -93,8 +93,9 @@ public:
     explicit MessageWriter(const Options &options) {
         if (options.number)
             m_number = core::NumberFormat::parse(*options.number, nullptr);
-        m_options = {options.sms, options.mode, options.limit, m_number ? &*m_number : nullptr,
-                     options.replace};
+        m_options = {options.sms,     options.mode,
+                     options.limit,   m_number ? &*m_number : nullptr,
+                     options.replace, options.languages};
     }
 
     // One JSON line; false (and nothing written) when the message cannot be
@@ -110,6 +111,21 @@ public:
         buffer.append(core::SmsEncodingName(m_splitter.messageEncoding()));
         buffer.append(R"(","segments":)");
         buffer.appendNumber(m_splitter.segments());
+        const core::ShiftTables tables = m_splitter.tables();
+        appendShift(buffer, tables);
+        if (m_splitter.messageEncoding() == core::SmsEncoding::Ucs2) {
+            // Why: the characters without a GSM-7 form, the first few by name.
+            m_splitter.withoutGsm7(core::ShownWithoutGsm7, m_without);
+            buffer.append(R"(,"nonGsm7":{"characters":[)");
+            for (std::size_t i = 0; i < m_without.characters.size(); ++i) {
+                if (i > 0)
+                    buffer.append(',');
+                AppendJsonString(buffer, m_without.characters[i]);
+            }
+            buffer.append(R"(],"more":)");
+            buffer.appendNumber(std::int64_t(m_without.more));
+            buffer.append('}');
+        }
         if (m_options.replace != core::Replacement::Never) {
             // How many characters were replaced, and what is sent then.
             buffer.append(R"(,"replaced":)");
@@ -129,6 +145,8 @@ public:
             buffer.append(core::SmsEncodingName(cost.encoding));
             buffer.append(R"(","units":)");
             buffer.appendNumber(cost.units);
+            if (cost.encoding == core::SmsEncoding::Gsm7)
+                appendShift(buffer, tables);
             buffer.append('}');
             if (spill)
                 out.part({});
@@ -161,6 +179,26 @@ public:
     }
 
 private:
+    // The national tables used, when there are any:
+    // ,"shift":{"locking":"tr","single":"es"} (a default table is left out).
+    static void appendShift(ByteBuffer &out, core::ShiftTables tables) {
+        if (tables == core::ShiftTables{})
+            return;
+        out.append(R"(,"shift":{)");
+        if (tables.locking != core::Language::Default) {
+            out.append(R"("locking":")");
+            out.append(core::LanguageCode(tables.locking));
+            out.append('"');
+        }
+        if (tables.single != core::Language::Default) {
+            out.append(tables.locking != core::Language::Default ? R"(,"single":")"
+                                                                 : R"("single":")");
+            out.append(core::LanguageCode(tables.single));
+            out.append('"');
+        }
+        out.append('}');
+    }
+
     static void writeId(ByteBuffer &out, std::string_view id, std::int64_t record) {
         out.append(R"({"id":)");
         out.append(id.empty() ? std::string_view("null") : id);
@@ -181,6 +219,7 @@ private:
     std::optional<core::NumberFormat> m_number;
     core::PieceOptions m_options;
     core::PieceSplitter m_splitter;
+    core::WithoutGsm7 m_without;
 };
 
 std::string invalidAt(std::ptrdiff_t offset) {

@@ -34,23 +34,44 @@ bool PieceSplitter::split(std::string_view message, const PieceOptions &options)
 }
 
 bool PieceSplitter::cut(std::string_view message) {
-    const PieceOptions &options = m_options;
     m_message = message;
-    m_scan = ScanSms(message);
-    m_cutter.setMessage(message, m_scan);
+    m_defaultScan = ScanSms(message);
+    m_cutter.setMessage(message, m_defaultScan);
+    useTables(nullptr);
+    // A message (and numbering) of the default alphabet's own characters is
+    // best sent with the default tables: a national table costs room in the
+    // header and makes no character cheaper.
+    const bool plainGsm7 = m_scan.encoding == SmsEncoding::Gsm7 && !m_scan.escapes &&
+                           m_literalSeptets >= 0 && !m_literalEscapes;
+    if (m_options.languages != 0 && m_options.sms != SmsUnits::Off && !plainGsm7)
+        return cutWithBestTables();
+    return cutWithTables();
+}
+
+void PieceSplitter::useTables(const NationalTables::Pair *pair) {
+    m_tables = pair ? pair->tables : ShiftTables{};
+    m_alphabet = m_tables != ShiftTables{} ? &pair->alphabet : nullptr;
+    m_scan = m_alphabet ? ScanSms(m_message, *m_alphabet) : m_defaultScan;
     m_literalSeptets = 0;
     m_literalUnits = 0;
-    if (options.number) {
-        const SmsScan literal = ScanSms(options.number->literal());
-        m_literalSeptets = literal.encoding == SmsEncoding::Gsm7 ? literal.units : -1;
-        m_literalUnits = std::ptrdiff_t(Utf16Length(options.number->literal()));
+    m_literalEscapes = false;
+    if (m_options.number) {
+        const std::string_view literal = m_options.number->literal();
+        const SmsScan scan = m_alphabet ? ScanSms(literal, *m_alphabet) : ScanSms(literal);
+        m_literalSeptets = scan.encoding == SmsEncoding::Gsm7 ? scan.units : -1;
+        m_literalEscapes = scan.escapes;
+        m_literalUnits = std::ptrdiff_t(Utf16Length(literal));
     }
     // The numbering's characters count when choosing the encoding.
     m_concatEncoding = m_scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0
                            ? SmsEncoding::Gsm7
                            : SmsEncoding::Ucs2;
+    m_gsm7Single = Gsm7Capacity(false, m_tables.national());
+    m_gsm7Part = Gsm7Capacity(true, m_tables.national());
+}
 
-    if (!options.number)
+bool PieceSplitter::cutWithTables() {
+    if (!m_options.number)
         return cutOnce(0);
     // Numbers as wide as the count: cut again while the count grows wider.
     // The width only grows, and no count exceeds the message's length.
@@ -63,6 +84,81 @@ bool PieceSplitter::cut(std::string_view message) {
             return true;
         width = needed;
     }
+}
+
+bool PieceSplitter::cutWithBestTables() {
+    m_national.enable(m_options.languages);
+    const std::vector<NationalTables::Pair> &pairs = m_national.pairs();
+    m_national.costs(m_message, m_pairCosts);
+
+    // 1. For each pair that has every character: the fewest pieces the
+    //    message could take with it, and the room they would leave.
+    using Option = TableOption;
+    std::vector<Option> &options = m_tableOptions;
+    options.clear();
+    const bool standalone = m_options.sms == SmsUnits::Standalone;
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        if (m_pairCosts[p] < 0)
+            continue;
+        std::ptrdiff_t numbering = 0;
+        if (m_options.number) {
+            const SmsScan literal = ScanSms(m_options.number->literal(), pairs[p].alphabet);
+            if (literal.encoding != SmsEncoding::Gsm7)
+                continue;
+            numbering = m_options.number->overhead(literal.units, 1);
+        }
+        const int national = pairs[p].tables.national();
+        const std::ptrdiff_t cost = m_pairCosts[p];
+        const std::ptrdiff_t single = Gsm7Capacity(false, national) - numbering;
+        const std::ptrdiff_t piece = Gsm7Capacity(!standalone, national) - numbering;
+        if (piece < 1)
+            continue;
+        const std::ptrdiff_t fewest = cost <= single ? 1 : (cost + piece - 1) / piece;
+        options.push_back(
+            {p, fewest, fewest == 1 ? single - cost : fewest * piece - cost, single, piece});
+    }
+    // 2. No pair has them all: UCS-2, as with the default tables.
+    if (options.empty()) {
+        useTables(nullptr);
+        return cutWithTables();
+    }
+    // 3. Cut with the most promising pair first, and with the others while
+    //    they may still do better; keep the fewest pieces, then the most
+    //    room, then the earlier pair.
+    std::stable_sort(options.begin(), options.end(), [](const Option &a, const Option &b) {
+        return a.fewest != b.fewest ? a.fewest < b.fewest : a.room > b.room;
+    });
+    std::size_t best = pairs.size();
+    std::size_t last = pairs.size();
+    std::ptrdiff_t bestPieces = 0;
+    std::ptrdiff_t bestRoom = 0;
+    for (const Option &option : options) {
+        if (best != pairs.size() && (option.fewest > bestPieces ||
+                                     (option.fewest == bestPieces && option.room <= bestRoom)))
+            break;
+        useTables(&pairs[option.pair]);
+        last = option.pair;
+        if (!cutWithTables())
+            continue;
+        const auto count = std::ptrdiff_t(m_pieces.size());
+        const std::ptrdiff_t cost = m_pairCosts[option.pair];
+        const std::ptrdiff_t room = count == 1 ? option.single - cost : count * option.piece - cost;
+        if (best == pairs.size() || count < bestPieces ||
+            (count == bestPieces && room > bestRoom)) {
+            best = option.pair;
+            bestPieces = count;
+            bestRoom = room;
+            m_bestPieces.swap(m_pieces);
+        }
+    }
+    if (best == pairs.size()) { // the numbering leaves no room with any pair
+        useTables(nullptr);
+        return cutWithTables();
+    }
+    if (last != best)
+        useTables(&pairs[best]);
+    m_pieces.swap(m_bestPieces);
+    return true;
 }
 
 bool PieceSplitter::cutOnce(int width) {
@@ -85,8 +181,8 @@ bool PieceSplitter::cutOnce(int width) {
     case SmsUnits::Standalone: {
         const bool gsm7Allowed = m_literalSeptets >= 0;
         const SmsBudget budget{gsm7Allowed,
-                               gsm7Allowed ? Gsm7Single - overhead(m_literalSeptets) : 0,
-                               Ucs2Single - overhead(m_literalUnits)};
+                               gsm7Allowed ? m_gsm7Single - overhead(m_literalSeptets) : 0,
+                               Ucs2Single - overhead(m_literalUnits), m_alphabet};
         const bool allGsm7 = gsm7Allowed && m_scan.encoding == SmsEncoding::Gsm7;
         if ((allGsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
@@ -101,12 +197,12 @@ bool PieceSplitter::cutOnce(int width) {
         const std::ptrdiff_t cost = gsm7 || m_scan.encoding == SmsEncoding::Ucs2
                                         ? m_scan.units
                                         : std::ptrdiff_t(Utf16Length(m_message));
-        if (cost + overhead(literal) <= SingleCapacity(encoding)) {
+        if (cost + overhead(literal) <= (gsm7 ? m_gsm7Single : Ucs2Single)) {
             m_pieces.push_back(m_message);
             return true;
         }
-        const SmsBudget budget{gsm7, Gsm7Part - overhead(m_literalSeptets),
-                               Ucs2Part - overhead(m_literalUnits)};
+        const SmsBudget budget{gsm7, m_gsm7Part - overhead(m_literalSeptets),
+                               Ucs2Part - overhead(m_literalUnits), m_alphabet};
         if ((gsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
         m_cutter.cut(budget, m_options.mode, m_pieces);
@@ -120,7 +216,7 @@ bool PieceSplitter::cutOnce(int width) {
 PieceSplitter::Cost PieceSplitter::textCost(std::string_view piece) const {
     SmsEncoding encoding = m_concatEncoding;
     if (m_options.sms != SmsUnits::Concat) {
-        const SmsScan scan = ScanSms(piece, false);
+        const SmsScan scan = m_alphabet ? ScanSms(piece, *m_alphabet) : ScanSms(piece, false);
         if (scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0)
             return {SmsEncoding::Gsm7, scan.units};
         encoding = SmsEncoding::Ucs2;
@@ -163,7 +259,12 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
 void PieceSplitter::withoutGsm7(std::size_t most, WithoutGsm7 &found) const {
     const std::string_view texts[] = {m_message,
                                       m_options.number ? m_options.number->literal() : ""};
-    CharactersWithoutGsm7(texts, most, found);
+    if (m_options.languages == 0 || m_options.sms == SmsUnits::Off)
+        return CharactersWithoutGsm7(texts, most, found);
+    // With national languages: the characters that no enabled table has.
+    m_national.enable(m_options.languages);
+    CharactersWithoutGsm7(
+        texts, [this](char32_t c) { return m_national.has(c); }, most, found);
 }
 
 SmsEncoding PieceSplitter::messageEncoding() const {
@@ -200,11 +301,12 @@ PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {
     if (piece.size() == m_message.size())
         scan = m_scan;
     else if (m_scan.encoding == SmsEncoding::Gsm7)
-        scan = {SmsEncoding::Gsm7, Gsm7Cost(piece), m_scan.escapes, m_scan.ascii, false};
+        scan = {SmsEncoding::Gsm7, m_alphabet ? Gsm7Cost(piece, *m_alphabet) : Gsm7Cost(piece),
+                m_scan.escapes, m_scan.ascii, false};
     else if (m_options.sms == SmsUnits::Concat && m_concatEncoding == SmsEncoding::Ucs2)
         scan = {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(piece)), false, false, false};
     else
-        scan = ScanSms(piece, false);
+        scan = m_alphabet ? ScanSms(piece, *m_alphabet) : ScanSms(piece, false);
     SmsEncoding encoding = m_concatEncoding;
     if (m_options.sms != SmsUnits::Concat)
         encoding = scan.encoding == SmsEncoding::Gsm7 && m_literalSeptets >= 0 ? SmsEncoding::Gsm7

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/cutrules.h"
+#include "core/national.h"
 #include "core/numbering.h"
 #include "core/sms.h"
 
@@ -37,6 +38,8 @@ struct PieceOptions {
     int limit = 160;                      // without SMS units only
     const NumberFormat *number = nullptr; // none: the pieces are not numbered
     Replacement replace = Replacement::Never;
+    // National languages whose shift tables may be used (SMS units only).
+    LanguageSet languages = 0;
 };
 
 class PieceSplitter {
@@ -64,9 +67,17 @@ public:
     std::string_view text() const { return m_message; }
     std::size_t replaced() const { return m_replaced; }
 
+    // With national languages enabled, the pair of tables the message is
+    // sent with, chosen as a phone does: of the pairs that have every
+    // character of the message and the numbering, the one that costs the
+    // fewest pieces, then leaves the most room; the default tables when no
+    // pair has them all (the message is then UCS-2). The GSM-7 pieces use
+    // these tables; UCS-2 ones none.
+    ShiftTables tables() const { return m_tables; }
+
     // Why a message costs UCS-2: the characters of text() and then of the
-    // numbering that have no GSM-7 form, each once, in order, at most
-    // `most` (views into the text and the format).
+    // numbering that have no GSM-7 form (none in any enabled table), each
+    // once, in order, at most `most` (views into the text and the format).
     void withoutGsm7(std::size_t most, WithoutGsm7 &found) const;
 
     // What the message costs as it will be sent. In SMS units: the pieces'
@@ -86,6 +97,13 @@ public:
 
 private:
     bool cut(std::string_view message);
+    // Cuts with m_tables, numbering widths and all.
+    bool cutWithTables();
+    // Makes m_tables the pair in force: the message's and the numbering's
+    // cost with it, and the room of a piece.
+    void useTables(const NationalTables::Pair *pair);
+    // Cuts with each pair that may cost the fewest pieces; keeps the best.
+    bool cutWithBestTables();
     bool cutOnce(int width);
     Cost textCost(std::string_view piece) const;
     // After a cut in SMS units: false when a character fits no piece; blank
@@ -104,6 +122,28 @@ private:
     // form) and their UTF-16 units.
     std::ptrdiff_t m_literalSeptets = 0;
     std::ptrdiff_t m_literalUnits = 0;
+    bool m_literalEscapes = false;
+    // The tables in force, their alphabet (none for the default ones) and
+    // the septets of one SMS and of a part of a concatenated one with them.
+    ShiftTables m_tables;
+    const Gsm7Alphabet *m_alphabet = nullptr;
+    std::ptrdiff_t m_gsm7Single = Gsm7Single;
+    std::ptrdiff_t m_gsm7Part = Gsm7Part;
+    mutable NationalTables m_national; // built when first needed
+    // A pair that has every character: the fewest pieces the message could
+    // take with it, the room they would leave, and the room for text in one
+    // SMS and in each piece when there are more.
+    struct TableOption {
+        std::size_t pair;
+        std::ptrdiff_t fewest;
+        std::ptrdiff_t room;
+        std::ptrdiff_t single;
+        std::ptrdiff_t piece;
+    };
+    std::vector<TableOption> m_tableOptions;
+    std::vector<std::ptrdiff_t> m_pairCosts;
+    std::vector<std::string_view> m_bestPieces;
+    SmsScan m_defaultScan;
 };
 
 } // namespace tovrik::core

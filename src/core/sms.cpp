@@ -5,6 +5,7 @@
 #include "core/utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <unordered_set>
@@ -169,20 +170,25 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
     return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
 }
 
-void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
-                           WithoutGsm7 &found) {
+namespace {
+
+template <class Septets>
+void charactersWithout(std::span<const std::string_view> texts, Septets &&septets, std::size_t most,
+                       WithoutGsm7 &found) {
     found.characters.clear();
     found.more = 0;
     // Most messages hold a few such characters: a list is searched until
-    // there are many, then a set.
-    std::vector<char32_t> few;
+    // there are many, then a set. The list needs no memory of its own.
+    std::array<char32_t, 64> few;
+    std::size_t fewCount = 0;
     std::unordered_set<char32_t> many;
     const auto firstTime = [&](char32_t c) {
-        if (many.empty()) {
-            if (std::find(few.begin(), few.end(), c) != few.end())
+        if (fewCount < few.size()) {
+            if (std::find(few.begin(), few.begin() + std::ptrdiff_t(fewCount), c) !=
+                few.begin() + std::ptrdiff_t(fewCount))
                 return false;
-            few.push_back(c);
-            if (few.size() > 64)
+            few[fewCount++] = c;
+            if (fewCount == few.size())
                 many.insert(few.begin(), few.end());
             return true;
         }
@@ -194,7 +200,7 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
             const auto lead = static_cast<unsigned char>(text[i]);
             const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), i, length);
             i += length;
-            if (Gsm7Septets(c) != 0 || !firstTime(c))
+            if (septets(c) != 0 || !firstTime(c))
                 continue;
             if (found.characters.size() < most)
                 found.characters.push_back(text.substr(i - length, length));
@@ -202,6 +208,46 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
                 ++found.more;
         }
     }
+}
+
+} // namespace
+
+void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
+                           WithoutGsm7 &found) {
+    charactersWithout(texts, Gsm7Septets, most, found);
+}
+
+void CharactersWithoutGsm7(std::span<const std::string_view> texts,
+                           const std::function<bool(char32_t)> &has, std::size_t most,
+                           WithoutGsm7 &found) {
+    charactersWithout(
+        texts, [&](char32_t c) { return has(c) ? 1 : 0; }, most, found);
+}
+
+SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {
+    std::ptrdiff_t septets = 0;
+    bool escapes = false;
+    bool ascii = true;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), i, length);
+        const int cost = alphabet.septets(c);
+        if (cost == 0)
+            return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes,
+                    ascii && std::all_of(text.begin() + std::ptrdiff_t(i), text.end(),
+                                         [](char b) { return (b & 0x80) == 0; }),
+                    false};
+        septets += cost;
+        escapes = escapes || cost == 2;
+        ascii = ascii && lead < 0x80;
+        i += length;
+    }
+    return {SmsEncoding::Gsm7, septets, escapes, ascii, false};
+}
+
+std::ptrdiff_t Gsm7Cost(std::string_view text, const Gsm7Alphabet &alphabet) {
+    return ScanSms(text, alphabet).units;
 }
 
 void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 &found) {
@@ -258,7 +304,8 @@ public:
         const SmsScan &scan = cutter.m_scan;
         if (scan.ascii && !budget.gsm7Allowed)
             m_uniform = budget.ucs2;
-        else if (scan.ascii && scan.encoding == SmsEncoding::Gsm7 && !scan.escapes)
+        else if (scan.ascii && scan.encoding == SmsEncoding::Gsm7 && !scan.escapes &&
+                 !budget.alphabet)
             m_uniform = budget.gsm7;
     }
 
@@ -318,6 +365,8 @@ private:
     // Where the characters that fit from `start` end, past the message's end
     // when the rest fits.
     Pos reach(Pos start) const {
+        if (m_budget.alphabet && m_budget.gsm7Allowed)
+            return reachWith(*m_budget.alphabet, start);
         if (m_uniform >= 0)
             return start + m_uniform >= m_n ? m_n + 1 : start + m_uniform;
         if (!m_budget.gsm7Allowed)
@@ -374,6 +423,27 @@ private:
                     return Pos(i);
                 i += length;
             }
+        }
+        return m_n + 1;
+    }
+
+    // reach() under a pair of national shift tables, a character at a time.
+    Pos reachWith(const Gsm7Alphabet &alphabet, Pos start) const {
+        std::ptrdiff_t septets = 0;
+        for (std::size_t i = std::size_t(start); i < std::size_t(m_n);) {
+            std::size_t length = 1;
+            const auto lead = static_cast<unsigned char>(m_s[i]);
+            const int cost =
+                alphabet.septets(lead < 0x80 ? char32_t(lead) : DecodeAt(m_s, i, length));
+            if (cost == 0) {
+                const std::ptrdiff_t before =
+                    std::ptrdiff_t(Utf16Length({m_s + start, i - std::size_t(start)}));
+                return before >= m_budget.ucs2 ? Pos(i) : reachUcs2(start);
+            }
+            septets += cost;
+            if (septets > m_budget.gsm7)
+                return Pos(i);
+            i += length;
         }
         return m_n + 1;
     }

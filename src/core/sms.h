@@ -2,9 +2,11 @@
 
 #include "core/cutrules.h"
 #include "core/graphemes.h"
+#include "core/gsm7tables.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -45,10 +47,16 @@ struct SmsScan {
 // Without graphemes, plainGraphemes is not worked out (false).
 SmsScan ScanSms(std::string_view text, bool graphemes = true);
 
+// The same under a pair of national shift tables (gsm7tables.h): GSM-7 when
+// every character is in one of them. Graphemes are not worked out.
+SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet);
+
 // The cost of a text in an encoding; for GSM-7 the text must have a GSM-7 form.
 std::ptrdiff_t SmsCost(std::string_view text, SmsEncoding encoding);
-// The septets of text that has a GSM-7 form.
+// The septets of text that has a GSM-7 form (with the default tables, or
+// with a pair of national ones).
 std::ptrdiff_t Gsm7Cost(std::string_view text);
+std::ptrdiff_t Gsm7Cost(std::string_view text, const Gsm7Alphabet &alphabet);
 
 // The characters of a text that have no GSM-7 form, each once, in order of
 // first appearance, at most `most` of them (views into the text); `more`
@@ -61,13 +69,19 @@ void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 
 // The same over several texts in turn.
 void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
                            WithoutGsm7 &found);
+// The same with another set of characters than the default tables'.
+void CharactersWithoutGsm7(std::span<const std::string_view> texts,
+                           const std::function<bool(char32_t)> &has, std::size_t most,
+                           WithoutGsm7 &found);
 
 // How much of each piece is left for the text: a piece is GSM-7 when its
-// text allows it (and gsm7Allowed), else UCS-2.
+// text allows it (and gsm7Allowed), else UCS-2. GSM-7 is measured with the
+// default tables, or with a pair of national shift tables when given.
 struct SmsBudget {
     bool gsm7Allowed = true;
     std::ptrdiff_t gsm7 = Gsm7Single;
     std::ptrdiff_t ucs2 = Ucs2Single;
+    const Gsm7Alphabet *alphabet = nullptr;
 };
 
 // Cuts a message into pieces measured in SMS units. Never cuts inside a

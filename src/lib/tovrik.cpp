@@ -2,6 +2,7 @@
 
 #include "tovrik/tovrik.h"
 
+#include "core/national.h"
 #include "core/numbering.h"
 #include "core/pieces.h"
 #include "core/utf8.h"
@@ -34,6 +35,7 @@ struct tovrik_splitter {
     // where each one ends.
     std::string numbered;
     std::vector<std::size_t> ends;
+    core::WithoutGsm7 without; // why the message is UCS-2
 };
 
 namespace {
@@ -129,6 +131,14 @@ TOVRIK_API const char *tovrik_encoding_name(tovrik_encoding encoding) {
 TOVRIK_API tovrik_status tovrik_options_new(tovrik_units units, tovrik_mode mode, int limit,
                                             const char *number_format, tovrik_options **out,
                                             tovrik_error *error) {
+    return tovrik_options_new_ex(units, mode, limit, number_format, TOVRIK_REPLACE_NEVER, nullptr,
+                                 out, error);
+}
+
+TOVRIK_API tovrik_status tovrik_options_new_ex(tovrik_units units, tovrik_mode mode, int limit,
+                                               const char *number_format, tovrik_replace replace,
+                                               const char *languages, tovrik_options **out,
+                                               tovrik_error *error) {
     if (!out)
         return fail(error, TOVRIK_ERROR_NULL, "the place for the options (out) is NULL");
     *out = nullptr;
@@ -162,6 +172,29 @@ TOVRIK_API tovrik_status tovrik_options_new(tovrik_units units, tovrik_mode mode
         return fail(error, TOVRIK_ERROR_ARGUMENT,
                     "unknown mode " + std::to_string(int(mode)) +
                         " (TOVRIK_MODE_SPACE, TOVRIK_MODE_EXACT or TOVRIK_MODE_PERIOD)");
+    }
+    switch (replace) {
+    case TOVRIK_REPLACE_NEVER:
+        pieces.replace = core::Replacement::Never;
+        break;
+    case TOVRIK_REPLACE_WHEN_CHEAPER:
+        pieces.replace = core::Replacement::WhenCheaper;
+        break;
+    case TOVRIK_REPLACE_ALWAYS:
+        pieces.replace = core::Replacement::Always;
+        break;
+    default:
+        return fail(error, TOVRIK_ERROR_ARGUMENT,
+                    "unknown replacement " + std::to_string(int(replace)) +
+                        " (TOVRIK_REPLACE_NEVER, TOVRIK_REPLACE_WHEN_CHEAPER or "
+                        "TOVRIK_REPLACE_ALWAYS)");
+    }
+    if (languages) {
+        if (pieces.sms == core::SmsUnits::Off)
+            return fail(error, TOVRIK_ERROR_ARGUMENT, "national languages need SMS units");
+        std::string why;
+        if (!core::ParseLanguages(languages, pieces.languages, why))
+            return fail(error, TOVRIK_ERROR_ARGUMENT, why);
     }
     if (pieces.sms == core::SmsUnits::Off) {
         if (limit < 1 || limit > MaxLimit)
@@ -235,8 +268,12 @@ TOVRIK_API tovrik_status tovrik_split(tovrik_splitter *splitter, const tovrik_op
             }
         }
         splitter->segments = std::size_t(splitter->splitter.segments());
+        splitter->without.characters.clear();
+        splitter->without.more = 0;
+        if (splitter->splitter.messageEncoding() == core::SmsEncoding::Ucs2)
+            splitter->splitter.withoutGsm7(core::ShownWithoutGsm7, splitter->without);
         splitter->options = options;
-        splitter->message = message.data();
+        splitter->message = splitter->splitter.text().data();
         splitter->count = pieces.size();
         return succeed(error);
     });
@@ -282,6 +319,51 @@ TOVRIK_API tovrik_encoding tovrik_message_encoding(const tovrik_splitter *splitt
 
 TOVRIK_API size_t tovrik_segments(const tovrik_splitter *splitter) {
     return splitter ? splitter->segments : 0;
+}
+
+TOVRIK_API const char *tovrik_shift_locking(const tovrik_splitter *splitter) {
+    if (!splitter || !splitter->options)
+        return "";
+    return core::LanguageCode(splitter->splitter.tables().locking).data();
+}
+
+TOVRIK_API const char *tovrik_shift_single(const tovrik_splitter *splitter) {
+    if (!splitter || !splitter->options)
+        return "";
+    return core::LanguageCode(splitter->splitter.tables().single).data();
+}
+
+TOVRIK_API size_t tovrik_replaced(const tovrik_splitter *splitter) {
+    return splitter && splitter->options ? splitter->splitter.replaced() : 0;
+}
+
+TOVRIK_API const char *tovrik_sent_text(const tovrik_splitter *splitter, size_t *length) {
+    const std::string_view text =
+        splitter && splitter->options ? splitter->splitter.text() : std::string_view();
+    if (length)
+        *length = text.size();
+    return text.data() ? text.data() : "";
+}
+
+TOVRIK_API size_t tovrik_non_gsm7_count(const tovrik_splitter *splitter) {
+    return splitter && splitter->options ? splitter->without.characters.size() : 0;
+}
+
+TOVRIK_API const char *tovrik_non_gsm7(const tovrik_splitter *splitter, size_t index,
+                                       size_t *length) {
+    if (!splitter || !splitter->options || index >= splitter->without.characters.size()) {
+        if (length)
+            *length = 0;
+        return nullptr;
+    }
+    const std::string_view character = splitter->without.characters[index];
+    if (length)
+        *length = character.size();
+    return character.data();
+}
+
+TOVRIK_API size_t tovrik_non_gsm7_more(const tovrik_splitter *splitter) {
+    return splitter && splitter->options ? splitter->without.more : 0;
 }
 
 } // extern "C"

@@ -37,7 +37,9 @@ using OptionsPtr = std::unique_ptr<tovrik_options, OptionsDeleter>;
 using SplitterPtr = std::unique_ptr<tovrik_splitter, SplitterDeleter>;
 
 OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
-                       const std::optional<std::string> &number) {
+                       const std::optional<std::string> &number,
+                       const std::string &replace = "never",
+                       const std::optional<std::string> &language = std::nullopt) {
     tovrik_mode m;
     if (mode == "space")
         m = TOVRIK_MODE_SPACE;
@@ -49,10 +51,23 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
         throw py::value_error("unknown mode '" + mode + "' (space, exact or period)");
     if (number && number->find('\0') != std::string::npos)
         throw py::value_error("the numbering format holds a NUL character");
+    tovrik_replace r;
+    if (replace == "never")
+        r = TOVRIK_REPLACE_NEVER;
+    else if (replace == "when-cheaper")
+        r = TOVRIK_REPLACE_WHEN_CHEAPER;
+    else if (replace == "always")
+        r = TOVRIK_REPLACE_ALWAYS;
+    else
+        throw py::value_error("unknown replacement '" + replace +
+                              "' (never, when-cheaper or always)");
+    if (language && language->find('\0') != std::string::npos)
+        throw py::value_error("the languages hold a NUL character");
     tovrik_options *options = nullptr;
     tovrik_error error;
-    if (tovrik_options_new(units, m, limit, number ? number->c_str() : nullptr, &options, &error) !=
-        TOVRIK_OK)
+    if (tovrik_options_new_ex(units, m, limit, number ? number->c_str() : nullptr, r,
+                              language ? language->c_str() : nullptr, &options,
+                              &error) != TOVRIK_OK)
         raise(error);
     return OptionsPtr(options);
 }
@@ -91,8 +106,43 @@ PyStructSequence_Field resultFields[] = {
                  "part is); with split(), the whole message's as one concatenated SMS."},
     {"segments", "How many SMS the message costs: with sms(), one a part; with split(), the "
                  "segments of the whole message as one concatenated SMS (0 when empty)."},
+    {"shift", "The national shift tables the GSM-7 parts use, {\"locking\": code, \"single\": "
+              "code} without the default ones; None without national tables."},
+    {"replaced", "How many look-alike characters were replaced; None unless asked."},
+    {"sent", "The text as sent once look-alikes are replaced; None when none were."},
+    {"non_gsm7", "Why a message is UCS-2: its characters without a GSM-7 form, each once, in "
+                 "order, at most 10 (a tuple; empty for GSM-7)."},
+    {"non_gsm7_more", "How many other different characters have no GSM-7 form."},
     {nullptr, nullptr}};
+// The first three fields are the tuple; the others are read by name.
 PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 3};
+
+// What a result says beyond its parts, taken from the splitter after a cut.
+struct Extras {
+    std::string_view locking;
+    std::string_view single;
+    bool replaceAsked = false;
+    std::size_t replaced = 0;
+    std::string_view sent;
+    std::vector<std::string_view> nonGsm7;
+    std::size_t more = 0;
+
+    void take(const tovrik_splitter *splitter, bool asked) {
+        locking = tovrik_shift_locking(splitter);
+        single = tovrik_shift_single(splitter);
+        replaceAsked = asked;
+        replaced = tovrik_replaced(splitter);
+        std::size_t length = 0;
+        const char *text = tovrik_sent_text(splitter, &length);
+        sent = {text, length};
+        nonGsm7.clear();
+        for (std::size_t i = 0; i < tovrik_non_gsm7_count(splitter); ++i) {
+            const char *c = tovrik_non_gsm7(splitter, i, &length);
+            nonGsm7.emplace_back(c, length);
+        }
+        more = tovrik_non_gsm7_more(splitter);
+    }
+};
 
 py::object newPart(py::str text, py::str encoding, std::size_t units) {
     PyObject *part = PyStructSequence_New(PartType);
@@ -104,13 +154,38 @@ py::object newPart(py::str text, py::str encoding, std::size_t units) {
     return py::reinterpret_steal<py::object>(part);
 }
 
-py::object newResult(py::tuple parts, py::str encoding, std::size_t segments) {
+py::str decode(const char *data, std::size_t size);
+
+py::object newResult(py::tuple parts, py::str encoding, std::size_t segments,
+                     const Extras &extras) {
     PyObject *result = PyStructSequence_New(ResultType);
     if (!result)
         throw py::error_already_set();
+    py::object shift = py::none();
+    if (!extras.locking.empty() || !extras.single.empty()) {
+        py::dict tables;
+        if (!extras.locking.empty())
+            tables["locking"] = py::str(std::string(extras.locking));
+        if (!extras.single.empty())
+            tables["single"] = py::str(std::string(extras.single));
+        shift = std::move(tables);
+    }
+    py::tuple nonGsm7(extras.nonGsm7.size());
+    for (std::size_t i = 0; i < extras.nonGsm7.size(); ++i)
+        nonGsm7[i] = decode(extras.nonGsm7[i].data(), extras.nonGsm7[i].size());
     PyStructSequence_SetItem(result, 0, parts.release().ptr());
     PyStructSequence_SetItem(result, 1, encoding.release().ptr());
     PyStructSequence_SetItem(result, 2, PyLong_FromSize_t(segments));
+    PyStructSequence_SetItem(result, 3, shift.release().ptr());
+    PyStructSequence_SetItem(result, 4,
+                             extras.replaceAsked ? PyLong_FromSize_t(extras.replaced)
+                                                 : py::none().release().ptr());
+    PyStructSequence_SetItem(result, 5,
+                             extras.replaced > 0
+                                 ? decode(extras.sent.data(), extras.sent.size()).release().ptr()
+                                 : py::none().release().ptr());
+    PyStructSequence_SetItem(result, 6, nonGsm7.release().ptr());
+    PyStructSequence_SetItem(result, 7, PyLong_FromSize_t(extras.more));
     return py::reinterpret_steal<py::object>(result);
 }
 
@@ -150,7 +225,7 @@ std::string_view utf8Of(const py::handle &text) {
                          std::string(py::str(py::type::handle_of(text).attr("__name__"))));
 }
 
-py::object cutOne(const py::handle &text, const tovrik_options *options) {
+py::object cutOne(const py::handle &text, const tovrik_options *options, bool replaceAsked) {
     const std::string_view message = utf8Of(text);
     tovrik_splitter *splitter = threadSplitter();
     tovrik_error error;
@@ -167,13 +242,15 @@ py::object cutOne(const py::handle &text, const tovrik_options *options) {
                                                          : decode(part.text, part.text_length),
                     encodingName(part.encoding), part.units);
     }
+    Extras extras;
+    extras.take(splitter, replaceAsked);
     return newResult(std::move(parts), encodingName(tovrik_message_encoding(splitter)),
-                     tovrik_segments(splitter));
+                     tovrik_segments(splitter), extras);
 }
 
 // Many texts: their bytes are gathered with the GIL held, cut with it
 // released, and the results built with it held again.
-py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
+py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool replaceAsked) {
     // The texts in a tuple of our own, which no other thread can change while
     // their bytes are cut without the GIL.
     const auto sequence = py::reinterpret_steal<py::object>(PySequence_Tuple(texts.ptr()));
@@ -199,6 +276,11 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
         bool whole;    // the text is the whole message
     };
     std::vector<Cut> cuts(messages.size() + 1);
+    // Each message's extras, their texts kept in `kept` (the splitter moves
+    // on to the next message).
+    std::vector<Extras> extras(messages.size());
+    std::string kept;
+    std::vector<std::pair<std::size_t, std::size_t>> keptAt; // offset, length
     std::vector<PartCut> parts;
     std::string numbered;
     tovrik_error error;
@@ -218,6 +300,20 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
                 }
                 cuts[m] = {tovrik_message_encoding(splitter.get()), tovrik_segments(splitter.get()),
                            parts.size()};
+                Extras &extra = extras[m];
+                extra.take(splitter.get(), replaceAsked);
+                if (extra.replaced > 0 || !extra.nonGsm7.empty()) {
+                    // Views into `kept` are made once it stops growing.
+                    const auto keep = [&](std::string_view text) {
+                        keptAt.emplace_back(kept.size(), text.size());
+                        kept.append(text);
+                    };
+                    keep(extra.replaced > 0 ? extra.sent : std::string_view());
+                    for (const std::string_view c : extra.nonGsm7)
+                        keep(c);
+                    extra.sent = {};
+                    extra.nonGsm7.assign(extra.nonGsm7.size(), std::string_view());
+                }
                 const std::size_t count = tovrik_part_count(splitter.get());
                 for (std::size_t i = 0; i < count; ++i) {
                     tovrik_part part;
@@ -250,6 +346,18 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
         }
     } pause;
     py::list results(messages.size());
+    std::size_t nextKept = 0;
+    for (Extras &extra : extras) {
+        if (extra.replaced == 0 && extra.nonGsm7.empty())
+            continue;
+        const auto view = [&] {
+            const auto [from, length] = keptAt[nextKept++];
+            return std::string_view(kept).substr(from, length);
+        };
+        extra.sent = view();
+        for (std::string_view &c : extra.nonGsm7)
+            c = view();
+    }
     for (std::size_t m = 0; m < messages.size(); ++m) {
         const std::size_t first = cuts[m].firstPart;
         py::tuple texts(cuts[m + 1].firstPart - first);
@@ -278,7 +386,8 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options) {
             }
             texts[i - first] = newPart(std::move(text), encodingName(part.encoding), part.units);
         }
-        results[m] = newResult(std::move(texts), encodingName(cuts[m].encoding), cuts[m].segments);
+        results[m] = newResult(std::move(texts), encodingName(cuts[m].encoding), cuts[m].segments,
+                               extras[m]);
     }
     return results;
 }
@@ -308,10 +417,22 @@ PYBIND11_MODULE(tovrik, m) {
     py::dict scope;
     py::exec(R"(
 def to_dict(self):
-    """The result as tovrik-split --json writes it: encoding, segments and parts."""
-    return {"encoding": self.encoding, "segments": self.segments,
-            "parts": [{"text": p.text, "encoding": p.encoding, "units": p.units}
-                      for p in self.parts]}
+    """The result as tovrik-split --json writes it: encoding, segments, the
+    national tables, the replacement, why UCS-2, and the parts."""
+    line = {"encoding": self.encoding, "segments": self.segments}
+    if self.shift:
+        line["shift"] = dict(self.shift)
+    if self.replaced is not None:
+        line["replaced"] = self.replaced
+        if self.sent is not None:
+            line["sent"] = self.sent
+    if self.encoding == "UCS-2":
+        line["nonGsm7"] = {"characters": list(self.non_gsm7), "more": self.non_gsm7_more}
+    line["parts"] = [dict({"text": p.text, "encoding": p.encoding, "units": p.units},
+                          **({"shift": dict(self.shift)}
+                             if self.shift and p.encoding == "GSM-7" else {}))
+                     for p in self.parts]
+    return line
 )",
              scope);
     m.attr("Result").attr("to_dict") = scope["to_dict"];
@@ -319,41 +440,51 @@ def to_dict(self):
     m.def(
         "split",
         [](const py::object &text, int limit, const std::string &mode,
-           const std::optional<std::string> &number) {
-            const OptionsPtr options = makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number);
-            return cutOne(text, options.get());
+           const std::optional<std::string> &number, const std::string &replace) {
+            const OptionsPtr options =
+                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number, replace);
+            return cutOne(text, options.get(), replace != "never");
         },
         py::arg("text"), py::arg("limit") = 160, py::arg("mode") = "space",
-        py::arg("number") = py::none(),
+        py::arg("number") = py::none(), py::arg("replace") = "never",
         "Cuts text (str, or UTF-8 bytes) into pieces of at most `limit` UTF-16 code\n"
         "units (1 to 32767). mode: \"space\" (whole words), \"exact\" or \"period\"\n"
         "(whole sentences). number: a format such as \"%k/%n %t\" that numbers\n"
-        "the pieces. Raises tovrik.Error with libtovrik's message on bad input.");
+        "the pieces. replace: \"when-cheaper\" or \"always\" replaces look-alike\n"
+        "characters (curly quotes, dashes, odd spaces) by GSM-7 ones, as\n"
+        "tovrik-split --replace. Raises tovrik.Error with libtovrik's message on bad\n"
+        "input.");
 
     m.def(
         "sms",
         [](const py::object &text, bool concat, const std::string &mode,
-           const std::optional<std::string> &number) {
+           const std::optional<std::string> &number, const std::string &replace,
+           const std::optional<std::string> &language) {
             const OptionsPtr options =
-                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number);
-            return cutOne(text, options.get());
+                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number,
+                            replace, language);
+            return cutOne(text, options.get(), replace != "never");
         },
         py::arg("text"), py::arg("concat") = true, py::arg("mode") = "space",
-        py::arg("number") = py::none(),
+        py::arg("number") = py::none(), py::arg("replace") = "never",
+        py::arg("language") = py::none(),
         "Cuts text (str, or UTF-8 bytes) in SMS units. concat=True: the parts of one\n"
         "concatenated SMS (153 septets or 67 units each, one part when the message\n"
         "fits one SMS); concat=False: each piece one SMS of its own (160 or 70).\n"
-        "mode and number as for split(). Raises tovrik.Error on bad input.");
+        "mode, number and replace as for split(). language: national languages whose\n"
+        "shift tables GSM-7 may use, such as \"tr,es,pt\" (tovrik-split --language).\n"
+        "Raises tovrik.Error on bad input.");
 
     m.def(
         "split_batch",
         [](const py::iterable &texts, int limit, const std::string &mode,
-           const std::optional<std::string> &number) {
-            const OptionsPtr options = makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number);
-            return cutMany(texts, options.get());
+           const std::optional<std::string> &number, const std::string &replace) {
+            const OptionsPtr options =
+                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number, replace);
+            return cutMany(texts, options.get(), replace != "never");
         },
         py::arg("texts"), py::arg("limit") = 160, py::arg("mode") = "space",
-        py::arg("number") = py::none(),
+        py::arg("number") = py::none(), py::arg("replace") = "never",
         "split() over an iterable of texts, as a list of results in the same order.\n"
         "The cutting runs with the GIL released. The first text that cannot be cut\n"
         "raises tovrik.Error naming its index.");
@@ -361,13 +492,16 @@ def to_dict(self):
     m.def(
         "sms_batch",
         [](const py::iterable &texts, bool concat, const std::string &mode,
-           const std::optional<std::string> &number) {
+           const std::optional<std::string> &number, const std::string &replace,
+           const std::optional<std::string> &language) {
             const OptionsPtr options =
-                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number);
-            return cutMany(texts, options.get());
+                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number,
+                            replace, language);
+            return cutMany(texts, options.get(), replace != "never");
         },
         py::arg("texts"), py::arg("concat") = true, py::arg("mode") = "space",
-        py::arg("number") = py::none(),
+        py::arg("number") = py::none(), py::arg("replace") = "never",
+        py::arg("language") = py::none(),
         "sms() over an iterable of texts, as a list of results in the same order.\n"
         "The cutting runs with the GIL released. The first text that cannot be cut\n"
         "raises tovrik.Error naming its index.");

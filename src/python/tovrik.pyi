@@ -6,6 +6,7 @@ __version__: str
 
 Mode = Literal["space", "exact", "period"]
 Text = Union[str, bytes]
+Replace = Literal["never", "when-cheaper", "always"]
 
 class Error(ValueError):
     """An error libtovrik reports, with its message."""
@@ -31,21 +32,34 @@ class Result(NamedTuple):
     segments: int
     """How many SMS the message costs: with sms(), one a part; with split(), the
     segments of the whole message as one concatenated SMS."""
+    # Read by name only (not part of the tuple):
+    shift: Optional[dict[str, str]]
+    """The national shift tables the GSM-7 parts use ("locking", "single")."""
+    replaced: Optional[int]
+    """How many look-alike characters were replaced; None unless asked."""
+    sent: Optional[str]
+    """The text as sent once look-alikes are replaced; None when none were."""
+    non_gsm7: tuple[str, ...]
+    """Why a message is UCS-2: its characters without a GSM-7 form (at most 10)."""
+    non_gsm7_more: int
+    """How many other different characters have no GSM-7 form."""
     def to_dict(self) -> dict:
         """The result as tovrik-split --json writes it."""
 
 def split(text: Text, limit: int = 160, mode: Mode = "space",
-          number: Optional[str] = None) -> Result:
+          number: Optional[str] = None, replace: Replace = "never") -> Result:
     """Cuts text into pieces of at most `limit` UTF-16 code units."""
 
 def sms(text: Text, concat: bool = True, mode: Mode = "space",
-        number: Optional[str] = None) -> Result:
+        number: Optional[str] = None, replace: Replace = "never",
+        language: Optional[str] = None) -> Result:
     """Cuts text in SMS units, as one concatenated SMS or as SMS of their own."""
 
 def split_batch(texts: Iterable[Text], limit: int = 160, mode: Mode = "space",
-                number: Optional[str] = None) -> list[Result]:
+                number: Optional[str] = None, replace: Replace = "never") -> list[Result]:
     """split() over many texts, cut with the GIL released."""
 
 def sms_batch(texts: Iterable[Text], concat: bool = True, mode: Mode = "space",
-              number: Optional[str] = None) -> list[Result]:
+              number: Optional[str] = None, replace: Replace = "never",
+              language: Optional[str] = None) -> list[Result]:
     """sms() over many texts, cut with the GIL released."""

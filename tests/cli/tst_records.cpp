@@ -178,7 +178,8 @@ void RecordsTest::outputLine() {
     options.limit = 6;
     options.number = QString(u"%k/%n %t"_s).toStdString();
     QCOMPARE(run(options, "ab cd\xC3\xA7\n").output,
-             QByteArray(R"({"id":null,"record":1,"encoding":"UCS-2","segments":1,"parts":[)"
+             QByteArray(R"({"id":null,"record":1,"encoding":"UCS-2","segments":1,)"
+                        "\"nonGsm7\":{\"characters\":[\"\xC3\xA7\"],\"more\":0},\"parts\":["
                         R"({"text":"1/2 ab","encoding":"GSM-7","units":6},)"
                         "{\"text\":\"2/2 cd\xC3\xA7\",\"encoding\":\"UCS-2\",\"units\":7}]}\n"));
 }

@@ -170,7 +170,8 @@ void TovrikSplitTest::cuts_data() {
     QTest::newRow("the top level says what the numbered parts cost")
         << QStringList{u"--sms=concat"_s, u"--json"_s, u"--number"_s, u"%k/%n \u2013 %t"_s}
         << QByteArray("hello")
-        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,"parts":[)"
+        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,)"
+                      "\"nonGsm7\":{\"characters\":[\"\xE2\x80\x93\"],\"more\":0},\"parts\":["
                       R"({"text":"1/1 )"
                       "\xE2\x80\x93"
                       R"( hello","encoding":"UCS-2","units":11}]})"

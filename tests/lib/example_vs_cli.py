@@ -15,11 +15,15 @@ from samples import MESSAGES, OPTIONS  # noqa: E402
 
 PART = re.compile(rb"part (\d+): (\S+), (\d+) units, offset (\d+), length (\d+), (\d+) bytes: ")
 HEAD = re.compile(rb"message: (\S+), (\d+) segments, (\d+) parts\n")
+SHIFT = re.compile(rb"shift: (\S+) (\S+)\n")
+REPLACED = re.compile(rb"replaced: (\d+), sent (\d+) bytes: ")
+NON_GSM7 = re.compile(rb"non-GSM-7: (\d+) listed, (\d+) more:((?: U\+[0-9A-F]+)*)\n")
 
 
 def run_example(example, args, message):
-    units, mode, limit, number = args
-    argv = [example, units, mode, str(limit)] + ([number] if number is not None else [])
+    units, mode, limit, number, replace, languages = (tuple(args) + ("never", None)[len(args) - 4:])
+    argv = [example, units, mode, str(limit), number if number is not None else "-", replace]
+    argv += [languages] if languages else []
     done = subprocess.run(argv, input=message, capture_output=True)
     if done.returncode != 0:
         return {"error": done.stderr.decode().removeprefix("example: ").split(" (code")[0]}
@@ -27,6 +31,25 @@ def run_example(example, args, message):
     head = HEAD.match(out)
     assert head, out
     at = head.end()
+    line = {}
+    shift = SHIFT.match(out, at)
+    if shift:
+        line["shift"] = {k: v.decode() for k, v in zip(("locking", "single"), shift.groups())
+                         if v != b"-"}
+        at = shift.end()
+    replaced = REPLACED.match(out, at)
+    if replaced:
+        size = int(replaced.group(2))
+        line["replaced"] = int(replaced.group(1))
+        if line["replaced"]:
+            line["sent"] = out[replaced.end():replaced.end() + size].decode()
+        at = replaced.end() + size + 1
+    non_gsm7 = NON_GSM7.match(out, at)
+    if non_gsm7:
+        line["nonGsm7"] = {"characters": [chr(int(c, 16)) for c in
+                                          non_gsm7.group(3).decode().replace("U+", "").split()],
+                           "more": int(non_gsm7.group(2))}
+        at = non_gsm7.end()
     parts = []
     for k in range(int(head.group(3))):
         m = PART.match(out, at)
@@ -38,12 +61,15 @@ def run_example(example, args, message):
         offset, length = int(m.group(4)), int(m.group(5))
         # Unnumbered, the part is the message's own bytes at its offset.
         if number_of(args) is None:
-            assert message[offset:offset + length] == text, (message, offset, length, text)
+            sent = line["sent"].encode() if "sent" in line else message
+            assert sent[offset:offset + length] == text, (sent, offset, length, text)
         parts.append({"text": text.decode(), "encoding": m.group(2).decode(),
                       "units": int(m.group(3))})
+        if "shift" in line and parts[-1]["encoding"] == "GSM-7":
+            parts[-1]["shift"] = line["shift"]
     assert at == len(out), out[at:]
     return {"encoding": head.group(1).decode(), "segments": int(head.group(2)),
-            "parts": parts}
+            **line, "parts": parts}
 
 
 def number_of(args):

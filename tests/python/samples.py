@@ -16,10 +16,13 @@ MESSAGES = [
     "Café naïve déjà vu. " * 9,
     "a" * 159 + "€",
     "z" * 161,
+    "Çağrı merkezimiz “açık” — şimdi arayın… {kampanya} 20€ geçerli. " * 4,
+    "Não há ‘nada’ a fazer – até já, coração. " * 6,
 ]
 
 # (tovrik-split's options, the same for docs/example.c: units, mode, limit,
-# and the numbering format or None)
+# the numbering format or None, and optionally the replacement and the
+# national languages)
 OPTIONS = [
     (["--limit", "10"], ("chars", "space", 10, None)),
     (["--limit", "7", "--mode", "exact"], ("chars", "exact", 7, None)),
@@ -30,6 +33,13 @@ OPTIONS = [
     (["--sms", "--mode", "period", "--number", "%k/%n %t"], ("sms", "period", 0, "%k/%n %t")),
     (["--limit", "30", "--number", "(%k of %n) %t"], ("chars", "space", 30, "(%k of %n) %t")),
     (["--sms=concat", "--number", "%t — %k/%n"], ("concat", "space", 0, "%t — %k/%n")),
+    (["--sms=concat", "--language", "tr,es,pt"],
+     ("concat", "space", 0, None, "never", "tr,es,pt")),
+    (["--sms", "--mode", "exact", "--replace=when-cheaper", "--language", "pt"],
+     ("sms", "exact", 0, None, "when-cheaper", "pt")),
+    (["--sms=concat", "--replace=always", "--number", "%k/%n %t"],
+     ("concat", "space", 0, "%k/%n %t", "always", None)),
+    (["--limit", "50", "--replace=when-cheaper"], ("chars", "space", 50, None, "when-cheaper")),
     # No room for the text: an error on both sides.
     (["--limit", "4", "--number", "%k/%n %t"], ("chars", "space", 4, "%k/%n %t")),
 ]

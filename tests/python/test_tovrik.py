@@ -22,17 +22,19 @@ def cli(args, text):
 
 
 def call(options, text):
-    units, mode, limit, number = options
+    units, mode, limit, number, replace, language = (tuple(options) + ("never", None)[len(options) - 4:])
     if units == "chars":
-        return tovrik.split(text, limit=limit, mode=mode, number=number)
-    return tovrik.sms(text, concat=units == "concat", mode=mode, number=number)
+        return tovrik.split(text, limit=limit, mode=mode, number=number, replace=replace)
+    return tovrik.sms(text, concat=units == "concat", mode=mode, number=number, replace=replace,
+                      language=language)
 
 
 def batch(options, texts):
-    units, mode, limit, number = options
+    units, mode, limit, number, replace, language = (tuple(options) + ("never", None)[len(options) - 4:])
     if units == "chars":
-        return tovrik.split_batch(texts, limit=limit, mode=mode, number=number)
-    return tovrik.sms_batch(texts, concat=units == "concat", mode=mode, number=number)
+        return tovrik.split_batch(texts, limit=limit, mode=mode, number=number, replace=replace)
+    return tovrik.sms_batch(texts, concat=units == "concat", mode=mode, number=number,
+                            replace=replace, language=language)
 
 
 class SameAsCommandLine(unittest.TestCase):

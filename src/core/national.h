@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/gsm7tables.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Sending with national shift tables: which pairs of tables a sender may use
+// once some national languages are enabled, and what a text costs with each.
+
+namespace tovrik::core {
+
+// A set of national languages, one bit each (LanguageBit).
+using LanguageSet = std::uint16_t;
+constexpr LanguageSet LanguageBit(Language language) {
+    return LanguageSet(1u << static_cast<unsigned>(language));
+}
+
+// Reads a comma-separated list of ISO 639-1 codes ("tr,es,pt"). False, with
+// a message for a person in `error`, for an empty list, an unknown code, or a
+// language whose tables are not yet checked against a second listing of the
+// standard (so far only Turkish, Spanish and Portuguese are).
+bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &error);
+
+// The tables a message is sent with: a locking shift table (Default: the
+// default alphabet) and a single shift table (Default: the default extension
+// table). Each national one costs room in every part's header.
+struct ShiftTables {
+    Language locking = Language::Default;
+    Language single = Language::Default;
+
+    int national() const { return (locking != Language::Default) + (single != Language::Default); }
+    bool operator==(const ShiftTables &) const = default;
+};
+
+// The pairs a phone tries with a set of enabled languages: the default
+// alphabet and every enabled locking table, each with the default extension
+// table and every enabled single shift table. The default pair comes first.
+class NationalTables {
+public:
+    struct Pair {
+        ShiftTables tables;
+        Gsm7Alphabet alphabet;
+    };
+
+    // Builds the pairs; nothing is done when the set is the one in force.
+    void enable(LanguageSet languages);
+    const std::vector<Pair> &pairs() const { return m_pairs; }
+
+    // The septets of text with each pair, in the order of pairs(); -1 where
+    // the pair lacks one of its characters. One pass over the text.
+    void costs(std::string_view text, std::vector<std::ptrdiff_t> &septets);
+
+    // Whether any pair has the character.
+    bool has(char32_t c) const;
+
+private:
+    LanguageSet m_enabled = 0;
+    bool m_built = false;
+    std::vector<Pair> m_pairs;
+    // ASCII characters that cost one septet with every pair.
+    std::array<bool, 128> m_common{};
+    // Scratch of costs(): how often each other character occurs.
+    std::array<std::uint32_t, 128> m_asciiCount{};
+    std::vector<unsigned char> m_asciiSeen;
+    std::vector<std::pair<char32_t, std::uint32_t>> m_others;
+};
+
+} // namespace tovrik::core
