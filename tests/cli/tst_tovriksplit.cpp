@@ -1,4 +1,7 @@
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,6 +69,8 @@ class TovrikSplitTest : public QObject {
 private Q_SLOTS:
     void cuts_data();
     void cuts();
+    void nationalTables_data();
+    void nationalTables();
     void refuses_data();
     void refuses();
     void cutsUnder_data();
@@ -208,6 +213,62 @@ void TovrikSplitTest::cuts() {
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, output);
+}
+
+// --language: the pair of tables chosen, and what each part costs with it.
+void TovrikSplitTest::nationalTables_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shift"); // "locking/single", "-" for a default table
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("units"); // of each part
+    const QString a = u"a"_s;
+    const QStringList concatTr{u"--sms=concat"_s, u"--language"_s, u"tr"_s};
+    const QStringList concatTrEs{u"--sms=concat"_s, u"--language"_s, u"tr,es"_s};
+    QTest::newRow("one table: 155 septets fit one SMS")
+        << concatTr << u"ğ"_s + a.repeated(154) << u"tr/-"_s << u"GSM-7"_s << u"155"_s;
+    QTest::newRow("one table: 156 take parts of 149")
+        << concatTr << u"ğ"_s + a.repeated(155) << u"tr/-"_s << u"GSM-7"_s << u"149 7"_s;
+    QTest::newRow("both tables: 152 septets fit one SMS")
+        << concatTrEs << u"ğÚ"_s + a.repeated(149) << u"tr/es"_s << u"GSM-7"_s << u"152"_s;
+    QTest::newRow("both tables: 153 take parts of 146")
+        << concatTrEs << u"ğÚ"_s + a.repeated(150) << u"tr/es"_s << u"GSM-7"_s << u"146 7"_s;
+    QTest::newRow("the default tables leave more room for one euro sign")
+        << concatTr << u"€"_s << u"-/-"_s << u"GSM-7"_s << u"2"_s;
+    QTest::newRow("a character no table has: UCS-2")
+        << concatTr << u"ğ😀"_s << u"-/-"_s << u"UCS-2"_s << u"3"_s;
+    QTest::newRow("each SMS of its own uses the pair too")
+        << QStringList{u"--sms"_s, u"--language"_s, u"tr"_s} << u"ğ"_s + a.repeated(154)
+        << u"tr/-"_s << u"GSM-7"_s << u"155"_s;
+    QTest::newRow("no cut inside a national escape pair")
+        << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
+        << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
+    QTest::newRow("without --language nothing changes")
+        << QStringList{u"--sms=concat"_s} << u"ğ"_s << u"-/-"_s << u"UCS-2"_s << u"1"_s;
+}
+
+void TovrikSplitTest::nationalTables() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QFETCH(QString, shift);
+    QFETCH(QString, encoding);
+    QFETCH(QString, units);
+    const Run run = runSplit(arguments + QStringList{u"--json"_s}, message.toUtf8());
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject line = QJsonDocument::fromJson(run.out).object();
+    const auto tables = [](const QJsonObject &object) {
+        const QJsonObject tables = object.value(u"shift"_s).toObject();
+        return tables.value(u"locking"_s).toString(u"-"_s) + u'/' +
+               tables.value(u"single"_s).toString(u"-"_s);
+    };
+    QCOMPARE(tables(line), shift);
+    QCOMPARE(line.value(u"encoding"_s).toString(), encoding);
+    QStringList measured;
+    for (const QJsonValue part : line.value(u"parts"_s).toArray()) {
+        measured << QString::number(part[u"units"_s].toInt());
+        QCOMPARE(tables(part.toObject()), part[u"encoding"_s] == u"GSM-7"_s ? shift : u"-/-"_s);
+    }
+    QCOMPARE(measured.join(u' '), units);
 }
 
 void TovrikSplitTest::refuses_data() {
