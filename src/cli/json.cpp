@@ -260,7 +260,7 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
     }
     flush();
     raw = std::string_view(start, std::size_t(m_p - start));
-    if (high && core::FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
+    if (high && !m_wellFormed && core::FirstInvalidUtf8(raw.data(), raw.size()) >= 0)
         return fail("invalid UTF-8");
     ++m_p; // the closing quote
     if (into)
@@ -364,9 +364,12 @@ bool JsonRecordParser::value(int depth) {
     }
 }
 
-bool JsonRecordParser::parse(std::string_view line) {
+bool JsonRecordParser::parse(std::string_view line, bool wellFormed) {
+    m_wellFormed = wellFormed;
     if (parseObject(line))
         return true;
+    if (wellFormed)
+        return false;
     // Bytes that are no UTF-8 are the first thing wrong with a line.
     const std::ptrdiff_t bad = core::FirstInvalidUtf8(line.data(), line.size());
     if (bad >= 0) {

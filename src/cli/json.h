@@ -26,8 +26,9 @@ class JsonRecordParser {
 public:
     // False with error() set when the line is no such object. The text and the
     // id stay valid until the next call; the id is kept when the line was
-    // well-formed JSON all the same.
-    bool parse(std::string_view line);
+    // well-formed JSON all the same. A line the caller has checked already
+    // (wellFormed: it is UTF-8) is not checked again.
+    bool parse(std::string_view line, bool wellFormed = false);
 
     // The text, unescaped: well-formed UTF-8.
     std::string_view text() const { return {m_text.data(), m_textSize}; }
@@ -55,6 +56,7 @@ private:
     std::size_t m_textSize = 0;
     std::vector<char> m_name; // an escaped member name, unescaped
     std::string_view m_id;
+    bool m_wellFormed = false; // the line is known to be UTF-8
 };
 
 } // namespace tovrik::cli

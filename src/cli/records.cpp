@@ -37,9 +37,10 @@ public:
     RecordReader(int fd, char end) : m_fd(fd), m_end(end) {}
 
     // The next record without its end byte, valid until the next call; false
-    // at the end of the input. Throws ReadFault, and std::bad_alloc when a
-    // record does not fit in memory.
-    bool next(std::string_view &record) {
+    // at the end of the input. wellFormed tells whether the record is
+    // well-formed UTF-8. Throws ReadFault, and std::bad_alloc when a record
+    // does not fit in memory.
+    bool next(std::string_view &record, bool &wellFormed) {
         for (;;) {
             const char *start = m_data.data() + m_begin;
             if (const void *hit = m_size > m_scanned
@@ -47,6 +48,7 @@ public:
                                       : nullptr) {
                 const std::size_t length = std::size_t(static_cast<const char *>(hit) - start);
                 record = std::string_view(start, length);
+                wellFormed = check(length);
                 m_begin += length + 1;
                 m_size -= length + 1;
                 m_scanned = 0;
@@ -57,6 +59,7 @@ public:
                 if (m_size == 0)
                     return false;
                 record = std::string_view(start, m_size);
+                wellFormed = check(m_size);
                 m_begin += m_size;
                 m_size = m_scanned = 0;
                 return true;
@@ -66,11 +69,33 @@ public:
     }
 
 private:
+    // Whether the record of `length` bytes at m_begin is well-formed UTF-8.
+    // The bytes are checked as they were read, all that is held at once
+    // rather than record by record: records of a few hundred bytes are too
+    // short for the vector checks to get going. A record starts after an end
+    // byte, which no character holds, so where the check of the stream finds
+    // a fault is in the record that holds the fault, and the check goes on
+    // from the start of the record after it.
+    bool check(std::size_t length) {
+        const std::size_t end = m_begin + length;
+        if (m_checked >= end)
+            return true;
+        const std::size_t held = m_begin + m_size;
+        const core::Utf8Scan scan =
+            core::ScanUtf8(m_data.data() + m_checked, held - m_checked, m_eof, false);
+        m_checked += scan.valid;
+        if (m_checked >= end)
+            return true;
+        m_checked = end + 1; // where the next record starts
+        return false;
+    }
+
     void fill() {
         // The unfinished record moves to the front; the buffer grows only
         // when that record alone leaves no room for a chunk.
         if (m_begin > 0 && m_size > 0)
             std::memmove(m_data.data(), m_data.data() + m_begin, m_size);
+        m_checked -= std::min(m_checked, m_begin);
         m_begin = 0;
         m_data.reserve(m_size + Chunk);
         const std::size_t got = ReadSome(m_fd, m_data.data() + m_size, m_data.capacity() - m_size);
@@ -84,6 +109,7 @@ private:
     std::size_t m_begin = 0;   // where the unread records start
     std::size_t m_size = 0;    // bytes from there on
     std::size_t m_scanned = 0; // of which hold no end byte
+    std::size_t m_checked = 0; // from m_begin to here they are well-formed UTF-8
     bool m_eof = false;
 };
 
@@ -310,24 +336,27 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
     std::size_t finished = 0; // the buffer's complete lines end here
     try {
         std::string_view bytes;
-        for (; reader.next(bytes); ++record) {
+        bool wellFormed = false;
+        for (; reader.next(bytes, wellFormed); ++record) {
             if (record == 1)
                 bytes = SkipByteOrderMark(bytes);
             // A CR LF line end is a line end.
             if (options.records == RecordFormat::Lines && !bytes.empty() && bytes.back() == '\r')
                 bytes.remove_suffix(1);
 
+            // (The reader has checked the bytes; where they are not UTF-8,
+            // the offset of the fault is looked for in the record alone.)
             std::string error;
             std::string_view id;
             std::string_view message;
             if (options.records == RecordFormat::Jsonl) {
-                if (parser.parse(bytes))
+                if (parser.parse(bytes, wellFormed))
                     message = parser.text();
                 else
                     error = parser.error();
                 id = parser.id();
             } else if (const std::ptrdiff_t bad =
-                           core::FirstInvalidUtf8(bytes.data(), bytes.size());
+                           wellFormed ? -1 : core::FirstInvalidUtf8(bytes.data(), bytes.size());
                        bad >= 0) {
                 error = invalidAt(bad);
             } else {

@@ -69,6 +69,8 @@ private Q_SLOTS:
     void mixedRecords();
     void lineEnds();
     void longRecord();
+    void chunkEdges_data();
+    void chunkEdges();
     void flushAnswersBeforeTheInputEnds();
     void singleMessage_data();
     void singleMessage();
@@ -268,6 +270,62 @@ void RecordsTest::longRecord() {
     const QJsonObject object = QJsonDocument::fromJson(lines[1]).object();
     QCOMPARE(object.value(u"parts"_s).toArray().size(), 6250); // 32 words a piece
     QVERIFY(lines[2].contains(R"("text":"end")"));
+}
+
+void RecordsTest::chunkEdges_data() {
+    QTest::addColumn<RecordFormat>("format");
+    QTest::addColumn<QByteArray>("filler"); // a byte in the record before
+    QTest::addColumn<QByteArray>("head");   // the record up to the edge
+    QTest::addColumn<QByteArray>("tail");   // and the rest
+    QTest::addColumn<QString>("expected");  // its first part's text, or "!" + error
+
+    const auto jsonl = [](const char *head) { return QByteArray(R"({"text":")") + head; };
+    QTest::newRow("character across") << RecordFormat::Jsonl << QByteArray("x") << jsonl("ab\xC3")
+                                      << QByteArray("\xA9\"}") << u"ab\u00E9"_s;
+    QTest::newRow("escape across") << RecordFormat::Jsonl << QByteArray("x") << jsonl("ab\\")
+                                   << QByteArray("u00e9\"}") << u"ab\u00E9"_s;
+    QTest::newRow("fault before") << RecordFormat::Jsonl << QByteArray("x") << jsonl("ab\xFF")
+                                  << QByteArray("\"}") << u"!invalid UTF-8 at byte 11"_s;
+    QTest::newRow("fault after") << RecordFormat::Jsonl << QByteArray("x") << jsonl("ab")
+                                 << QByteArray("\xFF\"}") << u"!invalid UTF-8 at byte 11"_s;
+    QTest::newRow("fault in the record before")
+        << RecordFormat::Jsonl << QByteArray("\xFF") << jsonl("ab\xC3") << QByteArray("\xA9\"}")
+        << u"ab\u00E9"_s;
+    QTest::newRow("cut off at the end of the input")
+        << RecordFormat::Lines << QByteArray("x") << QByteArray("ab\xC3") << QByteArray()
+        << u"!invalid UTF-8 at byte 2"_s;
+    QTest::newRow("fault at the end byte, then more")
+        << RecordFormat::Lines << QByteArray("x") << QByteArray("ab\xE2\x82")
+        << QByteArray("\nmore") << u"!invalid UTF-8 at byte 2"_s;
+}
+
+void RecordsTest::chunkEdges() {
+    QFETCH(RecordFormat, format);
+    QFETCH(QByteArray, filler);
+    QFETCH(QByteArray, head);
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, expected);
+    // The reader's first read of a file: 256 KiB and an eighth (whole 4 KiB
+    // pages). A record before the one tried ends the head right there.
+    constexpr qsizetype Edge = 294'912;
+    const qsizetype room = Edge - head.size() - 1; // the filler record and its end byte
+    QByteArray input =
+        format == RecordFormat::Jsonl
+            ? R"({"text":")" + QByteArray(room - 11 - filler.size(), 'x') + filler + R"("})"
+            : QByteArray(room - filler.size(), 'x') + filler;
+    input += '\n' + head + tail;
+    QCOMPARE(input.lastIndexOf(head), Edge - head.size());
+
+    const Run result = run(jsonRecords(format), input);
+    const QList<QByteArray> lines = result.output.chopped(1).split('\n');
+    QVERIFY(lines.size() >= 2);
+    const QJsonObject object = QJsonDocument::fromJson(lines[1]).object();
+    if (expected.startsWith(u'!'))
+        QCOMPARE(object.value(u"error"_s).toString(), expected.sliced(1));
+    else
+        QCOMPARE(object.value(u"parts"_s).toArray().at(0).toObject().value(u"text"_s).toString(),
+                 expected);
+    QCOMPARE(QJsonDocument::fromJson(lines[0]).object().contains(u"error"_s), filler != "x");
 }
 
 void RecordsTest::flushAnswersBeforeTheInputEnds() {
