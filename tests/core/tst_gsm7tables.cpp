@@ -184,6 +184,32 @@ void defaultTablesMatchSecondListing() {
     check(rows == 16, "default_alphabet.txt should hold 16 rows");
 }
 
+// The national tables that --language allows against their second listing, every cell.
+void nationalTablesMatchSecondListing() {
+    int rows = 0;
+    for (const auto &tokens : readListing("national_tables.txt")) {
+        const auto language = LanguageFromCode(tokens.at(0));
+        if (tokens.size() != 19 || !language) {
+            check(false, "national_tables.txt: a row needs a language and 19 words");
+            continue;
+        }
+        const bool locking = tokens[1] == "lock";
+        const Gsm7Table &t = locking ? LockingTable(*language) : SingleShiftTable(*language);
+        const unsigned row = std::stoul(tokens[2], nullptr, 16);
+        for (unsigned i = 0; i < 16; ++i) {
+            const std::string &cell = tokens[3 + i];
+            const char32_t listed = cell.starts_with("U+")
+                                        ? char32_t(std::stoul(cell.substr(2), nullptr, 16))
+                                        : cellFromListing(cell);
+            check(t[row + i] == listed, tokens[0] + " " + tokens[1] + " 0x" + hex(row + i) +
+                                            ": table U+" + hex(t[row + i]) + ", listing U+" +
+                                            hex(listed));
+        }
+        ++rows;
+    }
+    check(rows == 5 * 8, "national_tables.txt should hold the 8 rows of 5 tables");
+}
+
 void nationalTablesMatchPublishedFacts() {
     int facts = 0;
     for (const auto &tokens : readListing("national_facts.txt")) {
@@ -395,6 +421,7 @@ int main() {
     everyCellCostsWhatItsTableSays();
     lookupMatchesPlainSearch();
     defaultTablesMatchSecondListing();
+    nationalTablesMatchSecondListing();
     nationalTablesMatchPublishedFacts();
     tablesKeepTheCommonLayout();
     spotChecks();
