@@ -60,14 +60,17 @@ void NationalTables::enable(LanguageSet languages) {
     for (const Language lock : locking)
         for (const Language shift : single)
             m_pairs.push_back({{lock, shift}, Gsm7Alphabet(lock, shift)});
+    m_any.assign(0x10000, false);
+    for (char32_t c = 0; c < 0x10000; ++c)
+        m_any[c] = std::any_of(m_pairs.begin(), m_pairs.end(),
+                               [c](const Pair &pair) { return pair.alphabet.septets(c) != 0; });
     for (char32_t c = 0; c < 128; ++c)
         m_common[c] = std::all_of(m_pairs.begin(), m_pairs.end(),
                                   [c](const Pair &pair) { return pair.alphabet.septets(c) == 1; });
 }
 
 bool NationalTables::has(char32_t c) const {
-    return std::any_of(m_pairs.begin(), m_pairs.end(),
-                       [c](const Pair &pair) { return pair.alphabet.septets(c) != 0; });
+    return c < m_any.size() && m_any[c];
 }
 
 void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &septets) {

@@ -63,6 +63,9 @@ private:
     LanguageSet m_enabled = 0;
     bool m_built = false;
     std::vector<Pair> m_pairs;
+    // Every character of the Basic Multilingual Plane that some pair has
+    // (no table reaches past it).
+    std::vector<bool> m_any;
     // ASCII characters that cost one septet with every pair.
     std::array<bool, 128> m_common{};
     // Scratch of costs(): how often each other character occurs.

@@ -51,7 +51,11 @@ bool PieceSplitter::cut(std::string_view message) {
 void PieceSplitter::useTables(const NationalTables::Pair *pair) {
     m_tables = pair ? pair->tables : ShiftTables{};
     m_alphabet = m_tables != ShiftTables{} ? &pair->alphabet : nullptr;
-    m_scan = m_alphabet ? ScanSms(m_message, *m_alphabet) : m_defaultScan;
+    // With national tables the message's septets are known from the choice.
+    m_scan = m_defaultScan;
+    if (m_alphabet)
+        m_scan = {SmsEncoding::Gsm7, m_pairCosts[std::size_t(pair - m_national.pairs().data())],
+                  true, m_defaultScan.ascii, false};
     m_literalSeptets = 0;
     m_literalUnits = 0;
     m_literalEscapes = false;
