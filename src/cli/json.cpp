@@ -7,11 +7,54 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace tovrik::cli {
 
-void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
+namespace {
+
+// What AppendJsonStringBody writes for a character that needs an escape (a
+// control character, DEL, a C1 control, a quote or a backslash): its end.
+char *writeEscape(unsigned code, char *o) {
     static constexpr char Hex[] = "0123456789abcdef";
+    *o++ = '\\';
+    switch (code) {
+    case '"':
+    case '\\':
+        *o++ = char(code);
+        break;
+    case '\n':
+        *o++ = 'n';
+        break;
+    case '\r':
+        *o++ = 'r';
+        break;
+    case '\t':
+        *o++ = 't';
+        break;
+    case '\b':
+        *o++ = 'b';
+        break;
+    case '\f':
+        *o++ = 'f';
+        break;
+    default: // the other C0 controls, DEL and the C1 controls
+        *o++ = 'u';
+        *o++ = '0';
+        *o++ = '0';
+        *o++ = Hex[code >> 4];
+        *o++ = Hex[code & 0xF];
+    }
+    return o;
+}
+
+bool needsEscape(char32_t c) {
+    return c < 0x20 || c == '"' || c == '\\' || (c >= 0x7F && c < 0xA0);
+}
+
+} // namespace
+
+void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
     const auto *p = reinterpret_cast<const unsigned char *>(text.data());
     const std::size_t n = text.size();
     char *o = out.tail(n * 6); // \u00XX is the longest form of a byte
@@ -50,34 +93,7 @@ void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
             }
             const unsigned code = c1 ? p[i + 1] : c;
             i += c1 ? 2 : 1;
-            *o++ = '\\';
-            switch (code) {
-            case '"':
-            case '\\':
-                *o++ = char(code);
-                break;
-            case '\n':
-                *o++ = 'n';
-                break;
-            case '\r':
-                *o++ = 'r';
-                break;
-            case '\t':
-                *o++ = 't';
-                break;
-            case '\b':
-                *o++ = 'b';
-                break;
-            case '\f':
-                *o++ = 'f';
-                break;
-            default: // the other C0 controls, DEL and the C1 controls
-                *o++ = 'u';
-                *o++ = '0';
-                *o++ = '0';
-                *o++ = Hex[code >> 4];
-                *o++ = Hex[code & 0xF];
-            }
+            o = writeEscape(code, o);
         }
     }
     out.setEnd(o);
@@ -158,19 +174,31 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
     };
     char32_t pendingHigh = 0; // an escaped high surrogate waiting for its low half
     bool unpaired = false;
+    // The text's escapes are noted, and whether each is the one that
+    // AppendJsonStringBody writes for its character; the DEL and C1 controls
+    // it escapes must not be there unescaped.
+    const bool noting = into == &m_text;
+    if (noting) {
+        m_escapes.clear();
+        m_passed = 0;
+        m_verbatim = true;
+    }
     for (;;) {
         if (m_p >= m_end)
             return fail("invalid JSON: a string does not end");
 #if TOVRIK_SSE2
         // Sixteen bytes at a time that are neither a quote, a backslash nor
-        // a control character.
+        // a control character (nor DEL or C2, which starts the C1 controls).
         if (!pendingHigh) {
             while (m_end - m_p >= 16) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m_p));
                 const __m128i printable =
                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
-                const __m128i special = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
-                                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
+                const __m128i special =
+                    _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')),
+                                              _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
+                                 _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7F)),
+                                              _mm_cmpeq_epi8(bytes, _mm_set1_epi8(char(0xC2)))));
                 const int plainBytes = _mm_movemask_epi8(_mm_andnot_si128(special, printable));
                 if (plainBytes != 0xFFFF) {
                     // Straight to the first byte that needs a look.
@@ -192,6 +220,10 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
         if (c < 0x20)
             return fail("invalid JSON: a control character inside a string");
         if (c != '\\') {
+            // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
+            if (noting && (c == 0x7F || (c == 0xC2 && m_end - m_p > 1 &&
+                                         static_cast<unsigned char>(m_p[1]) < 0xA0)))
+                m_verbatim = false;
             high |= c & 0x80;
             if (pendingHigh) {
                 unpaired = true;
@@ -204,6 +236,7 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
         if (m_end - m_p < 2)
             return fail("invalid JSON: a string does not end");
         char32_t unit = 0;
+        const char *escape = m_p;
         switch (m_p[1]) {
         case '"':
         case '\\':
@@ -244,6 +277,20 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
         }
         m_p += 2;
         run = m_p;
+        if (noting) {
+            // (A surrogate is never written escaped: the line's own bytes
+            // cannot be copied then, and the counts do not matter.)
+            char written[8];
+            const std::size_t length = std::size_t(m_p - escape);
+            bool same =
+                needsEscape(unit) && std::size_t(writeEscape(unit, written) - written) == length;
+            for (std::size_t k = 2; same && k < length; ++k)
+                same = written[k] == escape[k]; // (the backslash and the letter match)
+            m_verbatim = m_verbatim && same;
+            const std::size_t extra = m_escapes.empty() ? 0 : m_escapes.back().extra;
+            m_escapes.push_back(
+                {std::size_t(out - into->data()), extra + length - (unit < 0x80 ? 1 : 2)});
+        }
         if (pendingHigh && isLow(unit)) {
             // The pair is one character.
             if (out)
@@ -385,6 +432,7 @@ bool JsonRecordParser::parseObject(std::string_view line) {
     m_error = nullptr;
     m_textSize = 0;
     m_id = {};
+    m_verbatim = false;
     // A well-formed object can still be no record; its id is then known.
     const char *textProblem = "no \"text\"";
     const char *idProblem = nullptr;
@@ -419,6 +467,8 @@ bool JsonRecordParser::parseObject(std::string_view line) {
                 const bool isString = m_p < m_end && *m_p == '"';
                 if (isString ? !string(raw, &m_text, &m_textSize, &lone) : !value(0))
                     return false;
+                m_textRaw = raw;
+                m_verbatim = m_verbatim && isString;
                 textProblem = !isString ? "\"text\" is not a string"
                               : lone    ? "\"text\" holds an unpaired surrogate"
                                         : nullptr;
@@ -446,6 +496,29 @@ bool JsonRecordParser::parseObject(std::string_view line) {
         return fail("invalid JSON: more after the object");
     m_error = textProblem ? textProblem : idProblem;
     return !m_error;
+}
+
+void JsonRecordParser::appendText(ByteBuffer &out, std::string_view part) const {
+    const std::less<const char *> before;
+    const char *text = m_text.data();
+    if (!m_verbatim || before(part.data(), text) ||
+        before(text + m_textSize, part.data() + part.size())) {
+        AppendJsonStringBody(out, part);
+        return;
+    }
+    // Where a place in the text is in the line: the escapes before it add
+    // their extra bytes. Pieces come in order, so the escapes are searched
+    // from where the last search ended.
+    const auto inLine = [&](std::size_t at) {
+        if (m_passed > 0 && m_escapes[m_passed - 1].at >= at)
+            m_passed = 0; // an earlier place than last time
+        while (m_passed < m_escapes.size() && m_escapes[m_passed].at < at)
+            ++m_passed;
+        return at + (m_passed == 0 ? 0 : m_escapes[m_passed - 1].extra);
+    };
+    const std::size_t from = std::size_t(part.data() - text);
+    const std::size_t begin = inLine(from);
+    out.append(m_textRaw.substr(begin, inLine(from + part.size()) - begin));
 }
 
 } // namespace tovrik::cli

@@ -34,6 +34,10 @@ public:
     std::string_view text() const { return {m_text.data(), m_textSize}; }
     // The id exactly as the line gave it (a JSON token), or empty when none.
     std::string_view id() const { return m_id; }
+    // A stretch of text() (or any other text) as AppendJsonStringBody writes
+    // it. Most lines escape their text just as that does, and then the
+    // stretch is copied from the line as it is, not escaped again.
+    void appendText(ByteBuffer &out, std::string_view part) const;
     const char *error() const { return m_error; }
 
 private:
@@ -57,6 +61,17 @@ private:
     std::vector<char> m_name; // an escaped member name, unescaped
     std::string_view m_id;
     bool m_wellFormed = false; // the line is known to be UTF-8
+
+    // Where the text's escapes are: at `at` in the text; up to and with this
+    // one, `extra` more bytes in the line than in the text.
+    struct Escape {
+        std::size_t at;
+        std::size_t extra;
+    };
+    std::string_view m_textRaw;       // the text as the line has it, escaped
+    std::vector<Escape> m_escapes;    // in order
+    mutable std::size_t m_passed = 0; // escapes before the place last asked for
+    bool m_verbatim = false;          // the line escapes the text as we would
 };
 
 } // namespace tovrik::cli

@@ -126,9 +126,10 @@ public:
 
     // One JSON line; false (and nothing written) when the message cannot be
     // cut. record 0: no "record" member. With spill, the line may go out in
-    // stretches as it grows.
+    // stretches as it grows. A message read from a JSON line is written from
+    // that line's bytes where it can be (source).
     bool writeJson(Output &out, std::string_view message, std::string_view id, std::int64_t record,
-                   bool spill) {
+                   bool spill, const JsonRecordParser *source = nullptr) {
         if (!m_splitter.split(message, m_options))
             return false;
         ByteBuffer &buffer = out.buffer();
@@ -165,7 +166,12 @@ public:
         const std::ptrdiff_t count = std::ptrdiff_t(m_splitter.pieces().size());
         for (std::ptrdiff_t i = 0; i < count; ++i) {
             buffer.append(i == 0 ? R"({"text":")" : R"(,{"text":")");
-            render(i, [&](std::string_view text) { AppendJsonStringBody(buffer, text); });
+            render(i, [&](std::string_view text) {
+                if (source)
+                    source->appendText(buffer, text);
+                else
+                    AppendJsonStringBody(buffer, text);
+            });
             const core::PieceSplitter::Cost cost = m_splitter.cost(i);
             buffer.append(R"(","encoding":")");
             buffer.append(core::SmsEncodingName(cost.encoding));
@@ -364,7 +370,9 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
             }
 
             const std::int64_t number = options.records == RecordFormat::Jsonl ? 0 : record;
-            if (error.empty() && !writer.writeJson(out, message, id, number, true))
+            const JsonRecordParser *source =
+                options.records == RecordFormat::Jsonl ? &parser : nullptr;
+            if (error.empty() && !writer.writeJson(out, message, id, number, true, source))
                 error = NoRoom;
             if (!error.empty()) {
                 MessageWriter::writeError(out.buffer(), id, record, error);

@@ -277,6 +277,16 @@ std::ptrdiff_t Gsm7Cost(std::string_view text) {
         }
     }
     septets += simd::SumBytes(lanes);
+    if (i < n && n >= 16) {
+        // The last bytes: the sixteen that end the text, those counted
+        // already left out.
+        using namespace simd;
+        const __m128i v = Load(s + n - 16);
+        const unsigned last = 0xFFFFu << (16 - (n - i)) & 0xFFFFu;
+        septets += Count(Mask(_mm_cmpgt_epi8(v, Bytes(0xBF))) & last) +
+                   Count(Mask(_mm_or_si128(extensionLanes(v), Within(v, 0xE0, 0xEF))) & last);
+        i = n;
+    }
 #endif
     for (; i < n; ++i)
         septets += ((s[i] & 0xC0) != 0x80) +

@@ -334,6 +334,15 @@ std::size_t Utf16Length(std::string_view utf8) {
         }
     }
     units += simd::SumBytes(lanes);
+    if (i < size && size >= 16) {
+        // The last bytes: the sixteen that end the text, those counted
+        // already left out.
+        const __m128i v = load(s + size - 16);
+        const unsigned last = 0xFFFFu << (16 - (size - i)) & 0xFFFFu;
+        units += std::size_t(simd::Count(simd::Mask(_mm_cmpgt_epi8(v, bytes(0xBF))) & last) +
+                             simd::Count(simd::Mask(atLeast(v, 0xF0)) & last));
+        i = size;
+    }
 #endif
     for (; i < size; ++i)
         units += ((s[i] & 0xC0) != 0x80) + (s[i] >= 0xF0);

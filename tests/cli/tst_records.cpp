@@ -65,6 +65,8 @@ private Q_SLOTS:
     void parser_data();
     void parser();
     void outputLine();
+    void textFromTheLine_data();
+    void textFromTheLine();
     void mixedRecords_data();
     void mixedRecords();
     void lineEnds();
@@ -184,6 +186,45 @@ void RecordsTest::outputLine() {
                         "\"nonGsm7\":{\"characters\":[\"\xC3\xA7\"],\"more\":0},\"parts\":["
                         R"({"text":"1/2 ab","encoding":"GSM-7","units":6},)"
                         "{\"text\":\"2/2 cd\xC3\xA7\",\"encoding\":\"UCS-2\",\"units\":7}]}\n"));
+}
+
+void RecordsTest::textFromTheLine_data() {
+    QTest::addColumn<QByteArray>("text"); // as the line has it
+
+    // Pieces of four units: escapes fall at their edges and inside them.
+    QTest::newRow("named escapes") << QByteArray(R"(a\"b\\c\nd\te\rf\bg\fh\"\"\"\")");
+    QTest::newRow("hex escapes as written") << QByteArray(R"(ab\u001fc\u007fd\u0085e\u0001\"f)");
+    QTest::newRow("hex in capitals") << QByteArray(R"(ab\u001Fc\"d\\efghij)");
+    QTest::newRow("escapes that need none") << QByteArray(R"(ab\u00e9c\u0041d\/e\"f)");
+    QTest::newRow("DEL and C1 unescaped") << QByteArray("ab\x7F\\\\c\xC2\x85\\\\d\\\"e");
+    QTest::newRow("C1 past sixteen bytes")
+        << QByteArray("abcdefghijklmnopqrs\xC2\x85tuvwxyz0123456789\\\"u");
+    QTest::newRow("surrogate pair") << QByteArray(R"(ab\ud83d\ude00c\"d\\e)");
+}
+
+void RecordsTest::textFromTheLine() {
+    QFETCH(QByteArray, text);
+    // Each part's text is written as AppendJsonStringBody writes it, whether
+    // it is copied from the line or escaped again.
+    RecordOptions options = jsonRecords(RecordFormat::Jsonl);
+    options.sms = SmsUnits::Off;
+    options.limit = 4;
+    options.mode = tovrik::core::SplitMode::Exact;
+    const QByteArray line = run(options, R"({"text":")" + text + R"("})").output;
+    const QJsonArray parts = QJsonDocument::fromJson(line).object().value(u"parts"_s).toArray();
+    QVERIFY2(parts.size() > 2, line.constData());
+    QByteArray expected;
+    for (const QJsonValue part : parts) {
+        tovrik::cli::ByteBuffer out;
+        tovrik::cli::AppendJsonString(out,
+                                      part.toObject().value(u"text"_s).toString().toStdString());
+        expected += R"({"text":)" + QByteArray(out.view().data(), qsizetype(out.view().size()));
+    }
+    QByteArray written;
+    for (qsizetype at = line.indexOf(R"({"text":)"); at >= 0;
+         at = line.indexOf(R"({"text":)", at + 1))
+        written += line.mid(at, line.indexOf(R"(","encoding")", at) + 1 - at);
+    QCOMPARE(written, expected);
 }
 
 void RecordsTest::mixedRecords_data() {
