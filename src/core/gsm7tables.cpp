@@ -670,6 +670,10 @@ Gsm7Alphabet::Gsm7Alphabet(Language locking, Language single) : locking_(locking
     for (std::size_t p = 0; p < shift.size(); ++p)
         if (shift[p] != NoCharacter)
             set(shift[p], 2, p);
+    keepsDefaultAscii_ = true;
+    for (const char32_t c : kDefaultAlphabet)
+        if (c < 0x80 && septets(c) != 1)
+            keepsDefaultAscii_ = false;
 }
 
 bool Gsm7Alphabet::encode(char32_t c, std::uint8_t &septet, bool &escaped) const {

@@ -93,6 +93,10 @@ public:
         return pages_[index_[c >> 8]].cost[c & 0xFF];
     }
 
+    // Whether every ASCII character of the default alphabet costs 1 septet here too, so
+    // that a run of them can be counted without looking each one up.
+    bool keepsDefaultAscii() const { return keepsDefaultAscii_; }
+
     // The table position of c: `escaped` is false for a position in the locking table and
     // true for one in the single shift table (to be sent after the escape 0x1B). Where a
     // table holds the same character twice, the lower position. False when c costs 0.
@@ -106,6 +110,7 @@ private:
 
     Language locking_;
     Language single_;
+    bool keepsDefaultAscii_ = false;
     std::array<std::uint8_t, 256> index_{};
     std::vector<Page> pages_;
 };

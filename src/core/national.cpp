@@ -1,5 +1,6 @@
 #include "core/national.h"
 
+#include "core/sms.h"
 #include "core/utf8.h"
 
 #include <algorithm>
@@ -64,6 +65,8 @@ void NationalTables::enable(LanguageSet languages) {
     for (char32_t c = 0; c < 0x10000; ++c)
         m_any[c] = std::any_of(m_pairs.begin(), m_pairs.end(),
                                [c](const Pair &pair) { return pair.alphabet.septets(c) != 0; });
+    m_commonRuns = std::all_of(m_pairs.begin(), m_pairs.end(),
+                               [](const Pair &pair) { return pair.alphabet.keepsDefaultAscii(); });
     for (char32_t c = 0; c < 128; ++c)
         m_common[c] = std::all_of(m_pairs.begin(), m_pairs.end(),
                                   [c](const Pair &pair) { return pair.alphabet.septets(c) == 1; });
@@ -82,29 +85,37 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
     m_asciiSeen.clear();
     m_others.clear();
     std::ptrdiff_t common = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
+    bool sendable = true;
+    const auto count = [&](std::size_t at) {
+        const auto lead = static_cast<unsigned char>(text[at]);
         if (lead < 0x80) {
             if (m_common[lead])
                 ++common;
             else if (m_asciiCount[lead]++ == 0)
                 m_asciiSeen.push_back(lead);
-            ++i;
-            continue;
+            return true;
         }
         std::size_t length = 0;
-        const char32_t c = DecodeAt(text.data(), i, length);
-        i += length;
+        const char32_t c = DecodeAt(text.data(), at, length);
         const auto known = std::find_if(m_others.begin(), m_others.end(),
                                         [c](const auto &other) { return other.first == c; });
-        if (known != m_others.end()) {
+        if (known != m_others.end())
             ++known->second;
-        } else {
-            if (!has(c))
-                return; // no pair sends it
+        else if (has(c))
             m_others.emplace_back(c, 1);
-        }
-    }
+        else
+            sendable = false; // no pair sends it
+        return sendable;
+    };
+    if (m_commonRuns)
+        ForEachBlockOfText(
+            text, [&](int basic) { common += basic; }, count);
+    else
+        for (std::size_t i = 0; i < text.size() && sendable; ++i)
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                count(i);
+    if (!sendable)
+        return;
     for (std::size_t p = 0; p < m_pairs.size(); ++p) {
         const Gsm7Alphabet &alphabet = m_pairs[p].alphabet;
         std::ptrdiff_t total = common;

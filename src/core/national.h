@@ -68,6 +68,7 @@ private:
     std::vector<bool> m_any;
     // ASCII characters that cost one septet with every pair.
     std::array<bool, 128> m_common{};
+    bool m_commonRuns = false; // every pair keeps the default alphabet's ASCII
     // Scratch of costs(): how often each other character occurs.
     std::array<std::uint32_t, 128> m_asciiCount{};
     std::vector<unsigned char> m_asciiSeen;

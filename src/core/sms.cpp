@@ -194,20 +194,22 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
         }
         return many.insert(c).second;
     };
-    for (const std::string_view text : texts) {
-        for (std::size_t i = 0; i < text.size();) {
-            std::size_t length = 1;
-            const auto lead = static_cast<unsigned char>(text[i]);
-            const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), i, length);
-            i += length;
-            if (septets(c) != 0 || !firstTime(c))
-                continue;
-            if (found.characters.size() < most)
-                found.characters.push_back(text.substr(i - length, length));
-            else
-                ++found.more;
-        }
-    }
+    // The default alphabet's ASCII characters have a GSM-7 form in every
+    // table pair: only the others are looked at.
+    for (const std::string_view text : texts)
+        ForEachBlockOfText(
+            text, [](int) {},
+            [&](std::size_t at) {
+                std::size_t length = 0;
+                const char32_t c = DecodeAt(text.data(), at, length);
+                if (septets(c) != 0 || !firstTime(c))
+                    return true;
+                if (found.characters.size() < most)
+                    found.characters.push_back(text.substr(at, length));
+                else
+                    ++found.more;
+                return true;
+            });
 }
 
 } // namespace
@@ -224,25 +226,42 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
         texts, [&](char32_t c) { return has(c) ? 1 : 0; }, most, found);
 }
 
+unsigned DefaultAsciiMask(const char *s) {
+#if TOVRIK_SSE2
+    return simd::Mask(basicLanes(simd::Load(s)));
+#else
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k) {
+        const auto b = static_cast<unsigned char>(s[k]);
+        mask |= unsigned(b < 0x80 && detail::Gsm7Latin1Septets[b] == 1) << k;
+    }
+    return mask;
+#endif
+}
+
 SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {
     std::ptrdiff_t septets = 0;
     bool escapes = false;
-    bool ascii = true;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), i, length);
-        const int cost = alphabet.septets(c);
-        if (cost == 0)
-            return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes,
-                    ascii && std::all_of(text.begin() + std::ptrdiff_t(i), text.end(),
-                                         [](char b) { return (b & 0x80) == 0; }),
-                    false};
+    bool missing = false;
+    const auto one = [&](std::size_t at) {
+        std::size_t length = 0;
+        const int cost = alphabet.septets(DecodeAt(text.data(), at, length));
         septets += cost;
         escapes = escapes || cost == 2;
-        ascii = ascii && lead < 0x80;
-        i += length;
-    }
+        missing = missing || cost == 0;
+        return !missing;
+    };
+    if (alphabet.keepsDefaultAscii())
+        ForEachBlockOfText(
+            text, [&](int count) { septets += count; }, one);
+    else
+        for (std::size_t i = 0; i < text.size() && !missing; ++i)
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                one(i);
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char b) { return (b & 0x80) == 0; });
+    if (missing)
+        return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes, ascii, false};
     return {SmsEncoding::Gsm7, septets, escapes, ascii, false};
 }
 
@@ -440,7 +459,21 @@ private:
     // reach() under a pair of national shift tables, a character at a time.
     Pos reachWith(const Gsm7Alphabet &alphabet, Pos start) const {
         std::ptrdiff_t septets = 0;
+        const bool runs = alphabet.keepsDefaultAscii();
+        std::size_t walkedTo = 0;
         for (std::size_t i = std::size_t(start); i < std::size_t(m_n);) {
+            // Blocks of the default alphabet's ASCII characters, a septet
+            // each, while they fit; a block with others in it one by one.
+            if (runs && i >= walkedTo) {
+                while (std::size_t(m_n) - i >= 16 && m_budget.gsm7 - septets >= 16 &&
+                       DefaultAsciiMask(m_s + i) == 0xFFFF) {
+                    septets += 16;
+                    i += 16;
+                }
+                walkedTo = i + 16;
+                if (i == std::size_t(m_n))
+                    break;
+            }
             std::size_t length = 1;
             const auto lead = static_cast<unsigned char>(m_s[i]);
             const int cost =

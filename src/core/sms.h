@@ -4,6 +4,7 @@
 #include "core/graphemes.h"
 #include "core/gsm7tables.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,33 @@ struct SmsScan {
 };
 // Without graphemes, plainGraphemes is not worked out (false).
 SmsScan ScanSms(std::string_view text, bool graphemes = true);
+
+// The default alphabet's ASCII characters (LF, CR, blank, digits, letters
+// and most punctuation: a septet each) among the sixteen bytes at s, as a
+// bit mask: bit k for s[k]. A table pair that keeps them all
+// (Gsm7Alphabet::keepsDefaultAscii) counts them by number.
+unsigned DefaultAsciiMask(const char *s);
+
+// Walks text: basic(count) for the default alphabet's ASCII characters of
+// each block of sixteen bytes, and other(position) for every other
+// character, where its first byte is, until other returns false.
+template <class Basic, class Other>
+void ForEachBlockOfText(std::string_view text, Basic &&basic, Other &&other) {
+    std::size_t i = 0;
+    for (; text.size() - i >= 16; i += 16) {
+        int count = 16;
+        for (unsigned rest = ~DefaultAsciiMask(text.data() + i) & 0xFFFF; rest != 0;
+             rest &= rest - 1, --count) {
+            const std::size_t at = i + std::size_t(std::countr_zero(rest));
+            if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && !other(at))
+                return;
+        }
+        basic(count);
+    }
+    for (; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && !other(i))
+            return;
+}
 
 // The same under a pair of national shift tables (gsm7tables.h): GSM-7 when
 // every character is in one of them. Graphemes are not worked out.

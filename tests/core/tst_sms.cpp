@@ -1,3 +1,4 @@
+#include "core/national.h"
 #include "core/pieces.h"
 #include "core/sms.h"
 
@@ -168,6 +169,8 @@ private Q_SLOTS:
     void budgets();
     void properties_data();
     void properties();
+    void nationalCosts_data();
+    void nationalCosts();
     void graphemesStayWhole_data();
     void graphemesStayWhole();
 };
@@ -519,6 +522,65 @@ void SmsTest::properties() {
     }
     const QStringView rest = QStringView(message).sliced(position);
     QVERIFY(rest.count(u' ') == rest.size());
+}
+
+// What a text costs with national tables, against a plain sum over its
+// characters: the scan, the cost of every pair at once, and the characters
+// no enabled table has. National characters fall at every offset of the
+// scans' blocks of sixteen bytes.
+void SmsTest::nationalCosts_data() {
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 30; ++seed)
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+void SmsTest::nationalCosts() {
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    QString message = randomMessage(seed, seed % 2 == 0);
+    static const QStringList national = {u"ğ"_s, u"Ş"_s, u"ı"_s, u"Ú"_s, u"ã"_s, u"ç"_s, u"`"_s};
+    for (int n = random.bounded(0, 12); n > 0; --n) {
+        qsizetype at = random.bounded(0, int(message.size()) + 1);
+        if (at < message.size() && message[at].isLowSurrogate())
+            ++at; // not between the halves of a pair
+        message.insert(at, national[random.bounded(0, int(national.size()))]);
+    }
+    const Utf8 text(message);
+    const std::u32string characters = message.toStdU32String();
+
+    core::NationalTables tables;
+    tables.enable(core::LanguageBit(core::Language::Turkish) |
+                  core::LanguageBit(core::Language::Spanish) |
+                  core::LanguageBit(core::Language::Portuguese));
+    std::vector<std::ptrdiff_t> costs;
+    tables.costs(text.view(), costs);
+    QCOMPARE(costs.size(), tables.pairs().size());
+    for (std::size_t p = 0; p < tables.pairs().size(); ++p) {
+        const core::Gsm7Alphabet &alphabet = tables.pairs()[p].alphabet;
+        std::ptrdiff_t sum = 0;
+        bool all = true;
+        for (const char32_t c : characters) {
+            sum += alphabet.septets(c);
+            all = all && alphabet.septets(c) != 0;
+        }
+        const core::SmsScan scan = core::ScanSms(text.view(), alphabet);
+        QCOMPARE(scan.encoding, all ? SmsEncoding::Gsm7 : SmsEncoding::Ucs2);
+        if (all)
+            QCOMPARE(scan.units, sum);
+        QCOMPARE(costs[p], all ? sum : -1);
+    }
+    core::WithoutGsm7 found;
+    const std::string_view texts[] = {text.view()};
+    core::CharactersWithoutGsm7(
+        texts, [&](char32_t c) { return tables.has(c); }, 100, found);
+    std::u32string expected;
+    for (const char32_t c : characters)
+        if (!tables.has(c) && expected.find(c) == std::u32string::npos)
+            expected += c;
+    std::u32string listed;
+    for (const std::string_view c : found.characters)
+        listed += QString::fromUtf8(c.data(), qsizetype(c.size())).toStdU32String();
+    QCOMPARE(QString::fromStdU32String(listed), QString::fromStdU32String(expected));
 }
 
 void SmsTest::graphemesStayWhole_data() {
