@@ -190,6 +190,13 @@ void TovrikSplitTest::cuts_data() {
         << QStringList{u"--sms=concat"_s, u"--mode=period"_s}
         << QByteArray(100, 'a') + ". " + QByteArray(151, 'b') + ". "
         << QByteArray(100, 'a') + ".\n " + QByteArray(151, 'b') + ".\n";
+    QTest::newRow("a first part of blanks alone is dropped")
+        << QStringList{u"--sms=concat"_s, u"--mode=exact"_s} << QByteArray(200, ' ') + "x"
+        << QByteArray(47, ' ') + "x\n";
+    QTest::newRow("blanks join the part before them where they fit")
+        << QStringList{u"--sms=concat"_s, u"--mode=period"_s}
+        << QByteArray(100, 'a') + ". " + QByteArray(100, 'b') + ".  "
+        << QByteArray(100, 'a') + ".\n " + QByteArray(100, 'b') + ".  \n";
     QTest::newRow("160 septets are one SMS in space mode")
         << QStringList{u"--sms"_s} << QByteArray(156, 'a') + " bcd"
         << QByteArray(156, 'a') + " bcd\n";
