@@ -177,22 +177,29 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
                        WithoutGsm7 &found) {
     found.characters.clear();
     found.more = 0;
-    // Most messages hold a few such characters: a list is searched until
-    // there are many, then a set. The list needs no memory of its own.
-    std::array<char32_t, 64> few;
-    std::size_t fewCount = 0;
+    // Which characters were seen: a small open-addressed table that needs no
+    // memory of its own, until it is three quarters full, then a set.
+    constexpr std::size_t Slots = 256;
+    constexpr char32_t Empty = 0xFFFFFFFF;
+    std::array<char32_t, Slots> seen;
+    seen.fill(Empty);
+    std::size_t seenCount = 0;
     std::unordered_set<char32_t> many;
     const auto firstTime = [&](char32_t c) {
-        if (fewCount < few.size()) {
-            if (std::find(few.begin(), few.begin() + std::ptrdiff_t(fewCount), c) !=
-                few.begin() + std::ptrdiff_t(fewCount))
+        if (!many.empty())
+            return many.insert(c).second;
+        for (std::size_t slot = (c * 0x9E3779B1u) >> 24;; slot = (slot + 1) % Slots) {
+            if (seen[slot] == c)
                 return false;
-            few[fewCount++] = c;
-            if (fewCount == few.size())
-                many.insert(few.begin(), few.end());
-            return true;
+            if (seen[slot] == Empty) {
+                seen[slot] = c;
+                if (++seenCount == Slots * 3 / 4)
+                    for (const char32_t s : seen)
+                        if (s != Empty)
+                            many.insert(s);
+                return true;
+            }
         }
-        return many.insert(c).second;
     };
     // The default alphabet's ASCII characters have a GSM-7 form in every
     // table pair: only the others are looked at.
@@ -216,7 +223,8 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
                            WithoutGsm7 &found) {
-    charactersWithout(texts, Gsm7Septets, most, found);
+    charactersWithout(
+        texts, [](char32_t c) { return Gsm7Septets(c); }, most, found);
 }
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,
