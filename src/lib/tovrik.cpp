@@ -189,7 +189,7 @@ TOVRIK_API tovrik_status tovrik_options_new_ex(tovrik_units units, tovrik_mode m
                         " (TOVRIK_REPLACE_NEVER, TOVRIK_REPLACE_WHEN_CHEAPER or "
                         "TOVRIK_REPLACE_ALWAYS)");
     }
-    if (languages) {
+    if (languages && *languages) {
         if (pieces.sms == core::SmsUnits::Off)
             return fail(error, TOVRIK_ERROR_ARGUMENT, "national languages need SMS units");
         std::string why;
