@@ -294,6 +294,15 @@ void TovrikSplitTest::refuses_data() {
                                     << QByteArray("Character limit must be between 1 and 32767.\n");
     QTest::newRow("limit too high") << QStringList{u"--limit"_s, u"40000"_s} << Sample << 2
                                     << QByteArray("Character limit must be between 1 and 32767.\n");
+    QTest::newRow("language without SMS units")
+        << QStringList{u"--language"_s, u"tr"_s} << Sample << 2
+        << QByteArray("tovrik-split: --language needs --sms or --sms=concat\n");
+    QTest::newRow("unknown language in a list")
+        << QStringList{u"--sms"_s, u"--language=tr,xx"_s} << Sample << 2
+        << QByteArray("tovrik-split: --language: unknown language 'xx'");
+    QTest::newRow("language whose tables are not checked")
+        << QStringList{u"--sms"_s, u"--language"_s, u"hi"_s} << Sample << 2
+        << QByteArray("tovrik-split: --language: the 'hi' tables are not checked yet");
     QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"word"_s} << Sample << 2
                                   << QByteArray("tovrik-split: unknown mode 'word'");
     QTest::newRow("limit without value") << QStringList{u"--limit"_s} << Sample << 2
