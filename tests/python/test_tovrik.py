@@ -75,6 +75,10 @@ class BadInput(unittest.TestCase):
              "the numbering leaves no room for the text"),
             (lambda: tovrik.split_batch(["ok", "fine", b"\xc0\xaf"]),
              "text 2: invalid UTF-8 at byte 0"),
+            (lambda: tovrik.sms("abc", language="tr,xx"),
+             "unknown language 'xx' (tr, es or pt; ISO 639-1 codes, separated by commas)"),
+            (lambda: tovrik.sms_batch(["abc"], language="hi"),
+             "the 'hi' tables are not checked yet; tr, es and pt can be used"),
         ]
         for run, message in cases:
             with self.subTest(message=message):
@@ -86,6 +90,10 @@ class BadInput(unittest.TestCase):
     def test_python_errors(self):
         with self.assertRaises(ValueError):
             tovrik.split("abc", mode="sideways")
+        with self.assertRaises(ValueError):
+            tovrik.sms("abc", replace="sometimes")
+        with self.assertRaises(TypeError):
+            tovrik.split("abc", language="tr")  # national tables need SMS units
         with self.assertRaises(UnicodeEncodeError):
             tovrik.sms("lone \ud800 surrogate")
         with self.assertRaises(TypeError):
