@@ -76,6 +76,21 @@ bool NationalTables::has(char32_t c) const {
     return c < m_any.size() && m_any[c];
 }
 
+void NationalTables::lacking(std::string_view text, std::vector<std::ptrdiff_t> &rank) const {
+    // A character lacking outweighs every septet the others can cost.
+    const auto weight = std::ptrdiff_t(2 * text.size() + 1);
+    rank.assign(m_pairs.size(), 0);
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 0;
+        const char32_t c = DecodeAt(text.data(), i, length);
+        i += length;
+        for (std::size_t p = 0; p < m_pairs.size(); ++p) {
+            const int septets = m_pairs[p].alphabet.septets(c);
+            rank[p] += septets == 0 ? weight : septets;
+        }
+    }
+}
+
 void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &septets) {
     septets.assign(m_pairs.size(), -1);
     // Count the characters: those that cost one septet with every pair in

@@ -56,6 +56,11 @@ public:
     // the pair lacks one of its characters. One pass over the text.
     void costs(std::string_view text, std::vector<std::ptrdiff_t> &septets);
 
+    // How near each pair comes to sending text, in the order of pairs(): the
+    // fewer characters it lacks, then the fewer septets the others cost, the
+    // lower its rank.
+    void lacking(std::string_view text, std::vector<std::ptrdiff_t> &rank) const;
+
     // Whether any pair has the character.
     bool has(char32_t c) const;
 

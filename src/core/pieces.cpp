@@ -48,14 +48,14 @@ bool PieceSplitter::cut(std::string_view message) {
     return cutWithTables();
 }
 
-void PieceSplitter::useTables(const NationalTables::Pair *pair) {
+void PieceSplitter::useTables(const NationalTables::Pair *pair, std::ptrdiff_t septets) {
     m_tables = pair ? pair->tables : ShiftTables{};
     m_alphabet = m_tables != ShiftTables{} ? &pair->alphabet : nullptr;
-    // With national tables the message's septets are known from the choice.
     m_scan = m_defaultScan;
     if (m_alphabet)
-        m_scan = {SmsEncoding::Gsm7, m_pairCosts[std::size_t(pair - m_national.pairs().data())],
-                  true, m_defaultScan.ascii, false};
+        m_scan = septets >= 0
+                     ? SmsScan{SmsEncoding::Gsm7, septets, true, m_defaultScan.ascii, false}
+                     : ScanSms(m_message, *m_alphabet);
     m_literalSeptets = 0;
     m_literalUnits = 0;
     m_literalEscapes = false;
@@ -121,8 +121,24 @@ bool PieceSplitter::cutWithBestTables() {
         options.push_back(
             {p, fewest, fewest == 1 ? single - cost : fewest * piece - cost, single, piece});
     }
-    // 2. No pair has them all: UCS-2, as with the default tables.
+    // 2. No pair has them all: UCS-2, as with the default tables. SMS of
+    //    their own may still be GSM-7 where their text allows: with the pair
+    //    that lacks the fewest of the message's characters (then costs the
+    //    fewest septets), when a piece comes out GSM-7 with it.
     if (options.empty()) {
+        useTables(nullptr);
+        if (!standalone)
+            return cutWithTables();
+        m_national.lacking(m_message, m_pairCosts);
+        const auto fewest = std::min_element(m_pairCosts.begin(), m_pairCosts.end());
+        if (fewest == m_pairCosts.begin())
+            return cutWithTables();
+        useTables(&pairs[std::size_t(fewest - m_pairCosts.begin())]);
+        if (!cutWithTables())
+            return false;
+        for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(m_pieces.size()); ++i)
+            if (cost(i).encoding == SmsEncoding::Gsm7)
+                return true;
         useTables(nullptr);
         return cutWithTables();
     }
@@ -140,7 +156,7 @@ bool PieceSplitter::cutWithBestTables() {
         if (best != pairs.size() && (option.fewest > bestPieces ||
                                      (option.fewest == bestPieces && option.room <= bestRoom)))
             break;
-        useTables(&pairs[option.pair]);
+        useTables(&pairs[option.pair], m_pairCosts[option.pair]);
         last = option.pair;
         if (!cutWithTables())
             continue;
@@ -160,7 +176,7 @@ bool PieceSplitter::cutWithBestTables() {
         return cutWithTables();
     }
     if (last != best)
-        useTables(&pairs[best]);
+        useTables(&pairs[best], m_pairCosts[best]);
     m_pieces.swap(m_bestPieces);
     return true;
 }

@@ -100,8 +100,9 @@ private:
     // Cuts with m_tables, numbering widths and all.
     bool cutWithTables();
     // Makes m_tables the pair in force: the message's and the numbering's
-    // cost with it, and the room of a piece.
-    void useTables(const NationalTables::Pair *pair);
+    // cost with it (the message's septets given when known), and the room
+    // of a piece.
+    void useTables(const NationalTables::Pair *pair, std::ptrdiff_t septets = -1);
     // Cuts with each pair that may cost the fewest pieces; keeps the best.
     bool cutWithBestTables();
     bool cutOnce(int width);

@@ -247,6 +247,11 @@ void TovrikSplitTest::nationalTables_data() {
     QTest::newRow("each SMS of its own uses the pair too")
         << QStringList{u"--sms"_s, u"--language"_s, u"tr"_s} << u"ğ"_s + a.repeated(154)
         << u"tr/-"_s << u"GSM-7"_s << u"155"_s;
+    QTest::newRow("SMS of their own are GSM-7 with the tables beside a UCS-2 one")
+        << QStringList{u"--sms"_s, u"--language"_s, u"tr"_s}
+        << u"Kampanya şimdi başladı, ağustos sonuna kadar geçerli. Hemen arayın, kaçırmayın! "
+           u"Çok güzel fırsatlar sizi bekliyor, hepsi burada. Bir de şu var 😀 tamam mı?"_s
+        << u"tr/-"_s << u"UCS-2"_s << u"142 12"_s;
     QTest::newRow("no cut inside a national escape pair")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
