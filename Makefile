@@ -53,8 +53,8 @@ MUTANT_SEED ?= 1
 MUTANT_TESTS = tst_sms tst_cutter tst_numbering tst_utf8 tst_graphemes tst_lookalikes
 mutants: bootstrap
 	scripts/mutants src/core src/cli --count $(MUTANTS) --seed $(MUTANT_SEED) \
-	  --targets "tovrik-split $(MUTANT_TESTS) $(MUTANT_TESTS:%=%_portable) tst_gsm7tables tst_records tst_tovriksplit tst_splitstream" \
-	  --tests "tst_(sms|cutter|numbering|utf8|graphemes|lookalikes|gsm7tables|records|tovriksplit|splitstream)(_portable)?$$"
+	  --targets "tovrik-split $(MUTANT_TESTS) $(MUTANT_TESTS:%=%_portable) tst_gsm7tables tst_limit tst_records tst_tovriksplit tst_splitstream" \
+	  --tests "tst_(sms|cutter|numbering|utf8|graphemes|lookalikes|gsm7tables|limit|records|tovriksplit|splitstream)(_portable)?$$"
 
 PREFIX ?= /usr/local
 install: bootstrap build

@@ -253,11 +253,8 @@ Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul
     return refuseNul ? scan<true>(s, size, final) : scan<false>(s, size, final);
 }
 
-std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii) {
-    const Utf8Scan result = ScanUtf8(data, size, true, false);
-    if (allAscii)
-        *allAscii = result.error < 0 && result.asciiFrom == 0;
-    return result.error;
+std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size) {
+    return ScanUtf8(data, size, true, false).error;
 }
 
 UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {

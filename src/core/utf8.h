@@ -28,8 +28,7 @@ struct Utf8Scan {
 Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul);
 
 // The offset of the first byte that is not well-formed UTF-8, or -1.
-// allAscii, when given, tells whether every byte was below 0x80.
-std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size, bool *allAscii = nullptr);
+std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size);
 
 struct UnitSpan {
     std::size_t bytes = 0;

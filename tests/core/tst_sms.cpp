@@ -569,6 +569,16 @@ void SmsTest::nationalCosts() {
             QCOMPARE(scan.units, sum);
         QCOMPARE(costs[p], all ? sum : -1);
     }
+    // Tables built for other languages first are built again for these.
+    core::NationalTables reused;
+    reused.enable(core::LanguageBit(core::Language::Spanish));
+    reused.enable(core::LanguageBit(core::Language::Turkish) |
+                  core::LanguageBit(core::Language::Spanish) |
+                  core::LanguageBit(core::Language::Portuguese));
+    std::vector<std::ptrdiff_t> again;
+    reused.costs(text.view(), again);
+    QCOMPARE(again, costs);
+
     core::WithoutGsm7 found;
     const std::string_view texts[] = {text.view()};
     core::CharactersWithoutGsm7(
