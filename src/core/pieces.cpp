@@ -18,7 +18,7 @@ bool PieceSplitter::split(std::string_view message, const PieceOptions &options)
     if (replaced == 0)
         return cut(message);
     if (options.replace == Replacement::Always) {
-        if (ScanSms(m_replacement, false).encoding != SmsEncoding::Gsm7)
+        if (!gsm7Throughout(m_replacement))
             return cut(message);
         m_replaced = replaced;
         return cut(m_replacement);
@@ -31,6 +31,18 @@ bool PieceSplitter::split(std::string_view message, const PieceOptions &options)
         return true;
     }
     return cut(message);
+}
+
+bool PieceSplitter::gsm7Throughout(std::string_view text) {
+    if (ScanSms(text, false).encoding == SmsEncoding::Gsm7)
+        return true;
+    if (m_options.languages == 0 || m_options.sms == SmsUnits::Off)
+        return false;
+    // Or with one of the pairs of national tables.
+    m_national.enable(m_options.languages);
+    m_national.costs(text, m_pairCosts);
+    return std::any_of(m_pairCosts.begin(), m_pairCosts.end(),
+                       [](std::ptrdiff_t septets) { return septets >= 0; });
 }
 
 bool PieceSplitter::cut(std::string_view message) {

@@ -29,7 +29,8 @@ inline constexpr std::size_t ShownWithoutGsm7 = 10;
 enum class Replacement : std::uint8_t {
     Never,
     WhenCheaper, // when the replaced message costs fewer pieces
-    Always,      // whenever the replaced message is GSM-7 throughout
+    Always,      // whenever the replaced message is GSM-7 throughout (with
+                 // the enabled national tables too)
 };
 
 struct PieceOptions {
@@ -96,6 +97,9 @@ public:
     Cost cost(std::ptrdiff_t index) const;
 
 private:
+    // Whether text has a GSM-7 form: with the default tables, or with a
+    // pair of enabled national ones.
+    bool gsm7Throughout(std::string_view text);
     bool cut(std::string_view message);
     // Cuts with m_tables, numbering widths and all.
     bool cutWithTables();

@@ -252,6 +252,9 @@ void TovrikSplitTest::nationalTables_data() {
         << u"Kampanya şimdi başladı, ağustos sonuna kadar geçerli. Hemen arayın, kaçırmayın! "
            u"Çok güzel fırsatlar sizi bekliyor, hepsi burada. Bir de şu var 😀 tamam mı?"_s
         << u"tr/-"_s << u"UCS-2"_s << u"142 12"_s;
+    QTest::newRow("look-alikes always replaced when the tables then send the text")
+        << QStringList{u"--sms=concat"_s, u"--replace=always"_s, u"--language"_s, u"tr"_s}
+        << u"Şimdi “üç”"_s << u"tr/-"_s << u"GSM-7"_s << u"10"_s;
     QTest::newRow("no cut inside a national escape pair")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;

@@ -69,6 +69,9 @@ class Readme(unittest.TestCase):
     def test_python(self):
         self.run_python("python")
 
+    def test_national(self):
+        self.run_python("national")
+
     def test_dask(self):
         self.run_python("dask")
 
