@@ -172,51 +172,93 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
 
 namespace {
 
+// Which characters of the Basic Multilingual Plane a walk has looked at
+// already: one stamp per code point, a new stamp value per walk, so nothing
+// is cleared between walks. One table per thread.
+class LookedAt {
+public:
+    // Starts a walk.
+    void begin() {
+        if (++m_stamp == 0) {
+            std::fill(m_table.begin(), m_table.end(), 0);
+            m_stamp = 1;
+        }
+    }
+    // True the first time c is asked about in this walk.
+    bool first(char32_t c) {
+        std::uint32_t &slot = m_table[c];
+        if (slot == m_stamp)
+            return false;
+        slot = m_stamp;
+        return true;
+    }
+
+private:
+    std::vector<std::uint32_t> m_table = std::vector<std::uint32_t>(0x10000);
+    std::uint32_t m_stamp = 0;
+};
+
 template <class Septets>
 void charactersWithout(std::span<const std::string_view> texts, Septets &&septets, std::size_t most,
                        WithoutGsm7 &found) {
     found.characters.clear();
     found.more = 0;
-    // Which characters were seen: a small open-addressed table that needs no
-    // memory of its own, until it is three quarters full, then a set.
-    constexpr std::size_t Slots = 256;
-    constexpr char32_t Empty = 0xFFFFFFFF;
-    std::array<char32_t, Slots> seen;
-    seen.fill(Empty);
-    std::size_t seenCount = 0;
-    std::unordered_set<char32_t> many;
+    thread_local LookedAt lookedAt;
+    lookedAt.begin();
+    // Characters past the Basic Multilingual Plane (emoji, mostly) are few:
+    // a list until there are many, then a set.
+    std::array<char32_t, 32> astral;
+    std::size_t astralCount = 0;
+    std::unordered_set<char32_t> manyAstral;
     const auto firstTime = [&](char32_t c) {
-        if (!many.empty())
-            return many.insert(c).second;
-        for (std::size_t slot = (c * 0x9E3779B1u) >> 24;; slot = (slot + 1) % Slots) {
-            if (seen[slot] == c)
+        if (c < 0x10000)
+            return lookedAt.first(c);
+        if (astralCount < astral.size()) {
+            const auto end = astral.begin() + std::ptrdiff_t(astralCount);
+            if (std::find(astral.begin(), end, c) != end)
                 return false;
-            if (seen[slot] == Empty) {
-                seen[slot] = c;
-                if (++seenCount == Slots * 3 / 4)
-                    for (const char32_t s : seen)
-                        if (s != Empty)
-                            many.insert(s);
-                return true;
-            }
+            astral[astralCount++] = c;
+            if (astralCount == astral.size())
+                manyAstral.insert(astral.begin(), astral.end());
+            return true;
         }
+        return manyAstral.insert(c).second;
     };
-    // The default alphabet's ASCII characters have a GSM-7 form in every
-    // table pair: only the others are looked at.
-    for (const std::string_view text : texts)
-        ForEachBlockOfText(
-            text, [](int) {},
-            [&](std::size_t at) {
-                std::size_t length = 0;
-                const char32_t c = DecodeAt(text.data(), at, length);
-                if (septets(c) != 0 || !firstTime(c))
-                    return true;
-                if (found.characters.size() < most)
-                    found.characters.push_back(text.substr(at, length));
-                else
-                    ++found.more;
-                return true;
-            });
+    // Each character is looked up once: the ASCII ones by their byte, the
+    // others the first time they come.
+    for (const std::string_view text : texts) {
+        const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+        const std::size_t n = text.size();
+        for (std::size_t i = 0; i < n;) {
+            if (s[i] < 0x80 && detail::Gsm7Latin1Septets[s[i]] != 0) {
+#if TOVRIK_SSE2
+                // To the first byte that is not ASCII with a GSM-7 form.
+                for (++i; n - i >= 16; i += 16) {
+                    const __m128i v = simd::Load(s + i);
+                    const unsigned gsm7 =
+                        simd::Mask(_mm_or_si128(basicLanes(v), extensionLanes(v)));
+                    if (gsm7 != 0xFFFF) {
+                        i += std::size_t(std::countr_zero(~gsm7));
+                        break;
+                    }
+                }
+#else
+                ++i;
+#endif
+                continue;
+            }
+            std::size_t length = 0;
+            const char32_t c = DecodeAt(text.data(), i, length);
+            const std::size_t at = i;
+            i += length;
+            if (!firstTime(c) || septets(c) != 0)
+                continue;
+            if (found.characters.size() < most)
+                found.characters.push_back(text.substr(at, length));
+            else
+                ++found.more;
+        }
+    }
 }
 
 } // namespace
