@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/simd.h"
+
 #include <cstdint>
 
 #include <array>
@@ -37,6 +39,38 @@ constexpr int Gsm7Septets(char32_t c) {
     default:
         return 0;
     }
+}
+
+#if TOVRIK_SSE2
+// Sixteen bytes: the ASCII ones of the basic table (one septet) ...
+inline __m128i basicLanes(__m128i v) {
+    using namespace simd;
+    return _mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
+                        _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D))));
+}
+
+// ... and those of the extension table (two septets). The other ASCII bytes
+// have no GSM-7 form.
+inline __m128i extensionLanes(__m128i v) {
+    using namespace simd;
+    return _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C));
+}
+#endif
+
+// The basic table's ASCII characters (LF, CR, blank, digits, letters and
+// most punctuation: a septet each) among the sixteen bytes at s, as a bit
+// mask: bit k for s[k].
+inline unsigned DefaultAsciiMask(const char *s) {
+#if TOVRIK_SSE2
+    return simd::Mask(basicLanes(simd::Load(s)));
+#else
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 16; ++k) {
+        const auto b = static_cast<unsigned char>(s[k]);
+        mask |= unsigned(b < 0x80 && detail::Gsm7Latin1Septets[b] == 1) << k;
+    }
+    return mask;
+#endif
 }
 
 } // namespace tovrik::core

@@ -694,15 +694,4 @@ std::uint8_t HeaderOctets(bool locking, bool single) {
     return static_cast<std::uint8_t>((locking ? 3 : 0) + (single ? 3 : 0));
 }
 
-int Gsm7Capacity(bool concatenated, int nationalTables) {
-    if (nationalTables < 0 || nationalTables > 2)
-        return 0;
-    constexpr int kUserDataOctets = 140;
-    constexpr int kConcatenationIe = 5; // identifier, length, reference, count, sequence
-    int header = (concatenated ? kConcatenationIe : 0) + 3 * nationalTables;
-    if (header > 0)
-        header += 1; // the header length octet
-    return (kUserDataOctets - header) * 8 / 7;
-}
-
 } // namespace tovrik::core

@@ -127,6 +127,15 @@ std::uint8_t HeaderOctets(bool locking, bool single);
 //   plain 160, one national table 155, both 152;
 //   concatenated 153, with one national table 149, with both 146.
 // nationalTables outside 0..2 gives 0.
-int Gsm7Capacity(bool concatenated, int nationalTables);
+constexpr int Gsm7Capacity(bool concatenated, int nationalTables) {
+    if (nationalTables < 0 || nationalTables > 2)
+        return 0;
+    constexpr int kUserDataOctets = 140;
+    constexpr int kConcatenationIe = 5; // identifier, length, reference, count, sequence
+    int header = (concatenated ? kConcatenationIe : 0) + 3 * nationalTables;
+    if (header > 0)
+        header += 1; // the header length octet
+    return (kUserDataOctets - header) * 8 / 7;
+}
 
 } // namespace tovrik::core

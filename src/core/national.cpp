@@ -139,11 +139,12 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
             total += std::ptrdiff_t(cost) * count;
             return cost != 0;
         };
-        const bool all = std::all_of(m_asciiSeen.begin(), m_asciiSeen.end(),
-                                     [&](unsigned char b) { return add(b, m_asciiCount[b]); }) &&
-                         std::all_of(m_others.begin(), m_others.end(), [&](const auto &other) {
-                             return add(other.first, other.second);
-                         });
+        // The other characters first: they are the ones a pair lacks.
+        const bool all =
+            std::all_of(m_others.begin(), m_others.end(),
+                        [&](const auto &other) { return add(other.first, other.second); }) &&
+            std::all_of(m_asciiSeen.begin(), m_asciiSeen.end(),
+                        [&](unsigned char b) { return add(b, m_asciiCount[b]); });
         if (all)
             septets[p] = total;
     }

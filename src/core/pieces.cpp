@@ -157,8 +157,10 @@ bool PieceSplitter::cutWithBestTables() {
     // 3. Cut with the most promising pair first, and with the others while
     //    they may still do better; keep the fewest pieces, then the most
     //    room, then the earlier pair.
-    std::stable_sort(options.begin(), options.end(), [](const Option &a, const Option &b) {
-        return a.fewest != b.fewest ? a.fewest < b.fewest : a.room > b.room;
+    std::sort(options.begin(), options.end(), [](const Option &a, const Option &b) {
+        if (a.fewest != b.fewest)
+            return a.fewest < b.fewest;
+        return a.room != b.room ? a.room > b.room : a.pair < b.pair;
     });
     std::size_t best = pairs.size();
     std::size_t last = pairs.size();

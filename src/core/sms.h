@@ -2,6 +2,7 @@
 
 #include "core/cutrules.h"
 #include "core/graphemes.h"
+#include "core/gsm7.h"
 #include "core/gsm7tables.h"
 
 #include <bit>
@@ -48,14 +49,9 @@ struct SmsScan {
 // Without graphemes, plainGraphemes is not worked out (false).
 SmsScan ScanSms(std::string_view text, bool graphemes = true);
 
-// The default alphabet's ASCII characters (LF, CR, blank, digits, letters
-// and most punctuation: a septet each) among the sixteen bytes at s, as a
-// bit mask: bit k for s[k]. A table pair that keeps them all
-// (Gsm7Alphabet::keepsDefaultAscii) counts them by number.
-unsigned DefaultAsciiMask(const char *s);
-
 // Walks text: basic(count) for the default alphabet's ASCII characters of
-// each block of sixteen bytes, and other(position) for every other
+// each block of sixteen bytes (DefaultAsciiMask; a table pair that keeps them
+// all, Gsm7Alphabet::keepsDefaultAscii, counts them by number), and other(position) for every other
 // character, where its first byte is, until other returns false.
 template <class Basic, class Other>
 void ForEachBlockOfText(std::string_view text, Basic &&basic, Other &&other) {
