@@ -193,7 +193,7 @@ void TovrikSplitTest::cuts_data() {
     QTest::newRow("a first part of blanks alone is dropped")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s} << QByteArray(200, ' ') + "x"
         << QByteArray(47, ' ') + "x\n";
-    QTest::newRow("blanks join the part before them where they fit")
+    QTest::newRow("blanks after the last sentence stay with it")
         << QStringList{u"--sms=concat"_s, u"--mode=period"_s}
         << QByteArray(100, 'a') + ". " + QByteArray(100, 'b') + ".  "
         << QByteArray(100, 'a') + ".\n " + QByteArray(100, 'b') + ".  \n";
