@@ -50,9 +50,10 @@ struct SmsScan {
 SmsScan ScanSms(std::string_view text, bool graphemes = true);
 
 // Walks text: basic(count) for the default alphabet's ASCII characters of
-// each block of sixteen bytes (DefaultAsciiMask; a table pair that keeps them
-// all, Gsm7Alphabet::keepsDefaultAscii, counts them by number), and other(position) for every other
-// character, where its first byte is, until other returns false.
+// each block of sixteen bytes (DefaultAsciiMask; a table pair that keeps
+// them all, Gsm7Alphabet::keepsDefaultAscii, counts them by number), and
+// other(position) for every other character, where its first byte is, until
+// other returns false.
 template <class Basic, class Other>
 void ForEachBlockOfText(std::string_view text, Basic &&basic, Other &&other) {
     std::size_t i = 0;
