@@ -266,8 +266,10 @@ SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {
     std::ptrdiff_t septets = 0;
     bool escapes = false;
     bool missing = false;
+    bool ascii = true; // of the characters walked; the others are ASCII
     const auto one = [&](std::size_t at) {
         std::size_t length = 0;
+        ascii = ascii && static_cast<unsigned char>(text[at]) < 0x80;
         const int cost = alphabet.septets(DecodeAt(text.data(), at, length));
         septets += cost;
         escapes = escapes || cost == 2;
@@ -281,10 +283,11 @@ SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {
         for (std::size_t i = 0; i < text.size() && !missing; ++i)
             if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
                 one(i);
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](char b) { return (b & 0x80) == 0; });
-    if (missing)
-        return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes, ascii, false};
+    if (missing) {
+        // UTF-16 units are as many as bytes only where every byte is ASCII.
+        const auto units = std::ptrdiff_t(Utf16Length(text));
+        return {SmsEncoding::Ucs2, units, escapes, units == std::ptrdiff_t(text.size()), false};
+    }
     return {SmsEncoding::Gsm7, septets, escapes, ascii, false};
 }
 
@@ -414,6 +417,14 @@ private:
         return start + Pos(span.bytes);
     }
 
+    // A piece from `start` meets a character without a GSM-7 form at `at`:
+    // it ends there when what comes before already fills a UCS-2 piece, and
+    // is otherwise UCS-2, measured from its start.
+    Pos turnsUcs2(Pos start, Pos at) const {
+        const auto before = std::ptrdiff_t(Utf16Length({m_s + start, std::size_t(at - start)}));
+        return before >= m_budget.ucs2 ? at : reachUcs2(start);
+    }
+
     // Where the characters that fit from `start` end, past the message's end
     // when the rest fits.
     Pos reach(Pos start) const {
@@ -465,11 +476,8 @@ private:
             while (i < stop) {
                 std::size_t length = 0;
                 const int cost = septetsAt(m_s, i, length);
-                if (cost == 0) {
-                    const std::ptrdiff_t before =
-                        std::ptrdiff_t(Utf16Length({m_s + start, i - std::size_t(start)}));
-                    return before >= m_budget.ucs2 ? Pos(i) : reachUcs2(start);
-                }
+                if (cost == 0)
+                    return turnsUcs2(start, Pos(i));
                 septets += cost;
                 if (septets > m_budget.gsm7)
                     return Pos(i);
@@ -501,11 +509,8 @@ private:
             const auto lead = static_cast<unsigned char>(m_s[i]);
             const int cost =
                 alphabet.septets(lead < 0x80 ? char32_t(lead) : DecodeAt(m_s, i, length));
-            if (cost == 0) {
-                const std::ptrdiff_t before =
-                    std::ptrdiff_t(Utf16Length({m_s + start, i - std::size_t(start)}));
-                return before >= m_budget.ucs2 ? Pos(i) : reachUcs2(start);
-            }
+            if (cost == 0)
+                return turnsUcs2(start, Pos(i));
             septets += cost;
             if (septets > m_budget.gsm7)
                 return Pos(i);
