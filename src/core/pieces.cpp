@@ -113,16 +113,24 @@ bool PieceSplitter::cutWithBestTables() {
     std::vector<Option> &options = m_tableOptions;
     options.clear();
     const bool standalone = m_options.sms == SmsUnits::Standalone;
-    for (std::size_t p = 0; p < pairs.size(); ++p) {
-        if (m_pairCosts[p] < 0)
-            continue;
-        std::ptrdiff_t numbering = 0;
-        if (m_options.number) {
-            const SmsScan literal = ScanSms(m_options.number->literal(), pairs[p].alphabet);
-            if (literal.encoding != SmsEncoding::Gsm7)
-                continue;
-            numbering = m_options.number->overhead(literal.units, 1);
+    // The numbering's own characters with each pair (-1 where a pair lacks
+    // one), worked out again only when the numbering or the languages change.
+    const std::string_view literal = m_options.number ? m_options.number->literal() : "";
+    if (literal != m_literal || m_options.languages != m_literalLanguages ||
+        m_literalPairSeptets.size() != pairs.size()) {
+        m_literal = literal;
+        m_literalLanguages = m_options.languages;
+        m_literalPairSeptets.clear();
+        for (const NationalTables::Pair &pair : pairs) {
+            const SmsScan scan = ScanSms(literal, pair.alphabet);
+            m_literalPairSeptets.push_back(scan.encoding == SmsEncoding::Gsm7 ? scan.units : -1);
         }
+    }
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        if (m_pairCosts[p] < 0 || m_literalPairSeptets[p] < 0)
+            continue;
+        const std::ptrdiff_t numbering =
+            m_options.number ? m_options.number->overhead(m_literalPairSeptets[p], 1) : 0;
         const int national = pairs[p].tables.national();
         const std::ptrdiff_t cost = m_pairCosts[p];
         const std::ptrdiff_t single = Gsm7Capacity(false, national) - numbering;

@@ -146,6 +146,11 @@ private:
         std::ptrdiff_t piece;
     };
     std::vector<TableOption> m_tableOptions;
+    // The numbering's septets with each pair of tables, for this numbering
+    // text and these languages.
+    std::string m_literal;
+    LanguageSet m_literalLanguages = 0;
+    std::vector<std::ptrdiff_t> m_literalPairSeptets;
     std::vector<std::ptrdiff_t> m_pairCosts;
     std::vector<std::string_view> m_bestPieces;
     SmsScan m_defaultScan;
