@@ -260,6 +260,9 @@ void TovrikSplitTest::nationalTables_data() {
         << u"Ú ããããã € geçerli. não Ú ããããã ç ÚÚÚÚÚÚÚ ü "_s + u"x"_s.repeated(40) + u" "_s +
                u"ğ"_s.repeated(20) + u" "_s + u"x"_s.repeated(40) + u" não"_s
         << u"tr/pt"_s << u"GSM-7"_s << u"24 146"_s;
+    QTest::newRow("the numbering's characters choose the tables too")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"tr"_s, u"--number"_s, u"ğ%k %t"_s}
+        << u"Hi"_s << u"tr/-"_s << u"GSM-7"_s << u"5"_s;
     QTest::newRow("no cut inside a national escape pair")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
