@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <unistd.h>
 
 namespace tovrik::cli {
@@ -16,19 +17,8 @@ void ByteBuffer::grow(std::size_t extra) {
 }
 
 void ByteBuffer::appendNumber(long long value) {
-    char digits[24];
-    char *end = digits + sizeof digits;
-    char *p = end;
-    const bool negative = value < 0;
-    unsigned long long rest =
-        negative ? 0ull - (unsigned long long)value : (unsigned long long)value;
-    do {
-        *--p = char('0' + rest % 10);
-        rest /= 10;
-    } while (rest > 0);
-    if (negative)
-        *--p = '-';
-    append(std::string_view(p, std::size_t(end - p)));
+    char *out = tail(20); // "-9223372036854775808"
+    setEnd(std::to_chars(out, out + 20, value).ptr);
 }
 
 void WriteAll(int fd, std::string_view bytes) {

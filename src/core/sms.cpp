@@ -159,8 +159,9 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
 namespace {
 
 // Which characters of the Basic Multilingual Plane a walk has looked at
-// already: one stamp per code point, a new stamp value per walk, so nothing
-// is cleared between walks. One table per thread.
+// already: one stamp per code point, a new stamp value per walk, so the
+// table is cleared only once in 65,535 walks, and it is small enough
+// (128 KiB) to stay in the cache. One table per thread.
 class LookedAt {
 public:
     // Starts a walk.
@@ -172,7 +173,7 @@ public:
     }
     // True the first time c is asked about in this walk.
     bool first(char32_t c) {
-        std::uint32_t &slot = m_table[c];
+        std::uint16_t &slot = m_table[c];
         if (slot == m_stamp)
             return false;
         slot = m_stamp;
@@ -180,8 +181,8 @@ public:
     }
 
 private:
-    std::vector<std::uint32_t> m_table = std::vector<std::uint32_t>(0x10000);
-    std::uint32_t m_stamp = 0;
+    std::vector<std::uint16_t> m_table = std::vector<std::uint16_t>(0x10000);
+    std::uint16_t m_stamp = 0;
 };
 
 template <class Septets>
@@ -362,6 +363,11 @@ public:
         else if (scan.ascii && scan.encoding == SmsEncoding::Gsm7 && !scan.escapes &&
                  !budget.alphabet)
             m_uniform = budget.gsm7;
+        // Where every piece is counted as the whole message was, what is
+        // left after a piece is the whole less what came before.
+        else if (budget.gsm7Allowed ? scan.encoding == SmsEncoding::Gsm7 && !budget.alphabet
+                                    : scan.encoding == SmsEncoding::Ucs2)
+            m_total = scan.units;
     }
 
     Pos begin() const { return 0; }
@@ -409,11 +415,13 @@ private:
     // The end of what fits from `start` counted in UTF-16 units, past the
     // message's end when the rest fits: the last piece needs no room for a
     // blank after it, as nothing is sent after it.
-    Pos reachUcs2(Pos start) const {
+    Pos reachUcs2(Pos start, std::ptrdiff_t *units = nullptr) const {
         const UnitSpan span = TakeUnits(m_s + start, std::size_t(m_n - start),
                                         std::size_t(std::max<std::ptrdiff_t>(m_budget.ucs2, 0)));
         if (Pos(span.bytes) == m_n - start)
             return m_n + 1;
+        if (units)
+            *units = std::ptrdiff_t(span.units);
         return start + Pos(span.bytes);
     }
 
@@ -426,14 +434,38 @@ private:
     }
 
     // Where the characters that fit from `start` end, past the message's end
-    // when the rest fits.
-    Pos reach(Pos start) const {
+    // when the rest fits. Each piece starts at or before where the walk for
+    // the one before it stopped, so where the whole message's cost is known,
+    // what is left is too, and the last piece needs no walk.
+    Pos reach(Pos start) {
+        if (m_total < 0)
+            return walk(start, nullptr);
+        std::ptrdiff_t before = 0; // the cost of the message up to start
+        if (start > 0) {
+            if (start < m_walkedFrom || start > m_walkedTo)
+                return walk(start, nullptr);
+            before = m_walkedBefore + m_walked -
+                     SmsCost(piece(start, m_walkedTo),
+                             m_budget.gsm7Allowed ? SmsEncoding::Gsm7 : SmsEncoding::Ucs2);
+        }
+        if (m_total - before <= (m_budget.gsm7Allowed ? m_budget.gsm7 : m_budget.ucs2))
+            return m_n + 1;
+        const Pos end = walk(start, &m_walked);
+        m_walkedFrom = start;
+        m_walkedTo = end;
+        m_walkedBefore = before;
+        return end;
+    }
+
+    // reach() walking from `start`; the cost of what fits goes to `units`
+    // when the walk stops before the message's end.
+    Pos walk(Pos start, std::ptrdiff_t *units) const {
         if (m_budget.alphabet && m_budget.gsm7Allowed)
             return reachWith(*m_budget.alphabet, start);
         if (m_uniform >= 0)
             return start + m_uniform >= m_n ? m_n + 1 : start + m_uniform;
         if (!m_budget.gsm7Allowed)
-            return reachUcs2(start);
+            return reachUcs2(start, units);
         // Walk while the piece can stay GSM-7; from its first other character
         // on it is UCS-2, counted from its start.
         std::ptrdiff_t septets = 0;
@@ -478,9 +510,12 @@ private:
                 const int cost = septetsAt(m_s, i, length);
                 if (cost == 0)
                     return turnsUcs2(start, Pos(i));
-                septets += cost;
-                if (septets > m_budget.gsm7)
+                if (septets + cost > m_budget.gsm7) {
+                    if (units)
+                        *units = septets;
                     return Pos(i);
+                }
+                septets += cost;
                 i += length;
             }
         }
@@ -524,6 +559,12 @@ private:
     Pos m_n;
     SmsBudget m_budget;
     Pos m_uniform = -1;
+    std::ptrdiff_t m_total = -1; // the whole message's cost, where pieces are counted alike
+    // The last walk: from where to where, what it passed and what came before.
+    Pos m_walkedFrom = -1;
+    Pos m_walkedTo = -1;
+    std::ptrdiff_t m_walked = 0;
+    std::ptrdiff_t m_walkedBefore = 0;
 };
 
 void SmsCutter::setMessage(std::string_view message, const SmsScan &scan) {
