@@ -158,8 +158,9 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
     const char *start = m_p;
     char *out = nullptr;
     if (into) {
-        // Unescaping never makes a string longer.
-        const std::size_t most = std::size_t(m_end - m_p);
+        // Unescaping never makes a string longer; blocks of sixteen bytes
+        // are stored whole, so one may pass its end by fifteen.
+        const std::size_t most = std::size_t(m_end - m_p) + 16;
         if (into->size() < most)
             into->resize(most);
         out = into->data();
@@ -189,9 +190,13 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
 #if TOVRIK_SSE2
         // Sixteen bytes at a time that are neither a quote, a backslash nor
         // a control character (nor DEL or C2, which starts the C1 controls).
-        if (!pendingHigh) {
+        if (!pendingHigh && m_end - m_p >= 16) {
+            flush(); // what the bytes before left (usually nothing)
             while (m_end - m_p >= 16) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(m_p));
+                // Stored as they are: the plain ones among them are kept.
+                if (out)
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
                 const __m128i printable =
                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
                 const __m128i special =
@@ -205,11 +210,16 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
                     const int skip = std::countr_zero(unsigned(~plainBytes));
                     high |= _mm_movemask_epi8(bytes) & ((1 << skip) - 1);
                     m_p += skip;
+                    if (out)
+                        out += skip;
                     break;
                 }
                 high |= _mm_movemask_epi8(bytes);
                 m_p += 16;
+                if (out)
+                    out += 16;
             }
+            run = m_p;
             if (m_p >= m_end)
                 continue;
         }
@@ -280,13 +290,16 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
         if (noting) {
             // (A surrogate is never written escaped: the line's own bytes
             // cannot be copied then, and the counts do not matter.)
-            char written[8];
             const std::size_t length = std::size_t(m_p - escape);
-            bool same =
-                needsEscape(unit) && std::size_t(writeEscape(unit, written) - written) == length;
-            for (std::size_t k = 2; same && k < length; ++k)
-                same = written[k] == escape[k]; // (the backslash and the letter match)
-            m_verbatim = m_verbatim && same;
+            // \" and \\ are written as they came; the others are looked at.
+            if (length != 2 || (escape[1] != '"' && escape[1] != '\\')) {
+                char written[8];
+                bool same = needsEscape(unit) &&
+                            std::size_t(writeEscape(unit, written) - written) == length;
+                for (std::size_t k = 2; same && k < length; ++k)
+                    same = written[k] == escape[k]; // (the backslash and the letter match)
+                m_verbatim = m_verbatim && same;
+            }
             const std::size_t extra = m_escapes.empty() ? 0 : m_escapes.back().extra;
             m_escapes.push_back(
                 {std::size_t(out - into->data()), extra + length - (unit < 0x80 ? 1 : 2)});

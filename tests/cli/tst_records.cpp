@@ -196,6 +196,7 @@ void RecordsTest::textFromTheLine_data() {
     QTest::newRow("hex escapes as written") << QByteArray(R"(ab\u001fc\u007fd\u0085e\u0001\"f)");
     QTest::newRow("hex in capitals") << QByteArray(R"(ab\u001Fc\"d\\efghij)");
     QTest::newRow("escapes that need none") << QByteArray(R"(ab\u00e9c\u0041d\/e\"f)");
+    QTest::newRow("quote and backslash in hex") << QByteArray(R"(ab\u0022c\u005Cd\"e\\f)");
     QTest::newRow("DEL and C1 unescaped") << QByteArray("ab\x7F\\\\c\xC2\x85\\\\d\\\"e");
     QTest::newRow("C1 past sixteen bytes")
         << QByteArray("abcdefghijklmnopqrs\xC2\x85tuvwxyz0123456789\\\"u");
