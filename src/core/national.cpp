@@ -1,9 +1,11 @@
 #include "core/national.h"
 
+#include "core/simd.h"
 #include "core/sms.h"
 #include "core/utf8.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace tovrik::core {
 
@@ -61,19 +63,52 @@ void NationalTables::enable(LanguageSet languages) {
     for (const Language lock : locking)
         for (const Language shift : single)
             m_pairs.push_back({{lock, shift}, Gsm7Alphabet(lock, shift)});
-    m_any.assign(0x10000, false);
-    for (char32_t c = 0; c < 0x10000; ++c)
-        m_any[c] = std::any_of(m_pairs.begin(), m_pairs.end(),
-                               [c](const Pair &pair) { return pair.alphabet.septets(c) != 0; });
+    m_everywhere.assign(0x10000, NoPair);
+    m_deltas.clear();
+    m_lacks.clear();
+    const bool rows = m_pairs.size() <= 64;
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        int least = 2;
+        int most = 0;
+        for (const Pair &pair : m_pairs) {
+            const int septets = pair.alphabet.septets(c);
+            least = std::min(least, septets);
+            most = std::max(most, septets);
+        }
+        if (least == most) {
+            m_everywhere[c] = std::uint16_t(most);
+            continue;
+        }
+        m_everywhere[c] = std::uint16_t(Varies + m_lacks.size());
+        if (!rows)
+            continue;
+        const int byDefault = m_pairs.front().alphabet.septets(c);
+        std::uint64_t lacks = 0;
+        for (std::size_t p = 0; p < m_pairs.size(); ++p) {
+            const int septets = m_pairs[p].alphabet.septets(c);
+            m_deltas.push_back(std::int8_t(septets - byDefault));
+            lacks |= std::uint64_t(septets == 0) << p;
+        }
+        m_lacks.push_back(lacks);
+    }
     m_commonRuns = std::all_of(m_pairs.begin(), m_pairs.end(),
                                [](const Pair &pair) { return pair.alphabet.keepsDefaultAscii(); });
-    for (char32_t c = 0; c < 128; ++c)
-        m_common[c] = std::all_of(m_pairs.begin(), m_pairs.end(),
-                                  [c](const Pair &pair) { return pair.alphabet.septets(c) == 1; });
+    m_asciiVariesCount = rows ? 0 : -1;
+    for (unsigned char c = 0; c < 128 && m_asciiVariesCount >= 0; ++c) {
+        if (m_everywhere[c] < Varies)
+            continue;
+        if (m_asciiVariesCount == int(m_asciiVaries.size()))
+            m_asciiVariesCount = -1;
+        else
+            m_asciiVaries[std::size_t(m_asciiVariesCount++)] = c;
+    }
+    m_asciiVariesIndex.fill(-1);
+    for (int k = 0; k < m_asciiVariesCount; ++k)
+        m_asciiVariesIndex[m_asciiVaries[std::size_t(k)]] = std::int8_t(k);
 }
 
 bool NationalTables::has(char32_t c) const {
-    return c < m_any.size() && m_any[c];
+    return c < m_everywhere.size() && m_everywhere[c] != NoPair;
 }
 
 void NationalTables::lacking(std::string_view text, std::vector<std::ptrdiff_t> &rank) const {
@@ -91,10 +126,13 @@ void NationalTables::lacking(std::string_view text, std::vector<std::ptrdiff_t> 
     }
 }
 
-void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &septets) {
+void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &septets,
+                           std::ptrdiff_t defaultSeptets) {
     septets.assign(m_pairs.size(), -1);
-    // Count the characters: those that cost one septet with every pair in
-    // one sum, the others each on their own.
+    if (defaultSeptets >= 0 && m_asciiVariesCount >= 0)
+        return costsFromDefault(text, septets, defaultSeptets);
+    // Count the characters: those that cost the same with every pair in one
+    // sum, the others each on their own.
     for (const unsigned char b : m_asciiSeen)
         m_asciiCount[b] = 0;
     m_asciiSeen.clear();
@@ -103,24 +141,29 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
     bool sendable = true;
     const auto count = [&](std::size_t at) {
         const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = 1;
+        const char32_t c = lead < 0x80 ? char32_t(lead) : DecodeAt(text.data(), at, length);
+        const std::uint16_t everywhere = c < 0x10000 ? m_everywhere[c] : NoPair;
+        if (everywhere == NoPair) {
+            sendable = false; // no pair sends it
+            return false;
+        }
+        if (everywhere < Varies) {
+            common += everywhere;
+            return true;
+        }
         if (lead < 0x80) {
-            if (m_common[lead])
-                ++common;
-            else if (m_asciiCount[lead]++ == 0)
+            if (m_asciiCount[lead]++ == 0)
                 m_asciiSeen.push_back(lead);
             return true;
         }
-        std::size_t length = 0;
-        const char32_t c = DecodeAt(text.data(), at, length);
         const auto known = std::find_if(m_others.begin(), m_others.end(),
                                         [c](const auto &other) { return other.first == c; });
         if (known != m_others.end())
             ++known->second;
-        else if (has(c))
-            m_others.emplace_back(c, 1);
         else
-            sendable = false; // no pair sends it
-        return sendable;
+            m_others.emplace_back(c, 1);
+        return true;
     };
     if (m_commonRuns)
         ForEachBlockOfText(
@@ -148,6 +191,68 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
         if (all)
             septets[p] = total;
     }
+}
+
+// Each pair costs what the default tables cost, but for the characters
+// whose cost differs from pair to pair: each of those costs the pair its own
+// septets instead of the default ones. They are the few ASCII ones of
+// m_asciiVaries, counted sixteen bytes at a time, and some past ASCII.
+void NationalTables::costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
+                                      std::ptrdiff_t defaultSeptets) {
+    m_others.clear();
+    const auto add = [&](char32_t c, std::uint32_t count) {
+        const auto known = std::find_if(m_others.begin(), m_others.end(),
+                                        [c](const auto &other) { return other.first == c; });
+        if (known != m_others.end())
+            known->second += count;
+        else
+            m_others.emplace_back(c, count);
+    };
+    const auto note = [&](std::size_t at) { // a character past ASCII starts at `at`
+        std::size_t length = 0;
+        const char32_t c = DecodeAt(text.data(), at, length);
+        if (c < 0x10000 && m_everywhere[c] >= Varies)
+            add(c, 1);
+    };
+    const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+    const auto asciiVaries = std::size_t(m_asciiVariesCount);
+    std::array<std::uint32_t, 8> asciiCounts{};
+    const auto look = [&](std::size_t at) {
+        if (s[at] >= 0x80)
+            note(at);
+        else
+            ++asciiCounts[std::size_t(m_asciiVariesIndex[s[at]])];
+    };
+    std::size_t i = 0;
+#if TOVRIK_SSE2
+    for (; text.size() - i >= 16; i += 16) {
+        const __m128i v = simd::Load(s + i);
+        __m128i wanted = simd::AtLeast(v, 0xC0);
+        for (std::size_t k = 0; k < asciiVaries; ++k)
+            wanted = _mm_or_si128(wanted, simd::Is(v, m_asciiVaries[k]));
+        for (unsigned at = simd::Mask(wanted); at != 0; at &= at - 1)
+            look(i + std::size_t(std::countr_zero(at)));
+    }
+#endif
+    for (; i < text.size(); ++i)
+        if (s[i] >= 0xC0 || (s[i] < 0x80 && m_asciiVariesIndex[s[i]] >= 0))
+            look(i);
+    for (std::size_t k = 0; k < asciiVaries; ++k)
+        if (asciiCounts[k] > 0)
+            add(m_asciiVaries[k], asciiCounts[k]);
+    const std::size_t pairs = m_pairs.size();
+    m_totals.assign(pairs, defaultSeptets);
+    std::uint64_t lacking = 0;
+    for (const auto &[c, count] : m_others) {
+        const std::size_t row = m_everywhere[c] - Varies;
+        lacking |= m_lacks[row];
+        const std::int8_t *deltas = m_deltas.data() + row * pairs;
+        for (std::size_t p = 0; p < pairs; ++p)
+            m_totals[p] += std::ptrdiff_t(deltas[p]) * count;
+    }
+    for (std::size_t p = 0; p < pairs; ++p)
+        if ((lacking >> p & 1) == 0)
+            septets[p] = m_totals[p];
 }
 
 } // namespace tovrik::core

@@ -53,8 +53,12 @@ public:
     const std::vector<Pair> &pairs() const { return m_pairs; }
 
     // The septets of text with each pair, in the order of pairs(); -1 where
-    // the pair lacks one of its characters. One pass over the text.
-    void costs(std::string_view text, std::vector<std::ptrdiff_t> &septets);
+    // the pair lacks one of its characters. One pass over the text. Given
+    // the text's septets with the default tables (when it has a GSM-7 form
+    // with them), only the characters whose cost differs
+    // between pairs are looked at.
+    void costs(std::string_view text, std::vector<std::ptrdiff_t> &septets,
+               std::ptrdiff_t defaultSeptets = -1);
 
     // How near each pair comes to sending text, in the order of pairs(): the
     // fewer characters it lacks, then the fewer septets the others cost, the
@@ -65,19 +69,35 @@ public:
     bool has(char32_t c) const;
 
 private:
+    void costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
+                          std::ptrdiff_t defaultSeptets);
+
     LanguageSet m_enabled = 0;
     bool m_built = false;
     std::vector<Pair> m_pairs;
-    // Every character of the Basic Multilingual Plane that some pair has
-    // (no table reaches past it).
-    std::vector<bool> m_any;
-    // ASCII characters that cost one septet with every pair.
-    std::array<bool, 128> m_common{};
+    // What each character of the Basic Multilingual Plane (no table reaches
+    // past it) costs with every pair: 1 or 2 septets with all of them,
+    // NoPair when none has it, Varies + k when the pairs differ: row k of
+    // m_deltas and m_lacks.
+    static constexpr std::uint16_t NoPair = 0;
+    static constexpr std::uint16_t Varies = 3;
+    std::vector<std::uint16_t> m_everywhere;
+    // For each character whose cost varies (when there are at most 64
+    // pairs): what it costs each pair more than the default tables, and the
+    // pairs that lack it, one bit each.
+    std::vector<std::int8_t> m_deltas; // a row of pairs().size() per character
+    std::vector<std::uint64_t> m_lacks;
     bool m_commonRuns = false; // every pair keeps the default alphabet's ASCII
-    // Scratch of costs(): how often each other character occurs.
+    // The ASCII characters whose cost differs from pair to pair, when they
+    // are few enough to be looked for sixteen bytes at a time.
+    std::array<unsigned char, 8> m_asciiVaries{};
+    int m_asciiVariesCount = 0;                        // -1: too many
+    std::array<std::int8_t, 128> m_asciiVariesIndex{}; // where in m_asciiVaries, or -1
+    // Scratch of costs(): how often each character whose cost varies occurs.
     std::array<std::uint32_t, 128> m_asciiCount{};
     std::vector<unsigned char> m_asciiSeen;
     std::vector<std::pair<char32_t, std::uint32_t>> m_others;
+    std::vector<std::ptrdiff_t> m_totals;
 };
 
 } // namespace tovrik::core

@@ -105,7 +105,8 @@ bool PieceSplitter::cutWithTables() {
 bool PieceSplitter::cutWithBestTables() {
     m_national.enable(m_options.languages);
     const std::vector<NationalTables::Pair> &pairs = m_national.pairs();
-    m_national.costs(m_message, m_pairCosts);
+    m_national.costs(m_message, m_pairCosts,
+                     m_defaultScan.encoding == SmsEncoding::Gsm7 ? m_defaultScan.units : -1);
 
     // 1. For each pair that has every character: the fewest pieces the
     //    message could take with it, and the room they would leave.

@@ -569,6 +569,29 @@ void SmsTest::nationalCosts() {
             QCOMPARE(scan.units, sum);
         QCOMPARE(costs[p], all ? sum : -1);
     }
+    // Given the default tables' septets, only the characters whose cost
+    // differs between pairs are looked at: the sums are the same.
+    QString gsm7 = randomMessage(seed, true);
+    static const QStringList varying = {u"Ä"_s, u"ñ"_s, u"ß"_s,  u"Ω"_s, u"€"_s,
+                                        u"^"_s, u"|"_s, u"\\"_s, u"~"_s};
+    for (int n = random.bounded(0, 40); n > 0; --n)
+        gsm7.insert(random.bounded(0, int(gsm7.size()) + 1),
+                    varying[random.bounded(0, int(varying.size()))]);
+    const Utf8 gsm7Text(gsm7);
+    const core::SmsScan byDefault = core::ScanSms(gsm7Text.view());
+    QCOMPARE(byDefault.encoding, SmsEncoding::Gsm7);
+    std::vector<std::ptrdiff_t> fromDefault;
+    tables.costs(gsm7Text.view(), fromDefault, byDefault.units);
+    for (std::size_t p = 0; p < tables.pairs().size(); ++p) {
+        std::ptrdiff_t sum = 0;
+        bool all = true;
+        for (const char32_t c : gsm7.toStdU32String()) {
+            sum += tables.pairs()[p].alphabet.septets(c);
+            all = all && tables.pairs()[p].alphabet.septets(c) != 0;
+        }
+        QCOMPARE(fromDefault[p], all ? sum : -1);
+    }
+
     // Tables built for other languages first are built again for these.
     core::NationalTables reused;
     reused.enable(core::LanguageBit(core::Language::Spanish));
