@@ -93,6 +93,9 @@ public:
         return pages_[index_[c >> 8]].cost[c & 0xFF];
     }
 
+    // Whether any character of U+hh00 to U+hhFF (hh = high) is in the tables.
+    bool holdsBlock(unsigned high) const { return high < 256 && index_[high] != 0; }
+
     // Whether every ASCII character of the default alphabet costs 1 septet here too, so
     // that a run of them can be counted without looking each one up.
     bool keepsDefaultAscii() const { return keepsDefaultAscii_; }

@@ -68,6 +68,12 @@ void NationalTables::enable(LanguageSet languages) {
     m_lacks.clear();
     const bool rows = m_pairs.size() <= 64;
     for (char32_t c = 0; c < 0x10000; ++c) {
+        if ((c & 0xFF) == 0 && std::none_of(m_pairs.begin(), m_pairs.end(), [c](const Pair &pair) {
+                return pair.alphabet.holdsBlock(c >> 8);
+            })) {
+            c += 0xFF; // no pair has any of these 256: they stay NoPair
+            continue;
+        }
         int least = 2;
         int most = 0;
         for (const Pair &pair : m_pairs) {
