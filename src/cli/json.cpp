@@ -100,6 +100,20 @@ void AppendJsonStringBody(ByteBuffer &out, std::string_view text) {
 }
 
 void AppendJsonString(ByteBuffer &out, std::string_view text) {
+    // One character that needs no escape (as a message's characters are
+    // listed) goes out as it is: past ASCII, only the C1 controls need one.
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
+    if (n > 0 && n == core::Utf8Length(p[0]) &&
+        (n > 1 ? !(p[0] == 0xC2 && p[1] < 0xA0) : !needsEscape(p[0]))) {
+        char *o = out.tail(n + 2);
+        *o++ = '"';
+        for (std::size_t i = 0; i < n; ++i)
+            *o++ = char(p[i]);
+        *o++ = '"';
+        out.setEnd(o);
+        return;
+    }
     out.append('"');
     AppendJsonStringBody(out, text);
     out.append('"');

@@ -181,6 +181,14 @@ void TovrikSplitTest::cuts_data() {
                       "\xE2\x80\x93"
                       R"( hello","encoding":"UCS-2","units":11}]})"
                       "\n");
+    QTest::newRow("characters listed as JSON escapes them")
+        << QStringList{u"--sms=concat"_s, u"--json"_s}
+        << QByteArray("a\tb\xC2\x85"
+                      "c")
+        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,)"
+                      R"("nonGsm7":{"characters":["\t","\u0085"],"more":0},"parts":[)"
+                      R"({"text":"a\tb\u0085c","encoding":"UCS-2","units":5}]})"
+                      "\n");
     QTest::newRow("segments count the numbered parts")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--number"_s, u"%k/%n \u2013 %t"_s}
         << QByteArray(150, 'a')
