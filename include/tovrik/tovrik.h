@@ -151,9 +151,9 @@ typedef enum tovrik_replace {
 
 /* tovrik_options_new, and more: look-alike replacement, and the national
  * languages whose shift tables GSM-7 may use, as ISO 639-1 codes separated
- * by commas ("tr,es,pt"; so far tr, es and pt), or NULL or "" for none. National
- * tables need SMS units (TOVRIK_ERROR_ARGUMENT otherwise, and for an unknown
- * code). */
+ * by commas ("tr,es,pt"; any of tr es pt bn gu hi kn ml or pa ta te ur), or
+ * NULL or "" for none. National tables need SMS units (TOVRIK_ERROR_ARGUMENT
+ * otherwise, and for an unknown code). */
 TOVRIK_API tovrik_status tovrik_options_new_ex(tovrik_units units, tovrik_mode mode, int limit,
                                                const char *number_format, tovrik_replace replace,
                                                const char *languages, tovrik_options **out,

@@ -21,6 +21,16 @@
 // - The Indic single shift tables hold '*' at both 0x0B and 0x18, and '¡' at both 0x13 and
 //   0x15; both copies are kept, and encode() gives the lower position.
 // - In the Indic and Urdu locking tables 0x28 is ')' and 0x29 is '(', as the tables have them.
+// - Telugu single shift 0x65 is empty: unlike the other Indic tables it has no euro sign.
+// - Checked cell by cell against a second listing of Annex A (tests/core/data/
+//   national_tables.txt), which they match but in two places, each kept here on the side that
+//   cannot garble a message:
+//   - 0x2C of the Indic and Urdu locking tables is ',' here. The listing has an apostrophe,
+//     which would leave these languages without any comma (their single shift tables have
+//     none, and have the apostrophe at 0x09); ',' is the default alphabet's 0x2C.
+//   - Kannada locking 0x24 is left empty. The listing has U+0CAA there, the same character
+//     as at 0x3D, where the pattern of the other Indic tables has U+0CA1 (DDA): a phone may
+//     read it either way, so U+0CA1 is not sent with this table and U+0CAA goes as 0x3D.
 
 namespace tovrik::core {
 
@@ -296,7 +306,7 @@ constexpr Gsm7Table kKannadaLocking = {{
     0x0C8A, 0x0C8B, U'\n', 0x0C8C, kNo, U'\r', 0x0C8E, 0x0C8F,  // 0x08
     0x0C90, kNo, 0x0C92, 0x0C93, 0x0C94, 0x0C95, 0x0C96, 0x0C97,  // 0x10
     0x0C98, 0x0C99, 0x0C9A, kEsc, 0x0C9B, 0x0C9C, 0x0C9D, 0x0C9E,  // 0x18
-    U' ', U'!', 0x0C9F, 0x0CA0, 0x0CA1, 0x0CA2, 0x0CA3, 0x0CA4,  // 0x20
+    U' ', U'!', 0x0C9F, 0x0CA0, kNo, 0x0CA2, 0x0CA3, 0x0CA4,  // 0x20 (0x24: see the notes)
     U')', U'(', 0x0CA5, 0x0CA6, U',', 0x0CA7, U'.', 0x0CA8,  // 0x28
     U'0', U'1', U'2', U'3', U'4', U'5', U'6', U'7',  // 0x30
     U'8', U'9', U':', U';', kNo, 0x0CAA, 0x0CAB, U'?',  // 0x38
@@ -424,10 +434,10 @@ constexpr Gsm7Table kPunjabiLocking = {{
     kNo, 0x0A35, 0x0A36, kNo, 0x0A38, 0x0A39, 0x0A3C, kNo,  // 0x48
     0x0A3E, 0x0A3F, 0x0A40, 0x0A41, 0x0A42, kNo, kNo, kNo,  // 0x50
     kNo, 0x0A47, 0x0A48, kNo, kNo, 0x0A4B, 0x0A4C, 0x0A4D,  // 0x58
-    0x0A70, U'a', U'b', U'c', U'd', U'e', U'f', U'g',  // 0x60
+    0x0A51, U'a', U'b', U'c', U'd', U'e', U'f', U'g',  // 0x60
     U'h', U'i', U'j', U'k', U'l', U'm', U'n', U'o',  // 0x68
     U'p', U'q', U'r', U's', U't', U'u', U'v', U'w',  // 0x70
-    U'x', U'y', U'z', 0x0A71, 0x0A72, 0x0A73, 0x0A74, kNo,  // 0x78
+    U'x', U'y', U'z', 0x0A70, 0x0A71, 0x0A72, 0x0A73, 0x0A74,  // 0x78
 }};
 
 // A.2.10 Punjabi national language single shift table.
@@ -524,7 +534,7 @@ constexpr Gsm7Table kTeluguSingle = {{
     U'H', U'I', U'J', U'K', U'L', U'M', U'N', U'O',  // 0x48
     U'P', U'Q', U'R', U'S', U'T', U'U', U'V', U'W',  // 0x50
     U'X', U'Y', U'Z', kNo, kNo, kNo, kNo, kNo,  // 0x58
-    kNo, kNo, kNo, kNo, kNo, 0x20AC, kNo, kNo,  // 0x60
+    kNo, kNo, kNo, kNo, kNo, kNo, kNo, kNo,  // 0x60 (0x65: see the notes)
     kNo, kNo, kNo, kNo, kNo, kNo, kNo, kNo,  // 0x68
     kNo, kNo, kNo, kNo, kNo, kNo, kNo, kNo,  // 0x70
     kNo, kNo, kNo, kNo, kNo, kNo, kNo, kNo,  // 0x78

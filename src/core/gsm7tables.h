@@ -4,9 +4,8 @@
 // No Qt here.
 //
 // The default alphabet and its extension table, and the Turkish, Spanish and Portuguese
-// tables, are checked cell by cell against a second listing (tests/core/data). The Indic and
-// Urdu tables were written from Annex A and are checked for their shape and a few published
-// facts only; nothing sends with them until each cell is checked (see ParseLanguages).
+// tables, and the Indic and Urdu ones, are checked cell by cell against second listings
+// (tests/core/data; where they differ, gsm7tables.cpp says why).
 #pragma once
 
 #include <array>

@@ -9,18 +9,6 @@
 
 namespace tovrik::core {
 
-namespace {
-
-// The languages whose tables have been checked cell by cell against a second
-// listing of the standard. The others are written, but a wrong cell would
-// send a garbled message, so they wait for their check.
-bool Checked(Language language) {
-    return language == Language::Turkish || language == Language::Spanish ||
-           language == Language::Portuguese;
-}
-
-} // namespace
-
 bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &error) {
     languages = 0;
     for (;;) {
@@ -29,12 +17,8 @@ bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &
         const std::optional<Language> language = LanguageFromCode(code);
         if (!language) {
             error = "unknown language '" + std::string(code) +
-                    "' (tr, es or pt; ISO 639-1 codes, separated by commas)";
-            return false;
-        }
-        if (!Checked(*language)) {
-            error = "the '" + std::string(code) +
-                    "' tables are not checked yet; tr, es and pt can be used";
+                    "' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; ISO 639-1 codes, "
+                    "separated by commas)";
             return false;
         }
         languages |= LanguageBit(*language);

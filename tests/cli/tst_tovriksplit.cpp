@@ -274,6 +274,24 @@ void TovrikSplitTest::nationalTables_data() {
     QTest::newRow("no cut inside a national escape pair")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
+    QTest::newRow("Hindi with its locking table")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"hi"_s} << u"नमस्ते, आप कैसे हैं?"_s
+        << u"hi/-"_s << u"GSM-7"_s << u"20"_s;
+    QTest::newRow("Kannada DDA has no cell of its own: UCS-2")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"kn"_s} << u"ಡ"_s << u"-/-"_s
+        << u"UCS-2"_s << u"1"_s;
+    QTest::newRow("Kannada PA goes as its cell")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"kn"_s} << u"ಪ"_s << u"kn/-"_s
+        << u"GSM-7"_s << u"1"_s;
+    QTest::newRow("Punjabi udaat in the locking table")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"pa"_s} << u"ਸੑ ੴ"_s << u"pa/-"_s
+        << u"GSM-7"_s << u"4"_s;
+    QTest::newRow("Telugu's single shift table has no euro sign")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"te"_s} << u"అ౦€"_s << u"-/-"_s
+        << u"UCS-2"_s << u"3"_s;
+    QTest::newRow("Urdu with both tables")
+        << QStringList{u"--sms=concat"_s, u"--language"_s, u"ur"_s} << u"سلام، دوست؟"_s
+        << u"ur/ur"_s << u"GSM-7"_s << u"13"_s;
     QTest::newRow("without --language nothing changes")
         << QStringList{u"--sms=concat"_s} << u"ğ"_s << u"-/-"_s << u"UCS-2"_s << u"1"_s;
 }
@@ -324,9 +342,9 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("unknown language in a list")
         << QStringList{u"--sms"_s, u"--language=tr,xx"_s} << Sample << 2
         << QByteArray("tovrik-split: --language: unknown language 'xx'");
-    QTest::newRow("language whose tables are not checked")
-        << QStringList{u"--sms"_s, u"--language"_s, u"hi"_s} << Sample << 2
-        << QByteArray("tovrik-split: --language: the 'hi' tables are not checked yet");
+    QTest::newRow("language in capitals")
+        << QStringList{u"--sms"_s, u"--language"_s, u"HI"_s} << Sample << 2
+        << QByteArray("tovrik-split: --language: unknown language 'HI'");
     QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"word"_s} << Sample << 2
                                   << QByteArray("tovrik-split: unknown mode 'word'");
     QTest::newRow("limit without value") << QStringList{u"--limit"_s} << Sample << 2

@@ -76,9 +76,11 @@ class BadInput(unittest.TestCase):
             (lambda: tovrik.split_batch(["ok", "fine", b"\xc0\xaf"]),
              "text 2: invalid UTF-8 at byte 0"),
             (lambda: tovrik.sms("abc", language="tr,xx"),
-             "unknown language 'xx' (tr, es or pt; ISO 639-1 codes, separated by commas)"),
-            (lambda: tovrik.sms_batch(["abc"], language="hi"),
-             "the 'hi' tables are not checked yet; tr, es and pt can be used"),
+             "unknown language 'xx' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; "
+             "ISO 639-1 codes, separated by commas)"),
+            (lambda: tovrik.sms_batch(["abc"], language="hi,"),
+             "unknown language '' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; "
+             "ISO 639-1 codes, separated by commas)"),
         ]
         for run, message in cases:
             with self.subTest(message=message):
