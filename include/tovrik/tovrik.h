@@ -208,8 +208,10 @@ TOVRIK_API size_t tovrik_replaced(const tovrik_splitter *splitter);
 TOVRIK_API const char *tovrik_sent_text(const tovrik_splitter *splitter, size_t *length);
 
 /* Why a message is UCS-2: its characters (and the numbering's) that have no
- * GSM-7 form (with national languages: that no enabled table has), each
- * once, in order of first appearance, at most 10; tovrik_non_gsm7_more
+ * GSM-7 form (with national languages: that no enabled table has, or when
+ * each is in some table but no pair has them all, that the pair lacking the
+ * fewest lacks), each once, in order of first appearance, at most 10;
+ * tovrik_non_gsm7_more
  * counts the other different ones. None for a GSM-7 message. Each is the
  * character's UTF-8 bytes in the sent text or the format. */
 TOVRIK_API size_t tovrik_non_gsm7_count(const tovrik_splitter *splitter);

@@ -304,10 +304,21 @@ void PieceSplitter::withoutGsm7(std::size_t most, WithoutGsm7 &found) const {
                                       m_options.number ? m_options.number->literal() : ""};
     if (m_options.languages == 0 || m_options.sms == SmsUnits::Off)
         return CharactersWithoutGsm7(texts, most, found);
-    // With national languages: the characters that no enabled table has.
+    // With national languages: the characters that no enabled table has ...
     m_national.enable(m_options.languages);
     CharactersWithoutGsm7(
         texts, [this](char32_t c) { return m_national.has(c); }, most, found);
+    if (!found.characters.empty())
+        return;
+    // ... or, where each is in some table but no pair has them all, those
+    // that the pair lacking the fewest of them lacks.
+    std::vector<std::ptrdiff_t> rank;
+    m_national.lacking(std::string(m_message) + std::string(texts[1]), rank);
+    const Gsm7Alphabet &nearest =
+        m_national.pairs()[std::size_t(std::min_element(rank.begin(), rank.end()) - rank.begin())]
+            .alphabet;
+    CharactersWithoutGsm7(
+        texts, [&](char32_t c) { return nearest.septets(c) != 0; }, most, found);
 }
 
 SmsEncoding PieceSplitter::messageEncoding() const {

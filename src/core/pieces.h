@@ -77,8 +77,10 @@ public:
     ShiftTables tables() const { return m_tables; }
 
     // Why a message costs UCS-2: the characters of text() and then of the
-    // numbering that have no GSM-7 form (none in any enabled table), each
-    // once, in order, at most `most` (views into the text and the format).
+    // numbering that have no GSM-7 form (in no enabled table; or, where each
+    // is in some table but no pair has them all, not in the pair that lacks
+    // the fewest), each once, in order, at most `most` (views into the text
+    // and the format).
     void withoutGsm7(std::size_t most, WithoutGsm7 &found) const;
 
     // What the message costs as it will be sent. In SMS units: the pieces'

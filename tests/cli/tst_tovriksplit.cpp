@@ -181,6 +181,14 @@ void TovrikSplitTest::cuts_data() {
                       "\xE2\x80\x93"
                       R"( hello","encoding":"UCS-2","units":11}]})"
                       "\n");
+    QTest::newRow("why UCS-2 when each character is in some table but no pair has them all")
+        << QStringList{u"--sms=concat"_s, u"--json"_s, u"--language=te"_s}
+        << QByteArray("\xE0\xB0\x85\xE0\xB1\xA6\xE2\x82\xAC")
+        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,)"
+                      "\"nonGsm7\":{\"characters\":[\"\xE0\xB1\xA6\"],\"more\":0},\"parts\":["
+                      "{\"text\":\"\xE0\xB0\x85\xE0\xB1\xA6\xE2\x82\xAC\",\"encoding\":\"UCS-2\","
+                      "\"units\":3}]}"
+                      "\n");
     QTest::newRow("characters listed as JSON escapes them")
         << QStringList{u"--sms=concat"_s, u"--json"_s}
         << QByteArray("a\tb\xC2\x85"
