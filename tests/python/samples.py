@@ -18,6 +18,7 @@ MESSAGES = [
     "z" * 161,
     "Çağrı merkezimiz “açık” — şimdi arayın… {kampanya} 20€ geçerli. " * 4,
     "Não há ‘nada’ a fazer – até já, coração. " * 6,
+    "नमस्ते, आप कैसे हैं? कल मिलते हैं। ₹500 ಡ ಪ ਸੑ ੴ అ౦€ سلام، دوست؟ " * 4,
 ]
 
 # (tovrik-split's options, the same for docs/example.c: units, mode, limit,
@@ -35,6 +36,8 @@ OPTIONS = [
     (["--sms=concat", "--number", "%t — %k/%n"], ("concat", "space", 0, "%t — %k/%n")),
     (["--sms=concat", "--language", "tr,es,pt"],
      ("concat", "space", 0, None, "never", "tr,es,pt")),
+    (["--sms", "--language", "hi,kn,pa,te,ur"],
+     ("sms", "space", 0, None, "never", "hi,kn,pa,te,ur")),
     (["--sms", "--mode", "exact", "--replace=when-cheaper", "--language", "pt"],
      ("sms", "exact", 0, None, "when-cheaper", "pt")),
     (["--sms=concat", "--replace=always", "--number", "%k/%n %t"],
