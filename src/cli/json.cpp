@@ -226,6 +226,19 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
                     m_p += skip;
                     if (out)
                         out += skip;
+                    // \" and \\, the escapes texts hold most, are taken here
+                    // (written as they came, so the line's bytes stay usable).
+                    if (m_end - m_p >= 2 && *m_p == '\\' && (m_p[1] == '"' || m_p[1] == '\\')) {
+                        if (noting) {
+                            const std::size_t extra =
+                                m_escapes.empty() ? 0 : m_escapes.back().extra;
+                            m_escapes.push_back({std::size_t(out - into->data()), extra + 1});
+                        }
+                        if (out)
+                            *out++ = m_p[1];
+                        m_p += 2;
+                        continue;
+                    }
                     break;
                 }
                 high |= _mm_movemask_epi8(bytes);
