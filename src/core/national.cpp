@@ -185,8 +185,8 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
 
 // Each pair costs what the default tables cost, but for the characters
 // whose cost differs from pair to pair: each of those costs the pair its own
-// septets instead of the default ones. They are the few ASCII ones of
-// m_asciiVaries, counted sixteen bytes at a time, and some past ASCII.
+// septets instead of the default ones. They are found sixteen bytes at a
+// time: the few ASCII ones of m_asciiVaries, and some past ASCII.
 void NationalTables::costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
                                       std::ptrdiff_t defaultSeptets) {
     m_others.clear();
