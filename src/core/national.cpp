@@ -81,8 +81,24 @@ void NationalTables::enable(LanguageSet languages) {
         }
         m_lacks.push_back(lacks);
     }
-    m_commonRuns = std::all_of(m_pairs.begin(), m_pairs.end(),
-                               [](const Pair &pair) { return pair.alphabet.keepsDefaultAscii(); });
+    // The runs of ASCII characters that cost one septet with every pair, the
+    // longest first, at most eight (a run left out is counted a character at
+    // a time).
+    m_oneRuns.clear();
+    for (unsigned c = 0; c < 128; ++c) {
+        if (m_everywhere[c] != 1)
+            continue;
+        unsigned last = c;
+        while (last + 1 < 128 && m_everywhere[last + 1] == 1)
+            ++last;
+        m_oneRuns.push_back({static_cast<unsigned char>(c), static_cast<unsigned char>(last)});
+        c = last;
+    }
+    std::stable_sort(m_oneRuns.begin(), m_oneRuns.end(), [](const auto &a, const auto &b) {
+        return a.second - a.first > b.second - b.first;
+    });
+    if (m_oneRuns.size() > 8)
+        m_oneRuns.resize(8);
     m_asciiVariesCount = rows ? 0 : -1;
     for (unsigned char c = 0; c < 128 && m_asciiVariesCount >= 0; ++c) {
         if (m_everywhere[c] < Varies)
@@ -155,13 +171,27 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
             m_others.emplace_back(c, 1);
         return true;
     };
-    if (m_commonRuns)
-        ForEachBlockOfText(
-            text, [&](int basic) { common += basic; }, count);
-    else
-        for (std::size_t i = 0; i < text.size() && sendable; ++i)
-            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-                count(i);
+    std::size_t i = 0;
+#if TOVRIK_SSE2
+    // Sixteen bytes at a time: those of the runs of m_oneRuns in one count,
+    // the other characters from where their first bytes are.
+    for (; text.size() - i >= 16 && sendable; i += 16) {
+        const __m128i v = simd::Load(text.data() + i);
+        __m128i one = _mm_setzero_si128();
+        for (const auto &[low, high] : m_oneRuns)
+            one = _mm_or_si128(one, low == high ? simd::Is(v, low) : simd::Within(v, low, high));
+        const unsigned ones = simd::Mask(one);
+        common += simd::Count(ones);
+        for (unsigned rest = ~ones & 0xFFFF; rest != 0 && sendable; rest &= rest - 1) {
+            const std::size_t at = i + std::size_t(std::countr_zero(rest));
+            if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
+                count(at);
+        }
+    }
+#endif
+    for (; i < text.size() && sendable; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            count(i);
     if (!sendable)
         return;
     for (std::size_t p = 0; p < m_pairs.size(); ++p) {

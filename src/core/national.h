@@ -87,7 +87,8 @@ private:
     // pairs that lack it, one bit each.
     std::vector<std::int8_t> m_deltas; // a row of pairs().size() per character
     std::vector<std::uint64_t> m_lacks;
-    bool m_commonRuns = false; // every pair keeps the default alphabet's ASCII
+    // Runs of ASCII characters that cost one septet with every pair.
+    std::vector<std::pair<unsigned char, unsigned char>> m_oneRuns;
     // The ASCII characters whose cost differs from pair to pair, when they
     // are few enough to be looked for sixteen bytes at a time.
     std::array<unsigned char, 8> m_asciiVaries{};

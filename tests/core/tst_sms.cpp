@@ -530,15 +530,31 @@ void SmsTest::properties() {
 // scans' blocks of sixteen bytes.
 void SmsTest::nationalCosts_data() {
     QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 30; ++seed)
-        QTest::addRow("seed %u", seed) << seed;
+    QTest::addColumn<quint32>("languages");
+    using core::Language;
+    using core::LanguageBit;
+    const quint32 latin = LanguageBit(Language::Turkish) | LanguageBit(Language::Spanish) |
+                          LanguageBit(Language::Portuguese);
+    const quint32 indic = LanguageBit(Language::Hindi) | LanguageBit(Language::Punjabi) |
+                          LanguageBit(Language::Urdu) | LanguageBit(Language::Turkish);
+    quint32 every = 0;
+    for (const Language l : core::AllLanguages())
+        every |= LanguageBit(l);
+    for (quint32 seed = 1; seed <= 30; ++seed) {
+        QTest::addRow("seed %u, tr es pt", seed) << seed << latin;
+        QTest::addRow("seed %u, hi pa ur tr", seed) << seed << indic;
+        if (seed % 5 == 0) // 182 pairs
+            QTest::addRow("seed %u, every language", seed) << seed << every;
+    }
 }
 
 void SmsTest::nationalCosts() {
     QFETCH(quint32, seed);
+    QFETCH(quint32, languages);
     QRandomGenerator random(seed);
     QString message = randomMessage(seed, seed % 2 == 0);
-    static const QStringList national = {u"ğ"_s, u"Ş"_s, u"ı"_s, u"Ú"_s, u"ã"_s, u"ç"_s, u"`"_s};
+    static const QStringList national = {u"ğ"_s, u"Ş"_s, u"ı"_s, u"Ú"_s, u"ã"_s, u"ç"_s, u"`"_s,
+                                         u"न"_s, u"ि"_s, u"।"_s, u"ੴ"_s, u"س"_s, u"،"_s, u"ಪ"_s};
     for (int n = random.bounded(0, 12); n > 0; --n) {
         qsizetype at = random.bounded(0, int(message.size()) + 1);
         if (at < message.size() && message[at].isLowSurrogate())
@@ -549,9 +565,7 @@ void SmsTest::nationalCosts() {
     const std::u32string characters = message.toStdU32String();
 
     core::NationalTables tables;
-    tables.enable(core::LanguageBit(core::Language::Turkish) |
-                  core::LanguageBit(core::Language::Spanish) |
-                  core::LanguageBit(core::Language::Portuguese));
+    tables.enable(core::LanguageSet(languages));
     std::vector<std::ptrdiff_t> costs;
     tables.costs(text.view(), costs);
     QCOMPARE(costs.size(), tables.pairs().size());
@@ -572,8 +586,8 @@ void SmsTest::nationalCosts() {
     // Given the default tables' septets, only the characters whose cost
     // differs between pairs are looked at: the sums are the same.
     QString gsm7 = randomMessage(seed, true);
-    static const QStringList varying = {u"Ä"_s, u"ñ"_s, u"ß"_s,  u"Ω"_s, u"€"_s,
-                                        u"^"_s, u"|"_s, u"\\"_s, u"~"_s};
+    static const QStringList varying = {u"Ä"_s,  u"ñ"_s, u"ß"_s, u"Ω"_s, u"€"_s, u"^"_s, u"|"_s,
+                                        u"\\"_s, u"~"_s, u"Q"_s, u"@"_s, u"_"_s, u"$"_s};
     for (int n = random.bounded(0, 40); n > 0; --n)
         gsm7.insert(random.bounded(0, int(gsm7.size()) + 1),
                     varying[random.bounded(0, int(varying.size()))]);
@@ -592,12 +606,18 @@ void SmsTest::nationalCosts() {
         QCOMPARE(fromDefault[p], all ? sum : -1);
     }
 
+    // A control character no table has, among bytes counted sixteen at a
+    // time: no pair sends the text.
+    for (const QString &control : {u"\u0000"_s, u"\u000B"_s, u"\u001F"_s}) {
+        std::vector<std::ptrdiff_t> none;
+        tables.costs(Utf8(u"\n"_s + control + u"a"_s.repeated(40)).view(), none);
+        QVERIFY(std::all_of(none.begin(), none.end(), [](std::ptrdiff_t c) { return c == -1; }));
+    }
+
     // Tables built for other languages first are built again for these.
     core::NationalTables reused;
     reused.enable(core::LanguageBit(core::Language::Spanish));
-    reused.enable(core::LanguageBit(core::Language::Turkish) |
-                  core::LanguageBit(core::Language::Spanish) |
-                  core::LanguageBit(core::Language::Portuguese));
+    reused.enable(core::LanguageSet(languages));
     std::vector<std::ptrdiff_t> again;
     reused.costs(text.view(), again);
     QCOMPARE(again, costs);
