@@ -166,16 +166,19 @@ bool PieceSplitter::cutWithBestTables() {
     // 3. Cut with the most promising pair first, and with the others while
     //    they may still do better; keep the fewest pieces, then the most
     //    room, then the earlier pair.
-    std::sort(options.begin(), options.end(), [](const Option &a, const Option &b) {
+    //    (Taken in that order one at a time: the first one or two decide.)
+    const auto promisesMore = [](const Option &a, const Option &b) {
         if (a.fewest != b.fewest)
             return a.fewest < b.fewest;
         return a.room != b.room ? a.room > b.room : a.pair < b.pair;
-    });
+    };
     std::size_t best = pairs.size();
     std::size_t last = pairs.size();
     std::ptrdiff_t bestPieces = 0;
     std::ptrdiff_t bestRoom = 0;
-    for (const Option &option : options) {
+    for (auto next = options.begin(); next != options.end(); ++next) {
+        std::iter_swap(next, std::min_element(next, options.end(), promisesMore));
+        const Option &option = *next;
         if (best != pairs.size() && (option.fewest > bestPieces ||
                                      (option.fewest == bestPieces && option.room <= bestRoom)))
             break;
