@@ -117,19 +117,33 @@ bool NationalTables::has(char32_t c) const {
     return c < m_everywhere.size() && m_everywhere[c] != NoPair;
 }
 
-void NationalTables::lacking(std::string_view text, std::vector<std::ptrdiff_t> &rank) const {
+std::size_t NationalTables::nearest(std::span<const std::string_view> texts) const {
     // A character lacking outweighs every septet the others can cost.
-    const auto weight = std::ptrdiff_t(2 * text.size() + 1);
-    rank.assign(m_pairs.size(), 0);
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 0;
-        const char32_t c = DecodeAt(text.data(), i, length);
-        i += length;
-        for (std::size_t p = 0; p < m_pairs.size(); ++p) {
-            const int septets = m_pairs[p].alphabet.septets(c);
-            rank[p] += septets == 0 ? weight : septets;
+    std::size_t size = 0;
+    for (const std::string_view text : texts)
+        size += text.size();
+    const auto weight = std::ptrdiff_t(2 * size + 1);
+    std::vector<std::ptrdiff_t> rank(m_pairs.size(), 0);
+    for (const std::string_view text : texts)
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t length = 0;
+            const char32_t c = DecodeAt(text.data(), i, length);
+            i += length;
+            for (std::size_t p = 0; p < m_pairs.size(); ++p) {
+                const int septets = m_pairs[p].alphabet.septets(c);
+                rank[p] += septets == 0 ? weight : septets;
+            }
         }
-    }
+    return std::size_t(std::min_element(rank.begin(), rank.end()) - rank.begin());
+}
+
+void NationalTables::countOther(char32_t c, std::uint32_t count) {
+    const auto known = std::find_if(m_others.begin(), m_others.end(),
+                                    [c](const auto &other) { return other.first == c; });
+    if (known != m_others.end())
+        known->second += count;
+    else
+        m_others.emplace_back(c, count);
 }
 
 void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &septets,
@@ -163,35 +177,29 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
                 m_asciiSeen.push_back(lead);
             return true;
         }
-        const auto known = std::find_if(m_others.begin(), m_others.end(),
-                                        [c](const auto &other) { return other.first == c; });
-        if (known != m_others.end())
-            ++known->second;
-        else
-            m_others.emplace_back(c, 1);
+        countOther(c, 1);
         return true;
     };
-    std::size_t i = 0;
+    // The bytes of the runs of m_oneRuns in one count a block.
+    const auto ones = [this](const char *block) {
 #if TOVRIK_SSE2
-    // Sixteen bytes at a time: those of the runs of m_oneRuns in one count,
-    // the other characters from where their first bytes are.
-    for (; text.size() - i >= 16 && sendable; i += 16) {
-        const __m128i v = simd::Load(text.data() + i);
+        const __m128i v = simd::Load(block);
         __m128i one = _mm_setzero_si128();
         for (const auto &[low, high] : m_oneRuns)
             one = _mm_or_si128(one, low == high ? simd::Is(v, low) : simd::Within(v, low, high));
-        const unsigned ones = simd::Mask(one);
-        common += simd::Count(ones);
-        for (unsigned rest = ~ones & 0xFFFF; rest != 0 && sendable; rest &= rest - 1) {
-            const std::size_t at = i + std::size_t(std::countr_zero(rest));
-            if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80)
-                count(at);
+        return simd::Mask(one);
+#else
+        unsigned mask = 0;
+        for (unsigned k = 0; k < 16; ++k) {
+            const auto b = static_cast<unsigned char>(block[k]);
+            for (const auto &[low, high] : m_oneRuns)
+                mask |= unsigned(b >= low && b <= high) << k;
         }
-    }
+        return mask;
 #endif
-    for (; i < text.size() && sendable; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            count(i);
+    };
+    ForEachBlockOfText(
+        text, ones, [&](int basic) { common += basic; }, count);
     if (!sendable)
         return;
     for (std::size_t p = 0; p < m_pairs.size(); ++p) {
@@ -220,19 +228,11 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
 void NationalTables::costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
                                       std::ptrdiff_t defaultSeptets) {
     m_others.clear();
-    const auto add = [&](char32_t c, std::uint32_t count) {
-        const auto known = std::find_if(m_others.begin(), m_others.end(),
-                                        [c](const auto &other) { return other.first == c; });
-        if (known != m_others.end())
-            known->second += count;
-        else
-            m_others.emplace_back(c, count);
-    };
     const auto note = [&](std::size_t at) { // a character past ASCII starts at `at`
         std::size_t length = 0;
         const char32_t c = DecodeAt(text.data(), at, length);
         if (c < 0x10000 && m_everywhere[c] >= Varies)
-            add(c, 1);
+            countOther(c, 1);
     };
     const auto *s = reinterpret_cast<const unsigned char *>(text.data());
     const auto asciiVaries = std::size_t(m_asciiVariesCount);
@@ -259,7 +259,7 @@ void NationalTables::costsFromDefault(std::string_view text, std::vector<std::pt
             look(i);
     for (std::size_t k = 0; k < asciiVaries; ++k)
         if (asciiCounts[k] > 0)
-            add(m_asciiVaries[k], asciiCounts[k]);
+            countOther(m_asciiVaries[k], asciiCounts[k]);
     const std::size_t pairs = m_pairs.size();
     m_totals.assign(pairs, defaultSeptets);
     std::uint64_t lacking = 0;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,10 +61,10 @@ public:
     void costs(std::string_view text, std::vector<std::ptrdiff_t> &septets,
                std::ptrdiff_t defaultSeptets = -1);
 
-    // How near each pair comes to sending text, in the order of pairs(): the
-    // fewer characters it lacks, then the fewer septets the others cost, the
-    // lower its rank.
-    void lacking(std::string_view text, std::vector<std::ptrdiff_t> &rank) const;
+    // The pair that comes nearest to sending the texts: the one that lacks
+    // the fewest of their characters, then costs the fewest septets for the
+    // others; the first in the order of pairs() on a tie.
+    std::size_t nearest(std::span<const std::string_view> texts) const;
 
     // Whether any pair has the character.
     bool has(char32_t c) const;
@@ -71,6 +72,8 @@ public:
 private:
     void costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
                           std::ptrdiff_t defaultSeptets);
+    // Adds count occurrences of c to m_others.
+    void countOther(char32_t c, std::uint32_t count);
 
     LanguageSet m_enabled = 0;
     bool m_built = false;

@@ -150,11 +150,11 @@ bool PieceSplitter::cutWithBestTables() {
         useTables(nullptr);
         if (!standalone)
             return cutWithTables();
-        m_national.lacking(m_message, m_pairCosts);
-        const auto fewest = std::min_element(m_pairCosts.begin(), m_pairCosts.end());
-        if (fewest == m_pairCosts.begin())
+        const std::string_view message[] = {m_message};
+        const std::size_t nearest = m_national.nearest(message);
+        if (nearest == 0)
             return cutWithTables();
-        useTables(&pairs[std::size_t(fewest - m_pairCosts.begin())]);
+        useTables(&pairs[nearest]);
         if (!cutWithTables())
             return false;
         for (std::ptrdiff_t i = 0; i < std::ptrdiff_t(m_pieces.size()); ++i)
@@ -315,11 +315,7 @@ void PieceSplitter::withoutGsm7(std::size_t most, WithoutGsm7 &found) const {
         return;
     // ... or, where each is in some table but no pair has them all, those
     // that the pair lacking the fewest of them lacks.
-    std::vector<std::ptrdiff_t> rank;
-    m_national.lacking(std::string(m_message) + std::string(texts[1]), rank);
-    const Gsm7Alphabet &nearest =
-        m_national.pairs()[std::size_t(std::min_element(rank.begin(), rank.end()) - rank.begin())]
-            .alphabet;
+    const Gsm7Alphabet &nearest = m_national.pairs()[m_national.nearest(texts)].alphabet;
     CharactersWithoutGsm7(
         texts, [&](char32_t c) { return nearest.septets(c) != 0; }, most, found);
 }

@@ -279,7 +279,7 @@ SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {
     };
     if (alphabet.keepsDefaultAscii())
         ForEachBlockOfText(
-            text, [&](int count) { septets += count; }, one);
+            text, DefaultAsciiMask, [&](int count) { septets += count; }, one);
     else
         for (std::size_t i = 0; i < text.size() && !missing; ++i)
             if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)

@@ -49,17 +49,17 @@ struct SmsScan {
 // Without graphemes, plainGraphemes is not worked out (false).
 SmsScan ScanSms(std::string_view text, bool graphemes = true);
 
-// Walks text: basic(count) for the default alphabet's ASCII characters of
-// each block of sixteen bytes (DefaultAsciiMask; a table pair that keeps
-// them all, Gsm7Alphabet::keepsDefaultAscii, counts them by number), and
-// other(position) for every other character, where its first byte is, until
-// other returns false.
-template <class Basic, class Other>
-void ForEachBlockOfText(std::string_view text, Basic &&basic, Other &&other) {
+// Walks text a block of sixteen bytes at a time: basic(count) for the bytes
+// that mask(block) marks (ASCII characters of one septet each, such as the
+// default alphabet's, DefaultAsciiMask, with a table pair that keeps them
+// all, Gsm7Alphabet::keepsDefaultAscii), and other(position) for every
+// other character, where its first byte is, until other returns false.
+template <class Mask, class Basic, class Other>
+void ForEachBlockOfText(std::string_view text, Mask &&mask, Basic &&basic, Other &&other) {
     std::size_t i = 0;
     for (; text.size() - i >= 16; i += 16) {
         int count = 16;
-        for (unsigned rest = ~DefaultAsciiMask(text.data() + i) & 0xFFFF; rest != 0;
+        for (unsigned rest = ~mask(text.data() + i) & 0xFFFF; rest != 0;
              rest &= rest - 1, --count) {
             const std::size_t at = i + std::size_t(std::countr_zero(rest));
             if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && !other(at))
