@@ -246,8 +246,11 @@ void TovrikSplitTest::nationalTables_data() {
     QTest::addColumn<QString>("encoding");
     QTest::addColumn<QString>("units"); // of each part
     const QString a = u"a"_s;
-    const QStringList concatTr{u"--sms=concat"_s, u"--language"_s, u"tr"_s};
-    const QStringList concatTrEs{u"--sms=concat"_s, u"--language"_s, u"tr,es"_s};
+    const auto concatIn = [](const QString &languages) {
+        return QStringList{u"--sms=concat"_s, u"--language"_s, languages};
+    };
+    const QStringList concatTr = concatIn(u"tr"_s);
+    const QStringList concatTrEs = concatIn(u"tr,es"_s);
     QTest::newRow("one table: 155 septets fit one SMS")
         << concatTr << u"ğ"_s + a.repeated(154) << u"tr/-"_s << u"GSM-7"_s << u"155"_s;
     QTest::newRow("one table: 156 take parts of 149")
@@ -283,23 +286,17 @@ void TovrikSplitTest::nationalTables_data() {
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"es"_s}
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
     QTest::newRow("Hindi with its locking table")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"hi"_s} << u"नमस्ते, आप कैसे हैं?"_s
-        << u"hi/-"_s << u"GSM-7"_s << u"20"_s;
+        << concatIn(u"hi"_s) << u"नमस्ते, आप कैसे हैं?"_s << u"hi/-"_s << u"GSM-7"_s << u"20"_s;
     QTest::newRow("Kannada DDA has no cell of its own: UCS-2")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"kn"_s} << u"ಡ"_s << u"-/-"_s
-        << u"UCS-2"_s << u"1"_s;
+        << concatIn(u"kn"_s) << u"ಡ"_s << u"-/-"_s << u"UCS-2"_s << u"1"_s;
     QTest::newRow("Kannada PA goes as its cell")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"kn"_s} << u"ಪ"_s << u"kn/-"_s
-        << u"GSM-7"_s << u"1"_s;
+        << concatIn(u"kn"_s) << u"ಪ"_s << u"kn/-"_s << u"GSM-7"_s << u"1"_s;
     QTest::newRow("Punjabi udaat in the locking table")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"pa"_s} << u"ਸੑ ੴ"_s << u"pa/-"_s
-        << u"GSM-7"_s << u"4"_s;
+        << concatIn(u"pa"_s) << u"ਸੑ ੴ"_s << u"pa/-"_s << u"GSM-7"_s << u"4"_s;
     QTest::newRow("Telugu's single shift table has no euro sign")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"te"_s} << u"అ౦€"_s << u"-/-"_s
-        << u"UCS-2"_s << u"3"_s;
+        << concatIn(u"te"_s) << u"అ౦€"_s << u"-/-"_s << u"UCS-2"_s << u"3"_s;
     QTest::newRow("Urdu with both tables")
-        << QStringList{u"--sms=concat"_s, u"--language"_s, u"ur"_s} << u"سلام، دوست؟"_s
-        << u"ur/ur"_s << u"GSM-7"_s << u"13"_s;
+        << concatIn(u"ur"_s) << u"سلام، دوست؟"_s << u"ur/ur"_s << u"GSM-7"_s << u"13"_s;
     QTest::newRow("without --language nothing changes")
         << QStringList{u"--sms=concat"_s} << u"ğ"_s << u"-/-"_s << u"UCS-2"_s << u"1"_s;
 }
