@@ -287,6 +287,10 @@ void TovrikSplitTest::nationalTables_data() {
         << a.repeated(148) + u"Ú"_s + u"b"_s.repeated(10) << u"-/es"_s << u"GSM-7"_s << u"148 12"_s;
     QTest::newRow("Hindi with its locking table")
         << concatIn(u"hi"_s) << u"नमस्ते, आप कैसे हैं?"_s << u"hi/-"_s << u"GSM-7"_s << u"20"_s;
+    QTest::newRow("capitals through the Hindi single shift table, two septets each")
+        << QStringList{u"--sms=concat"_s, u"--mode=exact"_s, u"--language"_s, u"hi"_s}
+        << u"नमस्ते "_s + u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"_s.repeated(6) << u"hi/hi"_s << u"GSM-7"_s
+        << u"145 146 28"_s;
     QTest::newRow("Kannada DDA has no cell of its own: UCS-2")
         << concatIn(u"kn"_s) << u"ಡ"_s << u"-/-"_s << u"UCS-2"_s << u"1"_s;
     QTest::newRow("Kannada PA goes as its cell")
