@@ -127,6 +127,7 @@ void RecordsTest::parser_data() {
     };
     ok("text only", R"({"text":"Hi"})", u"Hi"_s, "");
     ok("number id as given", R"( {"id": 1.50e+2 , "text" : "Hi"} )", u"Hi"_s, "1.50e+2");
+    ok("negative id as given", R"({"id":-7,"text":"Hi"})", u"Hi"_s, "-7");
     ok("string id as given", R"({"text":"Hi","id":"a\"\u00e9"})", u"Hi"_s, R"("a\"\u00e9")");
     ok("null id is none", R"({"text":"Hi","id":null})", u"Hi"_s, "");
     ok("escapes and a pair", R"({"text":"a\n\u00e7\ud83d\ude00\/"})", u"a\n\u00E7\U0001F600/"_s,

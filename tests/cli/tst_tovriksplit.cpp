@@ -279,6 +279,11 @@ void TovrikSplitTest::nationalTables_data() {
         << u"Ú ããããã € geçerli. não Ú ããããã ç ÚÚÚÚÚÚÚ ü "_s + u"x"_s.repeated(40) + u" "_s +
                u"ğ"_s.repeated(20) + u" "_s + u"x"_s.repeated(40) + u" não"_s
         << u"tr/pt"_s << u"GSM-7"_s << u"24 146"_s;
+    QTest::newRow("of pairs cut into as many parts, the one with the most room stays")
+        << QStringList{u"--sms=concat"_s, u"--mode=period"_s, u"--language"_s, u"tr,es,pt"_s}
+        << u".xxxxxxxxxxxxxxxx[xxxxĞx]xxxxxxxşxxxx[xxxxxxŞxxxxxxxíxõxxşxİxxxxxxxx\\xxxxxxxxÁxxxõxğ"
+           u"xxxxêşxxxĞxx\\x}áğİxxxxãxúxxÍxxxxxxxxxĞİxxİxxxxxxxóíx"_s
+        << u"tr/pt"_s << u"GSM-7"_s << u"1 146 6"_s;
     QTest::newRow("the numbering's characters choose the tables too")
         << QStringList{u"--sms=concat"_s, u"--language"_s, u"tr"_s, u"--number"_s, u"ğ%k %t"_s}
         << u"Hi"_s << u"tr/-"_s << u"GSM-7"_s << u"5"_s;
