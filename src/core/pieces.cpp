@@ -195,6 +195,7 @@ bool PieceSplitter::cutWithBestTables() {
             bestPieces = count;
             bestRoom = room;
             m_bestPieces.swap(m_pieces);
+            m_bestCosts.swap(m_costs);
         }
     }
     if (best == pairs.size()) { // the numbering leaves no room with any pair
@@ -204,17 +205,22 @@ bool PieceSplitter::cutWithBestTables() {
     if (last != best)
         useTables(&pairs[best], m_pairCosts[best]);
     m_pieces.swap(m_bestPieces);
+    m_costs.swap(m_bestCosts);
     return true;
 }
 
 bool PieceSplitter::cutOnce(int width) {
     m_pieces.clear();
+    m_costs.clear();
     if (m_message.empty())
         return true;
     const auto overhead = [&](std::ptrdiff_t literalCost) {
         return m_options.number ? m_options.number->overhead(literalCost, width) : 0;
     };
-    const auto keep = [&](std::string_view piece) { m_pieces.push_back(piece); };
+    const auto keep = [&](std::string_view piece) {
+        m_pieces.push_back(piece);
+        m_costs.push_back(-1);
+    };
 
     switch (m_options.sms) {
     case SmsUnits::Off: {
@@ -232,7 +238,7 @@ bool PieceSplitter::cutOnce(int width) {
         const bool allGsm7 = gsm7Allowed && m_scan.encoding == SmsEncoding::Gsm7;
         if ((allGsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
-        m_cutter.cut(budget, m_options.mode, m_pieces);
+        m_cutter.cut(budget, m_options.mode, m_pieces, &m_costs);
         return settle(budget);
     }
     case SmsUnits::Concat: {
@@ -245,13 +251,14 @@ bool PieceSplitter::cutOnce(int width) {
                                         : std::ptrdiff_t(Utf16Length(m_message));
         if (cost + overhead(literal) <= (gsm7 ? m_gsm7Single : Ucs2Single)) {
             m_pieces.push_back(m_message);
+            m_costs.push_back(-1);
             return true;
         }
         const SmsBudget budget{gsm7, m_gsm7Part - overhead(m_literalSeptets),
                                Ucs2Part - overhead(m_literalUnits), m_alphabet};
         if ((gsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
-        m_cutter.cut(budget, m_options.mode, m_pieces);
+        m_cutter.cut(budget, m_options.mode, m_pieces, &m_costs);
         return settle(budget);
     }
     }
@@ -286,6 +293,7 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
     for (std::size_t i = 0; i < m_pieces.size(); ++i) {
         const std::string_view piece = m_pieces[i];
         if (piece.find_first_not_of(' ') != std::string_view::npos) {
+            m_costs[kept] = m_costs[i];
             m_pieces[kept++] = piece;
             continue;
         }
@@ -295,10 +303,13 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
         if (before.data() + before.size() != piece.data())
             continue;
         const Cost cost = textCost(before);
-        if (cost.units + std::ptrdiff_t(piece.size()) <= room(cost.encoding))
+        if (cost.units + std::ptrdiff_t(piece.size()) <= room(cost.encoding)) {
             before = {before.data(), before.size() + piece.size()};
+            m_costs[kept - 1] = -1;
+        }
     }
     m_pieces.resize(kept);
+    m_costs.resize(kept);
     return true;
 }
 
@@ -353,6 +364,9 @@ PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {
     SmsScan scan;
     if (piece.size() == m_message.size())
         scan = m_scan;
+    else if (const std::ptrdiff_t known = m_costs[std::size_t(index)];
+             known >= 0 && m_options.sms == SmsUnits::Concat)
+        scan = {m_concatEncoding, known, m_scan.escapes, m_scan.ascii, false};
     else if (m_scan.encoding == SmsEncoding::Gsm7)
         scan = {SmsEncoding::Gsm7, m_alphabet ? Gsm7Cost(piece, *m_alphabet) : Gsm7Cost(piece),
                 m_scan.escapes, m_scan.ascii, false};

@@ -122,6 +122,8 @@ private:
     SmsScan m_scan;
     SmsCutter m_cutter;
     std::vector<std::string_view> m_pieces;
+    // Each piece's cost in its encoding where the cut learnt it, else -1.
+    std::vector<std::ptrdiff_t> m_costs;
     std::string m_replacement; // the message with look-alikes replaced
     std::size_t m_replaced = 0;
     SmsEncoding m_concatEncoding = SmsEncoding::Gsm7;
@@ -155,6 +157,7 @@ private:
     std::vector<std::ptrdiff_t> m_literalPairSeptets;
     std::vector<std::ptrdiff_t> m_pairCosts;
     std::vector<std::string_view> m_bestPieces;
+    std::vector<std::ptrdiff_t> m_bestCosts;
     SmsScan m_defaultScan;
 };
 

@@ -411,7 +411,31 @@ public:
 
     std::string_view piece(Pos from, Pos to) const { return {m_s + from, std::size_t(to - from)}; }
 
+    // The cost of a piece the rules have just cut from where the last reach
+    // started, where the walk that found it tells: the whole less what came
+    // before for the last piece, what the walk passed less what it passed
+    // after the piece for another; -1 where it does not tell.
+    // (What the walk passed after the piece is kept: the next piece starts
+    // there, or a delimiter later.)
+    std::ptrdiff_t knownCost(Pos from, Pos to) {
+        if (m_uniform >= 0)
+            return to - from;
+        if (m_total < 0 || from != m_reachedFrom)
+            return -1;
+        if (to == m_n)
+            return m_total - m_reachedBefore;
+        if (from != m_walkedFrom || to > m_walkedTo)
+            return -1;
+        m_afterFrom = to;
+        m_after = SmsCost(piece(to, m_walkedTo), encoding());
+        return m_walked - m_after;
+    }
+
 private:
+    SmsEncoding encoding() const {
+        return m_budget.gsm7Allowed ? SmsEncoding::Gsm7 : SmsEncoding::Ucs2;
+    }
+
     // The end of what fits from `start` counted in UTF-16 units, past the
     // message's end when the rest fits: the last piece needs no room for a
     // blank after it, as nothing is sent after it.
@@ -438,23 +462,38 @@ private:
     // the one before it stopped, so where the whole message's cost is known,
     // what is left is too, and the last piece needs no walk.
     Pos reach(Pos start) {
+        m_reachedFrom = -1;
         if (m_total < 0)
             return walk(start, nullptr);
         std::ptrdiff_t before = 0; // the cost of the message up to start
         if (start > 0) {
             if (start < m_walkedFrom || start > m_walkedTo)
                 return walk(start, nullptr);
-            before = m_walkedBefore + m_walked -
-                     SmsCost(piece(start, m_walkedTo),
-                             m_budget.gsm7Allowed ? SmsEncoding::Gsm7 : SmsEncoding::Ucs2);
+            before = m_walkedBefore + m_walked - after(start);
         }
+        m_reachedFrom = start;
+        m_reachedBefore = before;
         if (m_total - before <= (m_budget.gsm7Allowed ? m_budget.gsm7 : m_budget.ucs2))
             return m_n + 1;
         const Pos end = walk(start, &m_walked);
-        m_walkedFrom = start;
+        // (A walk that passes the end where the whole says it cannot tells
+        // nothing.)
+        m_walkedFrom = end > m_n ? -1 : start;
         m_walkedTo = end;
         m_walkedBefore = before;
+        m_afterFrom = -1;
         return end;
+    }
+
+    // What the last walk passed from `start` on.
+    std::ptrdiff_t after(Pos start) const {
+        if (start == m_afterFrom)
+            return m_after;
+        // A delimiter after the piece costs one: a blank or a period.
+        if (m_afterFrom >= 0 && start == m_afterFrom + 1 &&
+            (m_s[m_afterFrom] == ' ' || m_s[m_afterFrom] == '.'))
+            return m_after - 1;
+        return SmsCost(piece(start, m_walkedTo), encoding());
     }
 
     // reach() walking from `start`; the cost of what fits goes to `units`
@@ -565,6 +604,12 @@ private:
     Pos m_walkedTo = -1;
     std::ptrdiff_t m_walked = 0;
     std::ptrdiff_t m_walkedBefore = 0;
+    // Where the last reach started, and the cost of the message before it.
+    Pos m_reachedFrom = -1;
+    std::ptrdiff_t m_reachedBefore = 0;
+    // What the last walk passed after the last piece cut from it, and where.
+    Pos m_afterFrom = -1;
+    std::ptrdiff_t m_after = 0;
 };
 
 void SmsCutter::setMessage(std::string_view message, const SmsScan &scan) {
@@ -573,11 +618,17 @@ void SmsCutter::setMessage(std::string_view message, const SmsScan &scan) {
     m_graphemes.setText(message, scan.plainGraphemes);
 }
 
-void SmsCutter::cut(const SmsBudget &budget, SplitMode mode,
-                    std::vector<std::string_view> &pieces) {
+void SmsCutter::cut(const SmsBudget &budget, SplitMode mode, std::vector<std::string_view> &pieces,
+                    std::vector<std::ptrdiff_t> *costs) {
     SmsText text(*this, budget);
     // The limit is the budget's, which the text holds.
-    rules::Cut(text, 0, mode, [&](std::string_view piece) { pieces.push_back(piece); });
+    rules::Cut(text, 0, mode, [&](std::string_view piece) {
+        pieces.push_back(piece);
+        if (costs) {
+            const auto from = SmsText::Pos(piece.data() - m_message.data());
+            costs->push_back(text.knownCost(from, from + SmsText::Pos(piece.size())));
+        }
+    });
 }
 
 std::ptrdiff_t SmsCutter::segments() {

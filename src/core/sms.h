@@ -121,8 +121,11 @@ public:
     // The mode's rules, with "the limit" being the budget of the piece's own
     // encoding. A word (space mode) or sentence (period mode) that does not
     // fit alone is cut as the fixed-length mode would cut it. Pieces are
-    // views into the message, appended to pieces.
-    void cut(const SmsBudget &budget, SplitMode mode, std::vector<std::string_view> &pieces);
+    // views into the message, appended to pieces. With costs, each piece's
+    // cost in its encoding is appended there where the cut learnt it on the
+    // way, -1 for the others.
+    void cut(const SmsBudget &budget, SplitMode mode, std::vector<std::string_view> &pieces,
+             std::vector<std::ptrdiff_t> *costs = nullptr);
 
     // The number of parts a phone sends the message in, as one concatenated
     // SMS: 0 for an empty message.

@@ -134,9 +134,10 @@ QString randomMessage(quint32 seed, bool gsm7Only) {
     const int count = random.bounded(0, 220);
     for (int i = 0; i < count; ++i) {
         if (gsm7Only) {
-            const int pick = random.bounded(int(gsm7Parts.size()) + 1);
-            message += pick < gsm7Parts.size() ? gsm7Parts.at(pick)
-                                               : times(u"x"_s, random.bounded(100, 400));
+            // Every fourth seed: ASCII of a septet each, as many as bytes.
+            const int kinds = seed % 4 == 0 ? 5 : int(gsm7Parts.size());
+            const int pick = random.bounded(kinds + 1);
+            message += pick < kinds ? gsm7Parts.at(pick) : times(u"x"_s, random.bounded(100, 400));
             continue;
         }
         const int pick = random.bounded(int(parts.size()) + 2);
