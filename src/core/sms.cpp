@@ -222,8 +222,13 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
                 // To the first byte that is not ASCII with a GSM-7 form.
                 for (++i; n - i >= 16; i += 16) {
                     const __m128i v = simd::Load(s + i);
-                    const unsigned gsm7 =
-                        simd::Mask(_mm_or_si128(basicLanes(v), extensionLanes(v)));
+                    // Printable ASCII but the grave accent and DEL: the
+                    // GSM-7 ones (LF, CR and form feed are looked at on
+                    // their own).
+                    const unsigned gsm7 = simd::Mask(
+                        _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x60)),
+                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F))),
+                                         _mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F))));
                     if (gsm7 != 0xFFFF) {
                         i += std::size_t(std::countr_zero(~gsm7));
                         break;
