@@ -42,18 +42,23 @@ constexpr int Gsm7Septets(char32_t c) {
 }
 
 #if TOVRIK_SSE2
-// Sixteen bytes: the ASCII ones of the basic table (one septet) ...
-inline __m128i basicLanes(__m128i v) {
-    using namespace simd;
-    return _mm_or_si128(_mm_or_si128(Within(v, 0x20, 0x5A), Within(v, 0x61, 0x7A)),
-                        _mm_or_si128(Is(v, 0x5F), _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D))));
-}
-
-// ... and those of the extension table (two septets). The other ASCII bytes
-// have no GSM-7 form.
+// Sixteen bytes: the ASCII ones of the extension table (two septets): the
+// four after Z and the four after z (one range once the bit 0x20 is set),
+// and the form feed. ...
 inline __m128i extensionLanes(__m128i v) {
     using namespace simd;
-    return _mm_or_si128(_mm_or_si128(Within(v, 0x5B, 0x5E), Within(v, 0x7B, 0x7E)), Is(v, 0x0C));
+    return _mm_or_si128(Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E), Is(v, 0x0C));
+}
+
+// ... and those of the basic table (one septet): the other printable ones
+// but the grave accent and DEL, and LF and CR. The other ASCII bytes have no
+// GSM-7 form.
+inline __m128i basicLanes(__m128i v) {
+    using namespace simd;
+    const __m128i printable = _mm_andnot_si128(_mm_or_si128(Is(v, 0x60), Is(v, 0x7F)),
+                                               _mm_cmpgt_epi8(v, Bytes(0x1F))); // signed
+    return _mm_or_si128(_mm_andnot_si128(extensionLanes(v), printable),
+                        _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D)));
 }
 #endif
 
