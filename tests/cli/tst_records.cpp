@@ -138,6 +138,8 @@ void RecordsTest::parser_data() {
     ok("raw UTF-8", "{\"text\":\"\xC3\xA7\xE2\x82\xAC\"}", u"\u00E7\u20AC"_s, "");
     ok("escaped member name", R"({"te\u0078t":"Hi"})", u"Hi"_s, "");
     ok("other members skipped", R"({"a":[1,{"b":null}],"text":"Hi","c":true})", u"Hi"_s, "");
+    ok("names that start as text and id do", R"({"textual":"no","identity":1,"text":"Hi","id":3})",
+       u"Hi"_s, "3");
     ok("the last text counts", R"({"text":1,"text":"Hi"})", u"Hi"_s, "");
     ok("empty text", R"({"text":""})", QString(u""_s), "");
     ok("CR of a CR LF line end", "{\"text\":\"Hi\"}\r", u"Hi"_s, "");
