@@ -14,14 +14,6 @@ namespace tovrik::core {
 
 namespace {
 
-#if TOVRIK_SSE2
-// The same as bit masks.
-inline void classifyAscii(__m128i v, unsigned &one, unsigned &two) {
-    one = simd::Mask(basicLanes(v));
-    two = simd::Mask(extensionLanes(v));
-}
-#endif
-
 // The septets of the character at s[i], and its length.
 inline int septetsAt(const char *s, std::size_t i, std::size_t &length) {
     const auto lead = static_cast<unsigned char>(s[i]);
@@ -523,12 +515,13 @@ private:
             for (; n - i >= 16; i += 16) {
                 const __m128i v = simd::Load(m_s + i);
                 const unsigned high = simd::Mask(v);
-                unsigned one = 0;
-                unsigned two = 0;
-                classifyAscii(v, one, two);
-                if ((one | two | high) != 0xFFFF)
+                const __m128i one = basicLanes(v);
+                const __m128i two = extensionLanes(v);
+                if ((simd::Mask(_mm_or_si128(one, two)) | high) != 0xFFFF)
                     break; // an ASCII character without a GSM-7 form
-                std::ptrdiff_t block = simd::Count(one) + 2 * simd::Count(two);
+                // The ASCII septets: 1 or 2 a lane, summed.
+                auto block = std::ptrdiff_t(simd::SumBytes(_mm_or_si128(
+                    _mm_and_si128(one, simd::Bytes(1)), _mm_and_si128(two, simd::Bytes(2)))));
                 bool other = false;
                 for (unsigned leads = high ? simd::Mask(simd::AtLeast(v, 0xC0)) : 0; leads != 0;
                      leads &= leads - 1) {
