@@ -153,6 +153,7 @@ void RecordsTest::parser_data() {
     bad("unpaired surrogate", R"({"text":"\ud83d x"})", "", "\"text\" holds an unpaired surrogate");
     bad("trailing garbage", R"({"text":"Hi"} x)", "", "invalid JSON: more after the object");
     bad("leading zero", R"({"text":"Hi","n":01})", "", "invalid JSON: ',' or '}' expected");
+    bad("exponent without digits", R"({"text":"Hi","n":1e})", "", "invalid JSON: a bad number");
     bad("raw control character", "{\"text\":\"a\tb\"}", "",
         "invalid JSON: a control character inside a string");
     bad("unfinished", R"({"id":7,"text":"Hi")", "", "invalid JSON: ',' or '}' expected");
