@@ -131,9 +131,15 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
             i += 16;
             continue;
         }
-        // One by one up to the end of the block's last character.
-        for (const std::size_t end = i + 16; i < end && i < n;)
-            i = scanOne(i);
+        // Else the characters that start in the block, where their first
+        // bytes are (ASCII ones are plain, and their costs no longer count).
+        ascii = false;
+        for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
+            std::size_t length = 0;
+            plain =
+                plain && BreaksBothWays(DecodeAt(s, i + std::size_t(__builtin_ctz(leads)), length));
+        }
+        i += 16;
     }
     if (missing > 0)
         while (i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)

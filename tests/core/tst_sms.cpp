@@ -255,6 +255,8 @@ void SmsTest::segments_data() {
         << times(ZheCyrillic, 65) + Smile + times(u"a"_s, 10) << 2 << 67;
     QTest::newRow("pair at unit 66 moves on")
         << times(ZheCyrillic, 66) + Smile + times(u"a"_s, 10) << 2 << 66;
+    QTest::newRow("a grave accent, ASCII, then Chinese: three bytes a unit")
+        << u"`"_s + times(u"a"_s, 255) + times(u"\u4F60"_s, 80) << 6 << 67;
     QTest::newRow("70 e with acute") << times(Acute, 70) << 3 << 66;
     QTest::newRow("67 e with acute, 134 units") << times(Acute, 67) << 3 << 66;
     QTest::newRow("empty") << QString() << 0 << -1;
