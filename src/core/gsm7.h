@@ -50,14 +50,19 @@ inline __m128i extensionLanes(__m128i v) {
     return _mm_or_si128(Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E), Is(v, 0x0C));
 }
 
-// ... and those of the basic table (one septet): the other printable ones
-// but the grave accent and DEL, and LF and CR. The other ASCII bytes have no
-// GSM-7 form.
+// The printable ASCII ones that have a GSM-7 form, of either table: all but
+// the grave accent and DEL.
+inline __m128i printableGsm7Lanes(__m128i v) {
+    using namespace simd;
+    return _mm_andnot_si128(_mm_or_si128(Is(v, 0x60), Is(v, 0x7F)),
+                            _mm_cmpgt_epi8(v, Bytes(0x1F))); // signed: 0x20 to 0x7F
+}
+
+// ... and those of the basic table (one septet): the other printable ones,
+// and LF and CR. The other ASCII bytes have no GSM-7 form.
 inline __m128i basicLanes(__m128i v) {
     using namespace simd;
-    const __m128i printable = _mm_andnot_si128(_mm_or_si128(Is(v, 0x60), Is(v, 0x7F)),
-                                               _mm_cmpgt_epi8(v, Bytes(0x1F))); // signed
-    return _mm_or_si128(_mm_andnot_si128(extensionLanes(v), printable),
+    return _mm_or_si128(_mm_andnot_si128(extensionLanes(v), printableGsm7Lanes(v)),
                         _mm_or_si128(Is(v, 0x0A), Is(v, 0x0D)));
 }
 #endif

@@ -220,13 +220,8 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
                 // To the first byte that is not ASCII with a GSM-7 form.
                 for (++i; n - i >= 16; i += 16) {
                     const __m128i v = simd::Load(s + i);
-                    // Printable ASCII but the grave accent and DEL: the
-                    // GSM-7 ones (LF, CR and form feed are looked at on
-                    // their own).
-                    const unsigned gsm7 = simd::Mask(
-                        _mm_andnot_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x60)),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F))),
-                                         _mm_cmpgt_epi8(v, _mm_set1_epi8(0x1F))));
+                    // (LF, CR and form feed are looked at on their own.)
+                    const unsigned gsm7 = simd::Mask(printableGsm7Lanes(v));
                     if (gsm7 != 0xFFFF) {
                         i += std::size_t(std::countr_zero(~gsm7));
                         break;
