@@ -424,8 +424,8 @@ public:
             return m_total - m_reachedBefore;
         if (from != m_walkedFrom || to > m_walkedTo)
             return -1;
+        m_after = after(to);
         m_afterFrom = to;
-        m_after = SmsCost(piece(to, m_walkedTo), encoding());
         return m_walked - m_after;
     }
 
