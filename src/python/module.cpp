@@ -36,6 +36,17 @@ struct SplitterDeleter {
 using OptionsPtr = std::unique_ptr<tovrik_options, OptionsDeleter>;
 using SplitterPtr = std::unique_ptr<tovrik_splitter, SplitterDeleter>;
 
+// A value as a message shows it: quoted, or as Python writes bytes when it is
+// not UTF-8 (a message must be).
+std::string shown(const std::string &value) {
+    if (PyObject *text = PyUnicode_DecodeUTF8(value.data(), Py_ssize_t(value.size()), nullptr)) {
+        Py_DECREF(text);
+        return "'" + value + "'";
+    }
+    PyErr_Clear();
+    return std::string(py::repr(py::bytes(value)));
+}
+
 OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
                        const std::optional<std::string> &number,
                        const std::string &replace = "never",
@@ -48,7 +59,7 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (mode == "period")
         m = TOVRIK_MODE_PERIOD;
     else
-        throw py::value_error("unknown mode '" + mode + "' (space, exact or period)");
+        throw py::value_error("unknown mode " + shown(mode) + " (space, exact or period)");
     if (number && number->find('\0') != std::string::npos)
         throw py::value_error("the numbering format holds a NUL character");
     tovrik_replace r;
@@ -59,8 +70,8 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (replace == "always")
         r = TOVRIK_REPLACE_ALWAYS;
     else
-        throw py::value_error("unknown replacement '" + replace +
-                              "' (never, when-cheaper or always)");
+        throw py::value_error("unknown replacement " + shown(replace) +
+                              " (never, when-cheaper or always)");
     if (language && language->find('\0') != std::string::npos)
         throw py::value_error("the languages hold a NUL character");
     tovrik_options *options = nullptr;
@@ -81,11 +92,41 @@ SplitterPtr makeSplitter() {
 }
 
 // One splitter per thread for the single calls: the GIL is held while it is
-// used, and it keeps its memory from one call to the next.
-tovrik_splitter *threadSplitter() {
-    thread_local SplitterPtr splitter = makeSplitter();
-    return splitter.get();
-}
+// used, and it keeps its memory from one call to the next. Building a result
+// runs Python code (a collection can run a finalizer that calls us again), so
+// the thread's splitter is lent out for the whole call: a call made while it
+// is out cuts with a splitter of its own.
+class ThreadSplitter {
+public:
+    ThreadSplitter() {
+        if (kept().lent) {
+            m_own = makeSplitter();
+            return;
+        }
+        if (!kept().splitter)
+            kept().splitter = makeSplitter();
+        kept().lent = true;
+    }
+    ~ThreadSplitter() {
+        if (!m_own)
+            kept().lent = false;
+    }
+    ThreadSplitter(const ThreadSplitter &) = delete;
+    ThreadSplitter &operator=(const ThreadSplitter &) = delete;
+
+    tovrik_splitter *get() const { return m_own ? m_own.get() : kept().splitter.get(); }
+
+private:
+    struct Kept {
+        SplitterPtr splitter;
+        bool lent = false;
+    };
+    static Kept &kept() {
+        thread_local Kept slot;
+        return slot;
+    }
+    SplitterPtr m_own;
+};
 
 // Part and Result are struct sequences (named tuples made in C): cheap to
 // make by the million, compared and shown as tuples, fields read by name.
@@ -227,7 +268,8 @@ std::string_view utf8Of(const py::handle &text) {
 
 py::object cutOne(const py::handle &text, const tovrik_options *options, bool replaceAsked) {
     const std::string_view message = utf8Of(text);
-    tovrik_splitter *splitter = threadSplitter();
+    const ThreadSplitter lent;
+    tovrik_splitter *splitter = lent.get();
     tovrik_error error;
     if (tovrik_split(splitter, options, message.data(), message.size(), &error) != TOVRIK_OK)
         raise(error);
@@ -235,7 +277,8 @@ py::object cutOne(const py::handle &text, const tovrik_options *options, bool re
     py::tuple parts(count);
     for (std::size_t i = 0; i < count; ++i) {
         tovrik_part part;
-        tovrik_get_part(splitter, i, &part, nullptr);
+        if (tovrik_get_part(splitter, i, &part, &error) != TOVRIK_OK)
+            raise(error);
         const bool whole = part.text == message.data() && part.text_length == message.size();
         parts[i] =
             newPart(whole && PyUnicode_Check(text.ptr()) ? py::reinterpret_borrow<py::str>(text)

@@ -81,6 +81,9 @@ class BadInput(unittest.TestCase):
             (lambda: tovrik.sms_batch(["abc"], language="hi,"),
              "unknown language '' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; "
              "ISO 639-1 codes, separated by commas)"),
+            (lambda: tovrik.sms("abc", language=b"t\xe2\x82r\xff"),
+             "unknown language 't\\xE2\\x82r\\xFF' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, "
+             "te or ur; ISO 639-1 codes, separated by commas)"),
         ]
         for run, message in cases:
             with self.subTest(message=message):
@@ -90,10 +93,14 @@ class BadInput(unittest.TestCase):
                 self.assertIsInstance(caught.exception, ValueError)
 
     def test_python_errors(self):
-        with self.assertRaises(ValueError):
-            tovrik.split("abc", mode="sideways")
-        with self.assertRaises(ValueError):
-            tovrik.sms("abc", replace="sometimes")
+        for run, message in [
+                (lambda: tovrik.split("abc", mode="sideways"),
+                 "unknown mode 'sideways' (space, exact or period)"),
+                (lambda: tovrik.sms("abc", replace=b"so\xffmetimes"),
+                 "unknown replacement b'so\\xffmetimes' (never, when-cheaper or always)")]:
+            with self.assertRaises(ValueError) as caught:
+                run()
+            self.assertEqual(str(caught.exception), message)
         with self.assertRaises(TypeError):
             tovrik.split("abc", language="tr")  # national tables need SMS units
         with self.assertRaises(UnicodeEncodeError):
@@ -135,6 +142,36 @@ class Batch(unittest.TestCase):
                 lambda _: tovrik.sms_batch(texts, concat=False, number="%k/%n %t"), range(8)))
         for result in results:
             self.assertEqual(result, expected)
+
+
+class Reentry(unittest.TestCase):
+    def test_finalizer_cuts_while_a_result_is_built(self):
+        # Building a result makes Python objects; a collection then may run a
+        # finalizer that cuts another message on the same thread.
+        import gc
+
+        class Garbage:
+            def __init__(self):
+                self.me = self
+
+            def __del__(self):
+                tovrik.sms("z" * 1000, concat=False, number="%t %k/%n")
+
+        message = "word " * 2000
+        expected = tovrik.sms(message, concat=False, number="%k/%n %t")
+        thresholds = gc.get_threshold()
+        gc.disable()
+        try:
+            for _ in range(5):
+                Garbage()
+            gc.set_threshold(1, 1, 1)
+            gc.enable()
+            got = tovrik.sms(message, concat=False, number="%k/%n %t")
+        finally:
+            gc.set_threshold(*thresholds)
+            gc.enable()
+            gc.collect()
+        self.assertEqual(got, expected)
 
 
 class Gil(unittest.TestCase):
