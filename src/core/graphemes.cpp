@@ -32,6 +32,7 @@ void GraphemeBoundaries<Char>::setText(std::basic_string_view<Char> text, bool p
     m_text = text;
     m_plain = plain;
     m_to = -1; // the stretch ICU has is of the old text
+    m_runStart = m_runEnd = -1;
 }
 
 template <class Char> char32_t GraphemeBoundaries<Char>::at(std::ptrdiff_t position) const {
@@ -85,6 +86,31 @@ template <class Char> bool GraphemeBoundaries<Char>::isSure(std::ptrdiff_t posit
     return BreaksBothWays(left) && BreaksBothWays(right) && !(left == '\r' && right == '\n');
 }
 
+// Regional indicators pair up into flags from the start of their run, so ICU
+// must not be given a stretch that starts between the two of a pair: it would
+// pair every one after it wrongly. A stretch that starts inside a run starts
+// where a pair does. The run's start is kept, as the stretches of one run
+// follow one another.
+template <class Char> std::ptrdiff_t GraphemeBoundaries<Char>::pairStart(std::ptrdiff_t from) {
+    const auto regional = [](char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; };
+    if (!regional(at(from)) || !regional(before(from)))
+        return from;
+    if (from < m_runStart || from > m_runEnd) {
+        // Where the run kept reaches on to `from`, it is the same run.
+        bool same = m_runStart >= 0 && from > m_runEnd;
+        for (std::ptrdiff_t p = m_runEnd; same && p < from; p = next(p))
+            same = regional(at(p));
+        if (!same) {
+            m_runStart = from;
+            while (m_runStart > 0 && regional(before(m_runStart)))
+                m_runStart = previous(m_runStart);
+        }
+        m_runEnd = from;
+    }
+    constexpr std::ptrdiff_t Width = sizeof(Char) == 1 ? 4 : 2; // of one indicator
+    return (from - m_runStart) / Width % 2 == 0 ? from : previous(from);
+}
+
 template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t position) {
     if (position <= 0 || position >= std::ptrdiff_t(m_text.size()))
         return true;
@@ -103,6 +129,8 @@ template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t p
         do
             from = previous(from);
         while (!isSure(from) && position - from < MaximumStretch);
+        if (!isSure(from))
+            from = pairStart(from);
         std::ptrdiff_t to = position;
         do
             to = next(to);

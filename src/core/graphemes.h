@@ -52,6 +52,7 @@ public:
 
 private:
     bool isSure(std::ptrdiff_t position) const;
+    std::ptrdiff_t pairStart(std::ptrdiff_t from);
     std::ptrdiff_t previous(std::ptrdiff_t position) const;
     std::ptrdiff_t next(std::ptrdiff_t position) const;
     char32_t before(std::ptrdiff_t position) const;
@@ -63,6 +64,8 @@ private:
     std::unique_ptr<Icu> m_icu; // opened when a question needs it
     std::ptrdiff_t m_from = 0;  // the stretch ICU was given
     std::ptrdiff_t m_to = -1;
+    std::ptrdiff_t m_runStart = -1; // a run of regional indicators, as far as it is known
+    std::ptrdiff_t m_runEnd = -1;
 };
 
 extern template class GraphemeBoundaries<char>;

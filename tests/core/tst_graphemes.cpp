@@ -88,6 +88,44 @@ template <class Char> void check(const Case &c, QStringList &failures) {
     }
 }
 
+// Two runs of regional indicators, each longer than the stretch ICU is
+// given and each after "x" and one lone indicator: flags pair up from a run's
+// start, so a boundary falls after an even count of them. Asked from the
+// start on, and the second run before the first.
+template <class Char> void checkLongRuns(QStringList &failures) {
+    constexpr int Count = 1 + 2 * 20000; // in a run
+    constexpr std::ptrdiff_t Width = sizeof(Char) == 1 ? 4 : 2;
+    std::basic_string<Char> text;
+    for (int run = 0; run < 2; ++run) {
+        text.push_back(Char('x'));
+        for (int k = 0; k < Count; ++k) {
+            const char32_t c = k % 2 == 0 ? 0x1F1E9 : 0x1F1EA; // D, E
+            if constexpr (sizeof(Char) == 1) {
+                char bytes[4];
+                EncodeUtf8(c, bytes);
+                text.append(bytes, 4);
+            } else {
+                text.push_back(char16_t(0xD7C0 + (c >> 10)));
+                text.push_back(char16_t(0xDC00 | (c & 0x3FF)));
+            }
+        }
+    }
+    const std::ptrdiff_t runLength = 1 + Count * Width;
+    for (const bool secondFirst : {false, true}) {
+        GraphemeBoundaries<Char> boundaries;
+        boundaries.setText(text);
+        for (const int run : secondFirst ? std::vector{1, 0} : std::vector{0, 1})
+            for (int k = 1; k < Count; k += 97)
+                if (boundaries.isBoundary(run * runLength + 1 + k * Width) != (k % 2 == 0))
+                    failures << QStringLiteral("%1-bit, run %2, after %3 indicators%4")
+                                    .arg(sizeof(Char) * 8)
+                                    .arg(run + 1)
+                                    .arg(k)
+                                    .arg(secondFirst ? QStringLiteral(", the second run first")
+                                                     : QString());
+    }
+}
+
 } // namespace
 
 class TestGraphemes : public QObject {
@@ -113,6 +151,15 @@ private Q_SLOTS:
             check<char>(c, failures);
             check<char16_t>(c, failures);
         }
+        QVERIFY2(failures.isEmpty(), qPrintable(QStringLiteral("%1 disagreements, first: %2")
+                                                    .arg(failures.size())
+                                                    .arg(failures.value(0))));
+    }
+
+    void longRunOfFlags() {
+        QStringList failures;
+        checkLongRuns<char>(failures);
+        checkLongRuns<char16_t>(failures);
         QVERIFY2(failures.isEmpty(), qPrintable(QStringLiteral("%1 disagreements, first: %2")
                                                     .arg(failures.size())
                                                     .arg(failures.value(0))));
