@@ -37,6 +37,9 @@ struct Options {
     std::string file = "-";           // "-" is standard input
     std::size_t block = DefaultBlock; // bytes brought in at a time
 
+    // The input as messages about it name it.
+    std::string inputName() const { return file == "-" ? "standard input" : file; }
+
     // The plain cut streams; these need the whole message (or record).
     bool wantsMessages() const {
         return sms != core::SmsUnits::Off || number || json || records != RecordFormat::None ||

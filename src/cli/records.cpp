@@ -262,8 +262,8 @@ std::string cannotWrite(const WriteFault &fault) {
     return std::string("cannot write the output: ") + std::strerror(fault.error);
 }
 
-std::string cannotRead(const ReadFault &fault) {
-    return std::string("cannot read the input: ") + std::strerror(fault.error);
+std::string cannotRead(const Options &options, const ReadFault &fault) {
+    return options.inputName() + ": " + std::strerror(fault.error);
 }
 
 } // namespace
@@ -275,10 +275,9 @@ int RunMessage(const Options &options, std::string_view message, int outputFd) {
         const bool cut = options.json ? writer.writeJson(out, message, {}, 0, true)
                                       : writer.writeText(out, message);
         if (!cut) {
+            report(NoRoom);
             if (options.json)
                 MessageWriter::writeError(out.buffer(), {}, 0, NoRoom);
-            else
-                report(NoRoom);
         }
         out.flush();
         return cut ? 0 : 1;
@@ -301,7 +300,7 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
             got = ReadSome(inputFd, room.data() + size, room.capacity() - size);
         }
     } catch (const ReadFault &fault) {
-        report(cannotRead(fault));
+        report(cannotRead(options, fault));
         return 1;
     } catch (const std::bad_alloc &) {
         report("out of memory: the message is too long");
@@ -318,10 +317,9 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
         error = RefusedNul;
     if (error.empty())
         return RunMessage(options, text, outputFd);
-    if (!options.json) {
-        report(error);
+    report(error);
+    if (!options.json)
         return 1;
-    }
     try {
         ByteBuffer line;
         MessageWriter::writeError(line, {}, 0, error);
@@ -386,7 +384,7 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
     } catch (const WriteFault &fault) {
         report(cannotWrite(fault));
     } catch (const ReadFault &fault) {
-        report(cannotRead(fault));
+        report(cannotRead(options, fault));
         out.buffer().truncate(finished);
         try {
             out.flush();

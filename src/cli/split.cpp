@@ -22,10 +22,6 @@ std::string failure(const std::string &text) {
     return "tovrik-split: " + text + "\n";
 }
 
-std::string inputName(const Options &options) {
-    return options.file == "-" ? "standard input" : options.file;
-}
-
 } // namespace
 
 Outcome SplitStream(const Options &options, int in, int out) {
@@ -53,7 +49,7 @@ Outcome SplitStream(const Options &options, int in, int out) {
             return {1, failure(refusedNul)};
         return {1, failure("invalid UTF-8 at byte " + std::to_string(fault.offset))};
     } catch (const ReadFault &fault) {
-        return {1, failure(inputName(options) + ": " + std::strerror(fault.error))};
+        return {1, failure(options.inputName() + ": " + std::strerror(fault.error))};
     } catch (const WriteFault &fault) {
         return {1, failure(std::string("cannot write the output: ") + std::strerror(fault.error))};
     } catch (const std::bad_alloc &) {

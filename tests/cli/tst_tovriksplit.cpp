@@ -439,6 +439,11 @@ void TovrikSplitTest::cutsUnder_data() {
         << QByteArray("abcde") << 0 << QByteArray("ab\ncd\ne\n") << QByteArray();
     QTest::newRow("1,000 under German") << german << QStringList{u"--limit"_s, u"1,000"_s} << Sample
                                         << 2 << QByteArray() << notNumeric;
+    QTest::newRow("JSON of bad UTF-8")
+        << QStringList() << QStringList{u"--sms"_s, u"--json"_s} << QByteArray("abc\xFF") << 1
+        << QByteArray(R"({"id":null,"error":"invalid UTF-8 at byte 3"})"
+                      "\n")
+        << QByteArray("tovrik-split: invalid UTF-8 at byte 3\n");
     QTest::newRow("1,000 under C")
         << QStringList{u"LC_ALL=C.UTF-8"_s} << QStringList{u"--limit"_s, u"1,000"_s} << Sample << 2
         << QByteArray() << notNumeric;
@@ -647,12 +652,12 @@ void TovrikSplitTest::faultsAreReported_data() {
         << QStringList{u"--help"_s} << full << QByteArray("cannot write the output");
     QTest::newRow("version to a full disk")
         << QStringList{u"--version"_s} << full << QByteArray("cannot write the output");
-    QTest::newRow("pieces from a folder")
-        << QStringList{folder} << QString() << QByteArray("Is a directory");
+    const QByteArray inFolder = folder.toUtf8() + ": Is a directory";
+    QTest::newRow("pieces from a folder") << QStringList{folder} << QString() << inFolder;
     QTest::newRow("a message from a folder")
-        << QStringList{u"--number=%k %t"_s, folder} << QString() << QByteArray("Is a directory");
-    QTest::newRow("records from a folder") << QStringList{u"--json"_s, u"--records=jsonl"_s, folder}
-                                           << QString() << QByteArray("Is a directory");
+        << QStringList{u"--number=%k %t"_s, folder} << QString() << inFolder;
+    QTest::newRow("records from a folder")
+        << QStringList{u"--json"_s, u"--records=jsonl"_s, folder} << QString() << inFolder;
 }
 
 // A failed read or write is reported, with exit status 1.
