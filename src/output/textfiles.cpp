@@ -33,8 +33,14 @@ void WriteTextFile(const QString &content, const QString &fileName) {
         fail(file.errorString());
     QStringEncoder encode(QStringConverter::System);
     const QByteArray bytes = encode(content);
-    if (file.write(bytes) != bytes.size())
-        fail(file.errorString());
+    // A write cut short (the disk filled up partway) sets no error; the
+    // write of the rest then fails and names the cause.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 wrote = file.write(bytes.constData() + done, bytes.size() - done);
+        if (wrote <= 0)
+            fail(file.errorString());
+        done += wrote;
+    }
     // commit() syncs too but ignores the result; the data must be on disk
     // before the rename.
     if (::fdatasync(file.handle()) != 0 && errno != EINVAL)
@@ -127,10 +133,14 @@ void PushButton1_Click(const SaveCommand &c) {
         int rows = 0;
         s.step(128, [&] { rows = l.results.count(); });
         for (int i = 1; i <= rows; ++i) {
-            s.step(130, [&] {
-                WriteTextFile(l.results.text(i).toString(),
-                              c.outputFolder() + c.prefix() + QString::number(i) + u".txt"_s);
-            });
+            // A file that cannot be written ends the save, reported once and
+            // not followed by "Done Saved.": a missing folder or a full disk
+            // would fail every row in turn, a message box each.
+            if (!s.step(130, [&] {
+                    WriteTextFile(l.results.text(i).toString(),
+                                  c.outputFolder() + c.prefix() + QString::number(i) + u".txt"_s);
+                }))
+                return;
             // [132] next i
         }
         s.step(134, [&] {
