@@ -289,10 +289,13 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
                 return false;
     // A piece of blanks alone would cost a whole SMS for nothing: the blanks
     // go to the piece before them where they fit, and are dropped otherwise.
+    // A message of blanks that fits one SMS is still that SMS, as any message
+    // that fits one is.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_pieces.size(); ++i) {
         const std::string_view piece = m_pieces[i];
-        if (piece.find_first_not_of(' ') != std::string_view::npos) {
+        if (piece.find_first_not_of(' ') != std::string_view::npos ||
+            piece.size() == m_message.size()) {
             m_costs[kept] = m_costs[i];
             m_pieces[kept++] = piece;
             continue;

@@ -209,6 +209,8 @@ void TovrikSplitTest::cuts_data() {
     QTest::newRow("a first part of blanks alone is dropped")
         << QStringList{u"--sms=concat"_s, u"--mode=exact"_s} << QByteArray(200, ' ') + "x"
         << QByteArray(47, ' ') + "x\n";
+    QTest::newRow("a message of blanks that fits one SMS is that SMS")
+        << QStringList{u"--sms"_s} << QByteArray("   ") << QByteArray("   \n");
     QTest::newRow("blanks after the last sentence stay with it")
         << QStringList{u"--sms=concat"_s, u"--mode=period"_s}
         << QByteArray(100, 'a') + ". " + QByteArray(100, 'b') + ".  "
