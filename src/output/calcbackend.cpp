@@ -62,6 +62,28 @@ QString XlsxError(const QString &path, lxw_error error) {
         QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(error)));
 }
 
+// A cell's text as the workbook's XML holds it. XML cannot hold NUL, U+FFFE
+// or U+FFFF, and the format writes such characters as _xHHHH_; so a text
+// that reads like that escape must have its underscore escaped, or it comes
+// back as the character. (libxlsxwriter escapes the other control
+// characters itself, and stops at a NUL.)
+QByteArray CellText(const QString &text) {
+    static const QRegularExpression special(u"\\x{0}|\\x{FFFE}|\\x{FFFF}|_(?=x[0-9A-Fa-f]{4}_)"_s);
+    QString escaped;
+    qsizetype copied = 0;
+    for (auto it = special.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        escaped += QStringView(text).sliced(copied, match.capturedStart() - copied);
+        const char16_t code = match.capturedView().front().unicode();
+        escaped += u"_x"_s + QString::number(code, 16).toUpper().rightJustified(4, u'0') + u'_';
+        copied = match.capturedEnd();
+    }
+    if (copied == 0)
+        return text.toUtf8();
+    escaped += QStringView(text).sliced(copied);
+    return escaped.toUtf8();
+}
+
 // Each export's own folder, made by QTemporaryDir, mode 0700.
 const QString ExportFolderTemplate = u"Tovrik-XXXXXX"_s;
 const QString ExportFileName = QString::fromUtf16(shell::ProductName) + u".xlsx"_s;
@@ -251,7 +273,7 @@ void CalcWorksheet::writeXlsx(const QString &path) const {
                     continue;
                 // Always a string: "=1+1" or "007" must not become a formula or number.
                 error = worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c),
-                                               cells[c].toUtf8().constData(), nullptr);
+                                               CellText(cells[c]).constData(), nullptr);
             }
         }
     } else {

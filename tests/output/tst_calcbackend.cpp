@@ -95,6 +95,9 @@ QList<CellCase> RoundTripCells() {
         {"boolean-like text", 12, 1, u"TRUE"_s},
         {"third column", 12, 3, u"far right"_s},
         {"tab and control character", 12, 2, u"a\tb\u0007c"_s},
+        {"escaped underscore", 13, 1, u"_x005F_ and _x000d_"_s},
+        {"NUL", 13, 2, u"ab\0cd"_s},
+        {"U+FFFE and U+FFFF", 13, 3, u"nc \uFFFE \uFFFF end"_s},
     };
 }
 
@@ -515,9 +518,9 @@ void TestCalcBackend::roundTripAddsNothing() {
         convertWithCalc();
     QVERIFY2(m_conversionError.isEmpty(), qPrintable(m_conversionError));
 
-    // The used range is rows 1 to 12 and columns 1 to 3, and nothing else.
+    // The used range is rows 1 to 13 and columns 1 to 3, and nothing else.
     const QList<QStringList> &records = *m_converted;
-    QCOMPARE(records.size(), 12);
+    QCOMPARE(records.size(), 13);
     for (const QStringList &record : records)
         QCOMPARE(record.size(), 3);
 }
