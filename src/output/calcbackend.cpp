@@ -14,6 +14,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -57,9 +58,15 @@ void CheckColumn(int column) {
             u"Column %1 is outside the sheet (1 to %2)."_s.arg(column).arg(MaxSheetColumns));
 }
 
-QString XlsxError(const QString &path, lxw_error error) {
-    return u"Could not write the spreadsheet file %1: %2."_s.arg(
-        QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(error)));
+// cause: errno after a failed file operation (a full disk), 0 when unknown.
+QString XlsxError(const QString &path, lxw_error error, int cause = 0) {
+    QString text = QString::fromUtf8(lxw_strerror(error));
+    if (text.endsWith(u'.'))
+        text.chop(1); // the sentence ends below
+    if (cause != 0)
+        text += u" ("_s + QString::fromLocal8Bit(std::strerror(cause)) + u')';
+    return u"Could not write the spreadsheet file %1: %2."_s.arg(QDir::toNativeSeparators(path),
+                                                                 text);
 }
 
 // A cell's text as the workbook's XML holds it. XML cannot hold NUL, U+FFFE
@@ -279,13 +286,16 @@ void CalcWorksheet::writeXlsx(const QString &path) const {
     } else {
         error = LXW_ERROR_MEMORY_MALLOC_FAILED;
     }
-    // Closing frees the workbook even after an error.
+    // Closing frees the workbook even after an error. Most of the file is
+    // written then; a failed write or close leaves its cause in errno.
+    errno = 0;
     const lxw_error closed = workbook_close(book);
+    const int cause = errno;
     if (!error)
         error = closed;
     if (error) {
         QFile::remove(path);
-        throw shell::Failure(XlsxError(path, error));
+        throw shell::Failure(XlsxError(path, error, closed != LXW_NO_ERROR ? cause : 0));
     }
 }
 

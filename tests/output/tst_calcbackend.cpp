@@ -12,7 +12,12 @@
 
 #include <optional>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,6 +132,7 @@ private Q_SLOTS:
     void showFailsWhenCalcDoesNotStart();
     void showFailsWhenFileCannotBeMade_data();
     void showFailsWhenFileCannotBeMade();
+    void showNamesWhyTheFileFailed();
     void earlierExportsAreRemoved_data();
     void earlierExportsAreRemoved();
 
@@ -295,6 +301,32 @@ void TestCalcBackend::showFailsWhenFileCannotBeMade() {
     QVERIFY(recorder.calls.isEmpty());
     QCOMPARE(QDir(u"/"_s).entryList({u"Tovrik-*"_s}, QDir::AllEntries), inRoot);
     QFile::remove(notAFolder);
+}
+
+// A disk that fills up while the workbook is written (here a file size
+// limit) is named as the cause.
+void TestCalcBackend::showNamesWhyTheFileFailed() {
+    QTemporaryDir temp;
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    RecordingLauncher recorder;
+    CalcApplication calc(u"soffice"_s, recorder.launcher());
+    calc.addWorkbook().activeSheet().setCell(1, 1, u"Results"_s);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    QString description;
+    try {
+        calc.setVisible(true);
+    } catch (const Failure &failure) {
+        description = failure.description();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QVERIFY2(description.contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+             qPrintable(description));
+    QVERIFY(recorder.calls.isEmpty());
 }
 
 void TestCalcBackend::earlierExportsAreRemoved_data() {
