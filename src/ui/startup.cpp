@@ -40,7 +40,7 @@ void setButtonFace(QWidget *widget) {
 
 void ApplySkin(QWidget *window, const QString &programFolder) {
     const QString path = programFolder + u"/x/o.cjs"_s; // 1.
-    if (!QFileInfo::exists(path))                       // 2.
+    if (!QFileInfo(path).isFile()) // 2. (a folder of that name is no skin file)
         return;
     setButtonFace(window); // 3.
     const auto children = window->findChildren<QWidget *>();

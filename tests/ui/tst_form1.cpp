@@ -1133,9 +1133,10 @@ void Form1Test::badOptionTextIsReportedAndLoadingGoesOn() {
 }
 
 void Form1Test::skin_data() {
-    QTest::addColumn<QByteArray>("skin"); // empty: no file
+    QTest::addColumn<QByteArray>("skin"); // empty: no file; "/": a folder
     QTest::addColumn<bool>("reported");
     QTest::newRow("no skin file") << QByteArray() << false;
+    QTest::newRow("a folder in the skin file's place") << QByteArray("/") << false;
     QTest::newRow("a sound skin") << QByteArray("QPushButton { color: #123456; }\n") << false;
     QTest::newRow("a broken skin") << QByteArray("QPushButton { color: red;\n") << true;
 }
@@ -1144,7 +1145,10 @@ void Form1Test::skin() {
     QFETCH(QByteArray, skin);
     QFETCH(bool, reported);
     Window w;
-    if (!skin.isEmpty()) {
+    const bool folder = skin == "/";
+    if (folder) {
+        QVERIFY(QDir(w.programFolder.path()).mkpath(u"x/o.cjs"_s));
+    } else if (!skin.isEmpty()) {
         QVERIFY(QDir(w.programFolder.path()).mkdir(u"x"_s));
         QFile file(w.programFolder.filePath(u"x/o.cjs"_s));
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -1155,12 +1159,12 @@ void Form1Test::skin() {
     if (reported)
         QVERIFY(w.desktop.messages.first().text.contains(u"Form_Load at line 100"_s));
     const QColor face = w.form.palette().color(QPalette::Button);
-    const QColor expected = skin.isEmpty() ? QColor(Qt::white) : face;
+    const QColor expected = skin.isEmpty() || folder ? QColor(Qt::white) : face;
     QCOMPARE(w.form.palette().color(QPalette::Window), expected);
     QCOMPARE(w.form.Frame1->palette().color(QPalette::Window), expected);
     QCOMPARE(w.form.Option[0]->palette().color(QPalette::Window), expected);
     QCOMPARE(w.form.Label1->palette().color(QPalette::Window), expected);
-    QCOMPARE(w.form.styleSheet(), reported ? QString() : QString::fromUtf8(skin));
+    QCOMPARE(w.form.styleSheet(), reported || folder ? QString() : QString::fromUtf8(skin));
     // Loading went on either way.
     QCOMPARE(w.form.Text3->text(), u"Split_"_s);
 }
