@@ -97,6 +97,9 @@ void Utf8Test::scan_data() {
         << e + '\0' + e << true << true << qsizetype(80) << qsizetype(80) << true;
     QTest::newRow("NUL refused among ASCII")
         << QByteArray(100, 'a') + '\0' << true << true << qsizetype(100) << qsizetype(100) << true;
+    QTest::newRow("NUL inside a block of ASCII")
+        << QByteArray(10, 'a') + '\0' + QByteArray(100, 'a') << true << true << qsizetype(10)
+        << qsizetype(10) << true;
     QTest::newRow("bad byte before a NUL")
         << QByteArray("a\xFF\0", 3) << true << true << qsizetype(1) << qsizetype(1) << false;
 }
