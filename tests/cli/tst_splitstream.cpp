@@ -8,11 +8,30 @@
 #include <QStringDecoder>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using tovrik::core::SplitMode;
+
+namespace {
+int preadError = 0; // the next pread fails with this once, when not 0
+}
+
+// Takes the C library's place in this program: the search of a file for NUL
+// meets a signal or a failing disk.
+extern "C" ssize_t pread(int fd, void *buffer, size_t count, off_t offset) {
+    if (const int error = std::exchange(preadError, 0)) {
+        errno = error;
+        return -1;
+    }
+    return ssize_t(syscall(SYS_pread64, fd, buffer, count, offset));
+}
 
 namespace {
 
@@ -86,6 +105,8 @@ class SplitStreamTest : public QObject {
 private Q_SLOTS:
     void sameAsEngine_data();
     void sameAsEngine();
+    void searchForNulFails_data();
+    void searchForNulFails();
 };
 
 void SplitStreamTest::sameAsEngine_data() {
@@ -137,6 +158,23 @@ void SplitStreamTest::sameAsEngine() {
             }
         }
     }
+}
+
+void SplitStreamTest::searchForNulFails_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QByteArray>("outcome"); // the first piece, or the error
+    QTest::newRow("a signal: searched again") << EINTR << QByteArray("ab");
+    QTest::newRow("a failing disk: a read fault")
+        << EIO << QByteArray("tovrik-split: standard input: ") + std::strerror(EIO) + '\n';
+}
+
+void SplitStreamTest::searchForNulFails() {
+    QFETCH(int, error);
+    QFETCH(QByteArray, outcome);
+    preadError = error;
+    const QList<QByteArray> pieces = streamPieces("ab cd", 3, SplitMode::Space, 4096, true);
+    preadError = 0;
+    QCOMPARE(pieces.value(0), outcome);
 }
 
 QTEST_GUILESS_MAIN(SplitStreamTest)
