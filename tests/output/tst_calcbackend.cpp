@@ -436,6 +436,7 @@ void TestCalcBackend::autofit_data() {
     QTest::newRow("longest line of several") << QStringList{u"abc\nabcdef\nab"_s} << 6;
     QTest::newRow("accents count one") << QStringList{u"Grüße"_s, u"e\u0301"_s} << 5;
     QTest::newRow("wide characters count two") << QStringList{u"日本語"_s} << 6;
+    QTest::newRow("kana count two") << QStringList{u"かなカナ"_s} << 8;
     QTest::newRow("emoji counts two") << QStringList{u"ok 😀"_s} << 5;
     QTest::newRow("Cyrillic and the euro sign count one") << QStringList{u"Привет €"_s} << 8;
     QTest::newRow("clamped") << QStringList{QString(400, u'x')} << MaxColumnWidth;
