@@ -27,7 +27,7 @@ public:
         if (m_atEnd)
             return false;
         std::size_t used = std::size_t(m_end - m_base);
-        if (used + m_block > m_capacity) {
+        if (fillMoves()) {
             // Move what is still wanted to the front.
             const std::size_t dropped = std::size_t(keep - m_base);
             used -= dropped;
@@ -41,6 +41,12 @@ public:
         m_end += std::int64_t(got);
         m_atEnd = got == 0;
         return !m_atEnd;
+    }
+
+    // New bytes go after those held while a quarter of a block fits there
+    // (a pipe gives less than a block at a time).
+    bool fillMoves() const override {
+        return !m_atEnd && m_capacity - std::size_t(m_end - m_base) < (m_block + 3) / 4;
     }
 
     // A regular file is searched from where it is read from, without moving

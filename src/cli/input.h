@@ -21,14 +21,18 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
 
-    // What is held: the bytes from offset base() to end(), at data().
-    const char *data() const { return m_data; }
+    // What is held: the bytes from offset base() to end(), at data(). A
+    // byte that is never read again may be written over (a blank that a cut
+    // drops becomes the end byte of the piece before it).
+    char *data() const { return m_data; }
     std::int64_t base() const { return m_base; }
     std::int64_t end() const { return m_end; }
 
     // Lets go of everything before `keep` and brings in more bytes; false
     // when the input has no more. May move data(). Throws ReadFault.
     virtual bool fill(std::int64_t keep) = 0;
+    // Whether the next fill may move the bytes held or write over them.
+    virtual bool fillMoves() const = 0;
 
     // Whether the input holds the byte anywhere from where it is read,
     // asked before anything is brought in; nullopt when that cannot be known
@@ -36,7 +40,7 @@ public:
     virtual std::optional<bool> holds(char byte) = 0;
 
 protected:
-    const char *m_data = nullptr;
+    char *m_data = nullptr;
     std::int64_t m_base = 0;
     std::int64_t m_end = 0;
 };

@@ -10,6 +10,10 @@
 // each followed by their end byte, or JSON lines. The buffer goes out when it
 // passes a threshold and at the end; what is still in it when cutting fails
 // is never written. A write that fails stops the run.
+//
+// Pieces that follow one another in the input, each with the blank after it
+// dropped, need no copy: that blank becomes the piece's end byte, and the
+// run of pieces goes out straight from the input's own bytes.
 
 namespace tovrik::cli {
 
@@ -65,15 +69,44 @@ public:
 
     // A whole piece, or what is left of one whose start went out with part().
     void piece(std::string_view bytes) {
+        settle();
         m_buffer.append(bytes);
         m_buffer.append(m_end);
         lineDone();
     }
+    // A whole piece whose next byte, at `after`, is dropped by the cut: it
+    // becomes the end byte, and the piece joins the run held in place, which
+    // must stay untouched until settle() or flush().
+    void pieceBefore(std::string_view bytes, char *after) {
+        if (bytes.data() != m_runEnd) {
+            settle();
+            m_run = bytes.data();
+        }
+        *after = m_end;
+        m_runEnd = after + 1;
+        if (m_eachLine || m_buffer.size() + std::size_t(m_runEnd - m_run) >= m_threshold)
+            flush();
+    }
     // The start of a piece that is still being cut.
     void part(std::string_view bytes) {
+        settle();
         m_buffer.append(bytes);
         if (m_buffer.size() >= m_threshold)
             flush();
+    }
+    // Lets go of the run held in place, before its bytes change. It goes
+    // out after the buffer once a batch has gone out or the two make one;
+    // until then it joins the buffer, so that a message whose pieces take
+    // less than a batch still gives no output when it turns out bad.
+    void settle() {
+        if (m_run == m_runEnd)
+            return;
+        const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
+        m_run = m_runEnd = nullptr;
+        if (m_wrote || m_buffer.size() + run.size() >= m_threshold)
+            write(run);
+        else
+            m_buffer.append(run);
     }
     // A piece or a JSON line is complete in the buffer.
     void lineDone() {
@@ -82,16 +115,29 @@ public:
     }
     // Throws WriteFault.
     void flush() {
-        WriteAll(m_fd, m_buffer.view());
-        m_buffer.clear();
+        const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
+        m_run = m_runEnd = nullptr;
+        write(run);
     }
 
 private:
+    // The buffer, then the run.
+    void write(std::string_view run) {
+        WriteAll(m_fd, m_buffer.view());
+        m_wrote = m_wrote || m_buffer.size() > 0 || !run.empty();
+        m_buffer.clear();
+        if (!run.empty())
+            WriteAll(m_fd, run);
+    }
+
     int m_fd;
     char m_end;
     std::size_t m_threshold;
     bool m_eachLine;
     ByteBuffer m_buffer;
+    const char *m_run = nullptr; // the run held in place, after the buffer
+    const char *m_runEnd = nullptr;
+    bool m_wrote = false; // a batch has gone out
 };
 
 } // namespace tovrik::cli

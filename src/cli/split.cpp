@@ -37,8 +37,13 @@ Outcome SplitStream(const Options &options, int in, int out) {
 
         Output output(out, options.null ? '\0' : '\n', OutputBuffer);
         Utf8Text text(*source, output, options.null);
+        const bool dropsBlanks = options.mode == core::SplitMode::Space;
         core::rules::Cut(text, options.limit, options.mode, [&](std::string_view piece) {
-            output.piece(piece);
+            // The blank a cut drops becomes the piece's end byte, in place.
+            if (char *after = dropsBlanks ? text.delimiterAfter(piece, ' ') : nullptr)
+                output.pieceBefore(piece, after);
+            else
+                output.piece(piece);
             if (options.flush)
                 output.flush();
         });

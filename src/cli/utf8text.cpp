@@ -12,6 +12,8 @@ Utf8Text::Utf8Text(ByteSource &source, Output &output, bool refuseNul)
 
 bool Utf8Text::more() {
     for (;;) {
+        if (m_source.fillMoves())
+            m_output.settle(); // the pieces held in place go before their bytes do
         if (!m_source.fill(m_keep)) {
             // What is left unchecked at the end is a character cut off.
             if (m_source.end() > m_valid) {

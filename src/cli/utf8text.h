@@ -38,6 +38,14 @@ public:
     Pos lastIndexOf(char delimiter, Pos from, Pos to) const;
     Pos indexOf(char delimiter, Pos from);
     Pos end() const { return m_valid; }
+    // The byte after a piece when it is held and is `delimiter`, else null.
+    // A cut at a blank drops the blank after the piece, so the writer may
+    // write over it.
+    char *delimiterAfter(std::string_view piece, char delimiter) const {
+        const Pos to = Pos(piece.data() + piece.size() - m_source.data()) + m_source.base();
+        char *after = m_source.data() + (to - m_source.base());
+        return to < m_valid && *after == delimiter ? after : nullptr;
+    }
     // What has not gone out yet of the piece [from, to).
     std::string_view piece(Pos from, Pos to) const {
         from = from > m_keep ? from : m_keep;
