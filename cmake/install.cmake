@@ -123,11 +123,17 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
+# ICU, which the engine loads when it first needs a grapheme boundary, is
+# out of the linker's sight too.
+string(REGEX MATCH "^[0-9]+" TOVRIK_ICU_MAJOR "${ICU_VERSION}")
+set(TOVRIK_ICU_PACKAGE libicu${TOVRIK_ICU_MAJOR})
+
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME tovrik)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION utils)
 # Plugins that Qt loads at run time, out of the linker's sight: the .cur
 # reader for the hand pointer and the SVG engine for the icon.
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "qt6-image-formats-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS
+    "qt6-image-formats-plugins, libqt6svg6, ${TOVRIK_ICU_PACKAGE}")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "libreoffice-calc")
 set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
 "cuts a long text message into pieces that fit a text-message limit
@@ -142,6 +148,7 @@ command line for scripts and pipes.")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libtovrik1)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "${TOVRIK_ICU_PACKAGE}")
 # The shlibs file lets dpkg-shlibdeps of other packages find libtovrik.so.1
 # (only the runtime package holds a library with a SONAME).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)

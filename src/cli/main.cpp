@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "cli/records.h"
 #include "cli/split.h"
+#include "core/icu.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -40,9 +41,15 @@ int runMessages(const tovrik::cli::Options &options) {
             return 1;
         }
     }
-    const int status = options.records != RecordFormat::None
-                           ? RunRecords(options, input, STDOUT_FILENO)
-                           : RunMessageFrom(options, input, STDOUT_FILENO);
+    int status = 1;
+    try {
+        status = options.records != RecordFormat::None
+                     ? RunRecords(options, input, STDOUT_FILENO)
+                     : RunMessageFrom(options, input, STDOUT_FILENO);
+    } catch (const tovrik::core::icu::Unavailable &missing) {
+        // A broken installation: the lines written so far are whole.
+        std::fprintf(stderr, "tovrik-split: %s\n", missing.what());
+    }
     if (input != STDIN_FILENO)
         ::close(input);
     return status;

@@ -1,9 +1,7 @@
 #include "core/graphemes.h"
 
+#include "core/icu.h"
 #include "core/utf8.h"
-
-#include <unicode/ubrk.h>
-#include <unicode/utext.h>
 
 #include <new>
 
@@ -14,13 +12,14 @@ constexpr std::ptrdiff_t MaximumStretch = 1 << 16;
 } // namespace
 
 template <class Char> struct GraphemeBoundaries<Char>::Icu {
+    const icu::Functions &call = icu::Load();
     UBreakIterator *iterator = nullptr;
     UText *text = nullptr;
     ~Icu() {
         if (iterator)
-            ubrk_close(iterator);
+            call.breakClose(iterator);
         if (text)
-            utext_close(text);
+            call.textClose(text);
     }
 };
 
@@ -139,13 +138,15 @@ template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t p
             m_icu = std::make_unique<Icu>();
         UErrorCode status = U_ZERO_ERROR;
         if constexpr (sizeof(Char) == 1)
-            m_icu->text = utext_openUTF8(m_icu->text, m_text.data() + from, to - from, &status);
+            m_icu->text =
+                m_icu->call.textOpenUtf8(m_icu->text, m_text.data() + from, to - from, &status);
         else
-            m_icu->text = utext_openUChars(m_icu->text, m_text.data() + from, to - from, &status);
+            m_icu->text =
+                m_icu->call.textOpenUChars(m_icu->text, m_text.data() + from, to - from, &status);
         if (!m_icu->iterator && U_SUCCESS(status))
-            m_icu->iterator = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+            m_icu->iterator = m_icu->call.breakOpen(UBRK_CHARACTER, "", nullptr, 0, &status);
         if (U_SUCCESS(status))
-            ubrk_setUText(m_icu->iterator, m_icu->text, &status);
+            m_icu->call.breakSetText(m_icu->iterator, m_icu->text, &status);
         if (U_FAILURE(status)) {
             // ICU fails only when it cannot allocate.
             m_icu.reset();
@@ -155,7 +156,7 @@ template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t p
         m_from = from;
         m_to = to;
     }
-    return ubrk_isBoundary(m_icu->iterator, std::int32_t(position - m_from)) != 0;
+    return m_icu->call.breakIsBoundary(m_icu->iterator, std::int32_t(position - m_from)) != 0;
 }
 
 template class GraphemeBoundaries<char>;

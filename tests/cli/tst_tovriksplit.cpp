@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unicode/uvernum.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -94,6 +96,7 @@ private Q_SLOTS:
     void nulSearchedFromTheOffset();
     void outOfMemoryKeepsFinishedRecords();
     void blockThatCannotBeHad();
+    void icuThatCannotBeLoaded();
     void wholeMessagesStayNearTheirSize_data();
     void wholeMessagesStayNearTheirSize();
 };
@@ -907,6 +910,24 @@ void TovrikSplitTest::wholeMessagesStayNearTheirSize() {
     constexpr long BoundKiB = 2 * 64 * 1024;
 #endif
     QVERIFY2(usage.ru_maxrss < BoundKiB, qPrintable(QString::number(usage.ru_maxrss) + u" KiB"_s));
+}
+
+// A broken installation: the plain cut, which needs no grapheme boundary,
+// works without ICU; a cut that needs one says what is missing.
+void TovrikSplitTest::icuThatCannotBeLoaded() {
+    QTemporaryDir dir;
+    QFile junk(dir.filePath(u"libicuuc.so." U_ICU_VERSION_SHORT ""_s));
+    QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("junk") == 4);
+    junk.close();
+    const QStringList environment{u"LD_LIBRARY_PATH="_s + dir.path()};
+    const QByteArray message =
+        QString(u"न"_s).repeated(80).toUtf8() + "\xF0\x9F\x87\xAF\xF0\x9F\x87\xB5";
+    const Run plain = runSplit({u"--limit"_s, u"70"_s}, message, environment);
+    QCOMPARE(plain.exitCode, 0);
+    QCOMPARE(plain.out, message + '\n');
+    const Run sms = runSplit({u"--sms"_s, u"--mode"_s, u"exact"_s}, message, environment);
+    QCOMPARE(sms.exitCode, 1);
+    QVERIFY2(sms.err.startsWith("tovrik-split: cannot load libicuuc.so."), sms.err.constData());
 }
 
 void TovrikSplitTest::blockThatCannotBeHad() {
