@@ -24,7 +24,7 @@ template <class Function> void find(void *library, const char *name, Function &i
 }
 
 Functions load() {
-    void *library = ::dlopen(Library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void *library = ::dlopen(Library.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!library) {
         const char *why = ::dlerror();
         throw Unavailable("cannot load " + Library + (why ? std::string(": ") + why : ""));
