@@ -57,7 +57,7 @@ typedef enum tovrik_status {
     TOVRIK_ERROR_NO_ROOM = 6,   /* the numbering leaves no room for the text */
     TOVRIK_ERROR_NO_MEMORY = 7, /* out of memory */
     TOVRIK_ERROR_INDEX = 8,     /* no part with that index */
-    TOVRIK_ERROR_INTERNAL = 9   /* a fault inside the library */
+    TOVRIK_ERROR_INTERNAL = 9   /* a fault inside the library, or ICU cannot be loaded */
 } tovrik_status;
 
 /* The room for an error's message, its NUL included. */

@@ -2,6 +2,7 @@
 
 #include "tovrik/tovrik.h"
 
+#include "core/icu.h"
 #include "core/national.h"
 #include "core/numbering.h"
 #include "core/pieces.h"
@@ -75,6 +76,8 @@ template <class Body> tovrik_status guarded(tovrik_error *error, Body &&body) {
         return body();
     } catch (const std::bad_alloc &) {
         return fail(error, TOVRIK_ERROR_NO_MEMORY);
+    } catch (const core::icu::Unavailable &missing) {
+        return fail(error, TOVRIK_ERROR_INTERNAL, missing.what()); // a broken installation
     } catch (...) {
         return fail(error, TOVRIK_ERROR_INTERNAL);
     }
