@@ -193,29 +193,42 @@ void RecordsTest::outputLine() {
 }
 
 void RecordsTest::textFromTheLine_data() {
-    QTest::addColumn<QByteArray>("text"); // as the line has it
+    QTest::addColumn<QByteArray>("text");  // as the line has it
+    QTest::addColumn<QByteArray>("after"); // the line's members after the text
 
     // Pieces of four units: escapes fall at their edges and inside them.
-    QTest::newRow("named escapes") << QByteArray(R"(a\"b\\c\nd\te\rf\bg\fh\"\"\"\")");
-    QTest::newRow("hex escapes as written") << QByteArray(R"(ab\u001fc\u007fd\u0085e\u0001\"f)");
-    QTest::newRow("hex in capitals") << QByteArray(R"(ab\u001Fc\"d\\efghij)");
-    QTest::newRow("escapes that need none") << QByteArray(R"(ab\u00e9c\u0041d\/e\"f)");
-    QTest::newRow("quote and backslash in hex") << QByteArray(R"(ab\u0022c\u005Cd\"e\\f)");
-    QTest::newRow("DEL and C1 unescaped") << QByteArray("ab\x7F\\\\c\xC2\x85\\\\d\\\"e");
+    QTest::newRow("named escapes")
+        << QByteArray(R"(a\"b\\c\nd\te\rf\bg\fh\"\"\"\")") << QByteArray();
+    QTest::newRow("hex escapes as written")
+        << QByteArray(R"(ab\u001fc\u007fd\u0085e\u0001\"f)") << QByteArray();
+    QTest::newRow("hex in capitals") << QByteArray(R"(ab\u001Fc\"d\\efghij)") << QByteArray();
+    QTest::newRow("escapes that need none")
+        << QByteArray(R"(ab\u00e9c\u0041d\/e\"f)") << QByteArray();
+    QTest::newRow("quote and backslash in hex")
+        << QByteArray(R"(ab\u0022c\u005Cd\"e\\f)") << QByteArray();
+    QTest::newRow("DEL and C1 unescaped")
+        << QByteArray("ab\x7F\\\\c\xC2\x85\\\\d\\\"e") << QByteArray();
+    // With more of the line after the text, the text's bytes are looked at
+    // sixteen at a time to its end, the C1 control alone on its own.
+    QTest::newRow("C1 unescaped, more after the text")
+        << QByteArray("ab\\\\c\xC2\x85"
+                      "d\\\"efgh")
+        << QByteArray(R"(,"id":"sixteen bytes or more")");
     QTest::newRow("C1 past sixteen bytes")
-        << QByteArray("abcdefghijklmnopqrs\xC2\x85tuvwxyz0123456789\\\"u");
-    QTest::newRow("surrogate pair") << QByteArray(R"(ab\ud83d\ude00c\"d\\e)");
+        << QByteArray("abcdefghijklmnopqrs\xC2\x85tuvwxyz0123456789\\\"u") << QByteArray();
+    QTest::newRow("surrogate pair") << QByteArray(R"(ab\ud83d\ude00c\"d\\e)") << QByteArray();
 }
 
 void RecordsTest::textFromTheLine() {
     QFETCH(QByteArray, text);
+    QFETCH(QByteArray, after);
     // Each part's text is written as AppendJsonStringBody writes it, whether
     // it is copied from the line or escaped again.
     RecordOptions options = jsonRecords(RecordFormat::Jsonl);
     options.sms = SmsUnits::Off;
     options.limit = 4;
     options.mode = tovrik::core::SplitMode::Exact;
-    const QByteArray line = run(options, R"({"text":")" + text + R"("})").output;
+    const QByteArray line = run(options, R"({"text":")" + text + '"' + after + '}').output;
     const QJsonArray parts = QJsonDocument::fromJson(line).object().value(u"parts"_s).toArray();
     QVERIFY2(parts.size() > 2, line.constData());
     QByteArray expected;
