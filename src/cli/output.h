@@ -95,15 +95,17 @@ public:
             flush();
     }
     // Lets go of the run held in place, before its bytes change. It goes
-    // out after the buffer once a batch has gone out or the two make one;
-    // until then it joins the buffer, so that a message whose pieces take
-    // less than a batch still gives no output when it turns out bad.
+    // out after the buffer when the two make a batch, or when it is a
+    // quarter of one and a batch has gone out; otherwise it joins the
+    // buffer, so that writes stay large and a message whose pieces take less
+    // than a batch still gives no output when it turns out bad.
     void settle() {
         if (m_run == m_runEnd)
             return;
         const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
         m_run = m_runEnd = nullptr;
-        if (m_wrote || m_buffer.size() + run.size() >= m_threshold)
+        if (m_buffer.size() + run.size() >= m_threshold ||
+            (m_wrote && run.size() >= m_threshold / 4))
             write(run);
         else
             m_buffer.append(run);
