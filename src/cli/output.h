@@ -100,10 +100,9 @@ public:
     // buffer, so that writes stay large and a message whose pieces take less
     // than a batch still gives no output when it turns out bad.
     void settle() {
-        if (m_run == m_runEnd)
+        const std::string_view run = takeRun();
+        if (run.empty())
             return;
-        const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
-        m_run = m_runEnd = nullptr;
         if (m_buffer.size() + run.size() >= m_threshold ||
             (m_wrote && run.size() >= m_threshold / 4))
             write(run);
@@ -116,13 +115,14 @@ public:
             flush();
     }
     // Throws WriteFault.
-    void flush() {
-        const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
-        m_run = m_runEnd = nullptr;
-        write(run);
-    }
+    void flush() { write(takeRun()); }
 
 private:
+    std::string_view takeRun() {
+        const std::string_view run(m_run, std::size_t(m_runEnd - m_run));
+        m_run = m_runEnd = nullptr;
+        return run;
+    }
     // The buffer, then the run.
     void write(std::string_view run) {
         WriteAll(m_fd, m_buffer.view());
