@@ -269,6 +269,8 @@ void TovrikSplitTest::nationalTables_data() {
         << concatTr << u"€"_s << u"-/-"_s << u"GSM-7"_s << u"2"_s;
     QTest::newRow("a character no table has: UCS-2")
         << concatTr << u"ğ😀"_s << u"-/-"_s << u"UCS-2"_s << u"3"_s;
+    QTest::newRow("a character that starts its block of 256 (U+0600)")
+        << concatIn(u"ur"_s) << u"\u0600"_s << u"-/ur"_s << u"GSM-7"_s << u"2"_s;
     QTest::newRow("each SMS of its own uses the pair too")
         << QStringList{u"--sms"_s, u"--language"_s, u"tr"_s} << u"ğ"_s + a.repeated(154)
         << u"tr/-"_s << u"GSM-7"_s << u"155"_s;
