@@ -9,7 +9,18 @@ namespace tovrik::core {
 
 namespace {
 constexpr std::ptrdiff_t MaximumStretch = 1 << 16;
+
+constexpr std::array<std::uint64_t, detail::PlainBitsEnd / 64> plainBits() {
+    std::array<std::uint64_t, detail::PlainBitsEnd / 64> bits{};
+    for (char32_t c = 0; c < detail::PlainBitsEnd; ++c)
+        bits[c / 64] |= std::uint64_t(detail::BreaksBothWaysByRange(c)) << (c % 64);
+    return bits;
+}
 } // namespace
+
+namespace detail {
+constinit const std::array<std::uint64_t, PlainBitsEnd / 64> PlainBits = plainBits();
+} // namespace detail
 
 template <class Char> struct GraphemeBoundaries<Char>::Icu {
     const icu::Functions &call = icu::Load();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -16,11 +18,11 @@
 
 namespace tovrik::core {
 
-// Whether a code point is a grapheme of its own whatever surrounds it. CR
-// and LF are, except that they join each other.
-inline bool BreaksBothWays(char32_t c) {
-    // No combining marks, joiners, prepended marks, Hangul jamo, Indic or
-    // Thai letters, regional indicators or emoji modifiers in these ranges.
+namespace detail {
+// Whether a code point is a grapheme of its own whatever surrounds it, by
+// ranges: no combining marks, joiners, prepended marks, Hangul jamo, Indic
+// or Thai letters, regional indicators or emoji modifiers in these.
+constexpr bool BreaksBothWaysByRange(char32_t c) {
     if (c < 0x2000)
         return c < 0x0300 || (c >= 0x0370 && c < 0x0483) || (c >= 0x048A && c < 0x0530) ||
                c >= 0x1E00; // Latin Extended Additional, Greek Extended
@@ -32,6 +34,19 @@ inline bool BreaksBothWays(char32_t c) {
                (c >= 0xFF01 && c <= 0xFF9D);
     return c >= 0x1F000 && c <= 0x1FAFF && !(c >= 0x1F1E6 && c <= 0x1F1FF) &&
            !(c >= 0x1F3FB && c <= 0x1F3FF);
+}
+
+// The same as one bit per code point below U+20000 (past it, none is).
+inline constexpr char32_t PlainBitsEnd = 0x20000;
+extern const std::array<std::uint64_t, PlainBitsEnd / 64> PlainBits;
+} // namespace detail
+
+// Whether a code point is a grapheme of its own whatever surrounds it. CR
+// and LF are, except that they join each other. Looked up without a branch:
+// in text of several scripts the answer cannot be foreseen.
+inline bool BreaksBothWays(char32_t c) {
+    const std::uint64_t word = detail::PlainBits[(c / 64) % (detail::PlainBitsEnd / 64)];
+    return bool(unsigned(c < detail::PlainBitsEnd) & unsigned(word >> (c % 64)));
 }
 
 // Text in UTF-8 (Char = char) or UTF-16 (Char = char16_t); positions are

@@ -34,18 +34,18 @@ constexpr std::array<std::uint8_t, 256> latin1Table() {
 }
 
 // Above U+00FF the tables hold the Greek capitals and the euro sign, which
-// Gsm7Septets knows by a switch: exactly those, at their cost.
+// Gsm7Septets knows by a mask: exactly those, at their cost.
 constexpr bool switchMatchesTables() {
     int listed = 0;
     for (char16_t c : Basic)
-        if (c >= 0x100 && Gsm7Septets(c) == 1)
+        if (c >= 0x100 && Gsm7SeptetsPastLatin1(c) == 1)
             ++listed;
     for (char16_t c : Extension)
-        if (c >= 0x100 && Gsm7Septets(c) == 2)
+        if (c >= 0x100 && Gsm7SeptetsPastLatin1(c) == 2)
             ++listed;
     int known = 0;
     for (char32_t u = 0x100; u <= 0xFFFF; ++u)
-        known += Gsm7Septets(u) != 0;
+        known += Gsm7SeptetsPastLatin1(u) != 0;
     return listed == 11 && known == 11;
 }
 static_assert(switchMatchesTables());

@@ -15,30 +15,29 @@ namespace detail {
 extern const std::array<std::uint8_t, 256> Gsm7Latin1Septets;
 } // namespace detail
 
+namespace detail {
+// Past U+00FF: ten Greek capitals of the basic table (a bit each from U+0393
+// on) and the euro sign of the extension table. (Checked against the tables
+// when they are compiled.)
+constexpr int Gsm7SeptetsPastLatin1(char32_t c) {
+    constexpr std::uint32_t Greek = 1u << 0x00 | 1u << 0x01 | 1u << 0x05 | 1u << 0x08 | 1u << 0x0B |
+                                    1u << 0x0D | 1u << 0x10 | 1u << 0x13 | 1u << 0x15 |
+                                    1u << 0x16; // ΓΔΘΛΞΠΣΦΨΩ
+    const char32_t greek = c - 0x393;
+    return int(unsigned(greek < 32) & (Greek >> (greek & 31))) | int(c == 0x20AC) << 1;
+}
+} // namespace detail
+
 // 1 for a character of the basic table (CR and LF included), 2 for one of
 // the extension table (sent as ESC and the character), 0 for a character
-// that has no GSM-7 form. (The switch is checked against the tables when
-// they are compiled.)
-constexpr int Gsm7Septets(char32_t c) {
-    if (c < 0x100)
-        return detail::Gsm7Latin1Septets[c];
-    switch (c) {
-    case U'\u0393': // Γ
-    case U'\u0394': // Δ
-    case U'\u0398': // Θ
-    case U'\u039B': // Λ
-    case U'\u039E': // Ξ
-    case U'\u03A0': // Π
-    case U'\u03A3': // Σ
-    case U'\u03A6': // Φ
-    case U'\u03A8': // Ψ
-    case U'\u03A9': // Ω
-        return 1;
-    case U'\u20AC': // €
-        return 2;
-    default:
-        return 0;
-    }
+// that has no GSM-7 form. Without a branch on the character: in text of
+// many scripts, which side of U+0100 the next one falls on cannot be
+// foreseen.
+inline int Gsm7Septets(char32_t c) {
+    const int low = detail::Gsm7Latin1Septets[c & 0xFF];
+    const int high = detail::Gsm7SeptetsPastLatin1(c);
+    const int past = -int(c >= 0x100); // all ones past U+00FF
+    return (low & ~past) | (high & past);
 }
 
 #if TOVRIK_SSE2

@@ -55,7 +55,7 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
         septets += cost;
         missing += cost == 0;
         escapes += cost == 2;
-        plain = plain && BreaksBothWays(c);
+        plain &= BreaksBothWays(c);
         return i + length;
     };
 
@@ -93,14 +93,16 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
             addLanes();
         if (const unsigned high = Mask(v); high != 0) {
             ascii = false;
+            const bool room = n - i >= 19; // for any character that starts here
             for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
+                const std::size_t at = i + std::size_t(__builtin_ctz(leads));
                 std::size_t length = 0;
-                const char32_t c = DecodeAt(s, i + std::size_t(__builtin_ctz(leads)), length);
+                const char32_t c = room ? DecodeWithRoom(s, at, length) : DecodeAt(s, at, length);
                 const int cost = Gsm7Septets(c);
                 septets += cost;
                 missing += cost == 0;
                 escapes += cost == 2;
-                plain = plain && BreaksBothWays(c);
+                plain &= BreaksBothWays(c);
             }
             if (missing > 0) {
                 i += 16;
@@ -134,10 +136,11 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
         // Else the characters that start in the block, where their first
         // bytes are (ASCII ones are plain, and their costs no longer count).
         ascii = false;
+        const bool room = n - i >= 19;
         for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
+            const std::size_t at = i + std::size_t(__builtin_ctz(leads));
             std::size_t length = 0;
-            plain =
-                plain && BreaksBothWays(DecodeAt(s, i + std::size_t(__builtin_ctz(leads)), length));
+            plain &= BreaksBothWays(room ? DecodeWithRoom(s, at, length) : DecodeAt(s, at, length));
         }
         i += 16;
     }
@@ -156,12 +159,15 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
 
 namespace {
 
-// Which characters of the Basic Multilingual Plane a walk has looked at
-// already: one stamp per code point, a new stamp value per walk, so the
-// table is cleared only once in 65,535 walks, and it is small enough
-// (128 KiB) to stay in the cache. One table per thread.
+// Which characters a walk has looked at already: one stamp per code point
+// below U+20000 (the planes where nearly all characters in use are, emoji
+// among them), a new stamp value per walk, so the table is cleared only once
+// in 65,535 walks. It is small enough (256 KiB) to stay in the cache, and
+// only the pages of the scripts met are touched. One table per thread.
 class LookedAt {
 public:
+    static constexpr char32_t Size = 0x20000;
+
     // Starts a walk.
     void begin() {
         if (++m_stamp == 0) {
@@ -169,81 +175,89 @@ public:
             m_stamp = 1;
         }
     }
-    // True the first time c is asked about in this walk.
+    // True the first time c (below Size) is asked about in this walk.
     bool first(char32_t c) {
         std::uint16_t &slot = m_table[c];
-        if (slot == m_stamp)
-            return false;
+        const bool seen = slot == m_stamp;
         slot = m_stamp;
-        return true;
+        return !seen;
     }
 
 private:
-    std::vector<std::uint16_t> m_table = std::vector<std::uint16_t>(0x10000);
+    std::vector<std::uint16_t> m_table = std::vector<std::uint16_t>(Size);
     std::uint16_t m_stamp = 0;
 };
+
+// The characters that start among the sixteen bytes at s and are not ASCII
+// with a GSM-7 form (LF, CR and form feed are looked at on their own), as a
+// bit mask: bit k for s[k].
+inline std::uint64_t otherThanGsm7Ascii(const unsigned char *s) {
+#if TOVRIK_SSE2
+    using namespace simd;
+    const __m128i v = Load(s);
+    const __m128i skipped = _mm_or_si128(printableGsm7Lanes(v), Within(v, 0x80, 0xBF));
+    return ~Mask(skipped) & 0xFFFF;
+#else
+    std::uint64_t mask = 0;
+    for (unsigned k = 0; k < 16; ++k)
+        mask |= std::uint64_t((s[k] & 0xC0) != 0x80 &&
+                              (s[k] >= 0x80 || s[k] < 0x20 || s[k] == 0x60 || s[k] == 0x7F))
+                << k;
+    return mask;
+#endif
+}
 
 template <class Septets>
 void charactersWithout(std::span<const std::string_view> texts, Septets &&septets, std::size_t most,
                        WithoutGsm7 &found) {
-    found.characters.clear();
-    found.more = 0;
     thread_local LookedAt lookedAt;
     lookedAt.begin();
-    // Characters past the Basic Multilingual Plane (emoji, mostly) are few:
-    // a list until there are many, then a set.
-    std::array<char32_t, 32> astral;
-    std::size_t astralCount = 0;
-    std::unordered_set<char32_t> manyAstral;
-    const auto firstTime = [&](char32_t c) {
-        if (c < 0x10000)
-            return lookedAt.first(c);
-        if (astralCount < astral.size()) {
-            const auto end = astral.begin() + std::ptrdiff_t(astralCount);
-            if (std::find(astral.begin(), end, c) != end)
-                return false;
-            astral[astralCount++] = c;
-            if (astralCount == astral.size())
-                manyAstral.insert(astral.begin(), astral.end());
-            return true;
-        }
-        return manyAstral.insert(c).second;
+    std::unordered_set<char32_t> rare; // past the table
+    // The first `most` are kept in slots, the others counted. Each character
+    // found is written to the next free slot, and the slot is taken only when
+    // the character is new and has no GSM-7 form: no branch on either. (There
+    // are no more different characters than bytes or code points.)
+    std::size_t bytes = 0;
+    for (const std::string_view text : texts)
+        bytes += text.size();
+    const std::size_t kept = std::min({most, bytes, std::size_t(0x110000)});
+    found.characters.resize(kept + 1);
+    std::size_t count = 0;
+    const auto one = [&](std::string_view text, std::size_t at, std::size_t length, char32_t c) {
+        const bool first = c < LookedAt::Size ? lookedAt.first(c) : rare.insert(c).second;
+        found.characters[std::min(count, kept)] = text.substr(at, length);
+        count += std::size_t(first & (septets(c) == 0));
     };
-    // Each character is looked up once: the ASCII ones by their byte, the
-    // others the first time they come.
+    // Each character that is not ASCII with a GSM-7 form is looked up where
+    // it starts; the others are skipped sixty-four bytes at a time.
     for (const std::string_view text : texts) {
         const auto *s = reinterpret_cast<const unsigned char *>(text.data());
         const std::size_t n = text.size();
-        for (std::size_t i = 0; i < n;) {
-            if (s[i] < 0x80 && detail::Gsm7Latin1Septets[s[i]] != 0) {
-#if TOVRIK_SSE2
-                // To the first byte that is not ASCII with a GSM-7 form.
-                for (++i; n - i >= 16; i += 16) {
-                    const __m128i v = simd::Load(s + i);
-                    // (LF, CR and form feed are looked at on their own.)
-                    const unsigned gsm7 = simd::Mask(printableGsm7Lanes(v));
-                    if (gsm7 != 0xFFFF) {
-                        i += std::size_t(std::countr_zero(~gsm7));
-                        break;
-                    }
-                }
-#else
-                ++i;
-#endif
-                continue;
+        std::size_t i = 0;
+        // (Every character that starts in a block here has three more bytes
+        // in the text after its first.)
+        for (; n - i >= 64 + 3; i += 64) {
+            std::uint64_t starts =
+                otherThanGsm7Ascii(s + i) | otherThanGsm7Ascii(s + i + 16) << 16 |
+                otherThanGsm7Ascii(s + i + 32) << 32 | otherThanGsm7Ascii(s + i + 48) << 48;
+            for (; starts != 0; starts &= starts - 1) {
+                const std::size_t at = i + std::size_t(std::countr_zero(starts));
+                std::size_t length = 0;
+                const char32_t c = DecodeWithRoom(text.data(), at, length);
+                one(text, at, length, c);
             }
-            std::size_t length = 0;
+        }
+        // The last bytes, from the first character that starts there.
+        while (i < n && (s[i] & 0xC0) == 0x80)
+            ++i;
+        for (std::size_t length = 0; i < n; i += length) {
             const char32_t c = DecodeAt(text.data(), i, length);
-            const std::size_t at = i;
-            i += length;
-            if (!firstTime(c) || septets(c) != 0)
-                continue;
-            if (found.characters.size() < most)
-                found.characters.push_back(text.substr(at, length));
-            else
-                ++found.more;
+            if (c >= 0x80 || detail::Gsm7Latin1Septets[c] == 0)
+                one(text, i, length, c);
         }
     }
+    found.characters.resize(std::min(count, kept));
+    found.more = count - found.characters.size();
 }
 
 } // namespace
@@ -524,12 +538,14 @@ private:
                 auto block = std::ptrdiff_t(simd::SumBytes(_mm_or_si128(
                     _mm_and_si128(one, simd::Bytes(1)), _mm_and_si128(two, simd::Bytes(2)))));
                 bool other = false;
+                const bool room = n - i >= 19; // for any character that starts here
                 for (unsigned leads = high ? simd::Mask(simd::AtLeast(v, 0xC0)) : 0; leads != 0;
                      leads &= leads - 1) {
+                    const std::size_t at = i + std::size_t(__builtin_ctz(leads));
                     std::size_t length = 0;
-                    const int cost =
-                        Gsm7Septets(DecodeAt(m_s, i + std::size_t(__builtin_ctz(leads)), length));
-                    other = other || cost == 0;
+                    const int cost = Gsm7Septets(room ? DecodeWithRoom(m_s, at, length)
+                                                      : DecodeAt(m_s, at, length));
+                    other |= cost == 0;
                     block += cost;
                 }
                 if (other || septets + block > m_budget.gsm7)

@@ -66,6 +66,18 @@ inline char32_t DecodeAt(const char *s, std::size_t i, std::size_t &length) {
            char32_t(b[3] & 0x3F);
 }
 
+// The same where three bytes after s[i] can be read, whatever the length:
+// chosen without a branch, for text that mixes lengths.
+inline char32_t DecodeWithRoom(const char *s, std::size_t i, std::size_t &length) {
+    static constexpr std::uint8_t Lengths[16] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4};
+    const auto *b = reinterpret_cast<const unsigned char *>(s) + i;
+    const char32_t b0 = b[0], b1 = b[1] & 0x3F, b2 = b[2] & 0x3F, b3 = b[3] & 0x3F;
+    length = Lengths[b0 >> 4];
+    const char32_t byLength[4] = {b0, (b0 & 0x1F) << 6 | b1, (b0 & 0x0F) << 12 | b1 << 6 | b2,
+                                  (b0 & 0x07) << 18 | b1 << 12 | b2 << 6 | b3};
+    return byLength[length - 1];
+}
+
 // Where the character that ends at i starts (i > 0).
 inline std::size_t StartBefore(const char *s, std::size_t i) {
     do

@@ -126,6 +126,7 @@ QString randomMessage(quint32 seed, bool gsm7Only) {
                                       u"\u00E7"_s,
                                       u"\U0001F468\u200D\U0001F469"_s,
                                       u"\U0001F1E9\U0001F1EA"_s,
+                                      u"\U00020BB7"_s, // a CJK ideograph of the third plane
                                       u"Supercalifragilisticexpialidocious"_s};
     static const QStringList gsm7Parts = {u"word"_s,    u" "_s,      u"  "_s, u". "_s,
                                           u"\r\n"_s,    u"]"_s,      Euro,    u"{x}"_s,
@@ -525,6 +526,23 @@ void SmsTest::properties() {
     }
     const QStringView rest = QStringView(message).sliced(position);
     QVERIFY(rest.count(u' ') == rest.size());
+
+    // What makes it UCS-2: its characters that are UCS-2 alone, each once,
+    // in order, the first three named.
+    QStringList without;
+    for (const char32_t c : message.toStdU32String()) {
+        const QString character = QString::fromUcs4(&c, 1);
+        if (scanSms(character).encoding == SmsEncoding::Ucs2 && !without.contains(character))
+            without += character;
+    }
+    const Utf8 bytes(message);
+    core::WithoutGsm7 found;
+    core::CharactersWithoutGsm7(bytes.view(), 3, found);
+    QStringList named;
+    for (const std::string_view c : found.characters)
+        named += QString::fromUtf8(c.data(), qsizetype(c.size()));
+    QCOMPARE(named, without.mid(0, 3));
+    QCOMPARE(qsizetype(found.more), std::max<qsizetype>(without.size() - 3, 0));
 }
 
 // What a text costs with national tables, against a plain sum over its
