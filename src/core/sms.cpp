@@ -225,7 +225,7 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
     std::size_t count = 0;
     const auto one = [&](std::string_view text, std::size_t at, std::size_t length, char32_t c) {
         const bool first = c < LookedAt::Size ? lookedAt.first(c) : rare.insert(c).second;
-        found.characters[std::min(count, kept)] = text.substr(at, length);
+        found.characters[std::min(count, kept)] = std::string_view(text.data() + at, length);
         count += std::size_t(first & (septets(c) == 0));
     };
     // Each character that is not ASCII with a GSM-7 form is looked up where

@@ -67,15 +67,20 @@ inline char32_t DecodeAt(const char *s, std::size_t i, std::size_t &length) {
 }
 
 // The same where three bytes after s[i] can be read, whatever the length:
-// chosen without a branch, for text that mixes lengths.
+// without a branch, for text that mixes lengths. The character's bytes are
+// read as one number, first byte highest; the lead's marker bits and the
+// continuation bytes' are masked off, and the six-bit groups closed up.
 inline char32_t DecodeWithRoom(const char *s, std::size_t i, std::size_t &length) {
     static constexpr std::uint8_t Lengths[16] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 3, 4};
+    static constexpr std::uint32_t Payload[5] = {0, 0x7F, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
     const auto *b = reinterpret_cast<const unsigned char *>(s) + i;
-    const char32_t b0 = b[0], b1 = b[1] & 0x3F, b2 = b[2] & 0x3F, b3 = b[3] & 0x3F;
-    length = Lengths[b0 >> 4];
-    const char32_t byLength[4] = {b0, (b0 & 0x1F) << 6 | b1, (b0 & 0x0F) << 12 | b1 << 6 | b2,
-                                  (b0 & 0x07) << 18 | b1 << 12 | b2 << 6 | b3};
-    return byLength[length - 1];
+    length = Lengths[b[0] >> 4];
+    const std::uint32_t bytes = std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                                std::uint32_t(b[2]) << 8 | std::uint32_t(b[3]);
+    const std::uint32_t w = bytes >> (32 - 8 * length) & Payload[length];
+    const std::uint32_t joined =
+        (w & 0x3F) | (w >> 2 & 0xFC0) | (w >> 4 & 0x3F000) | (w >> 6 & 0x1C0000);
+    return length == 1 ? w : joined;
 }
 
 // Where the character that ends at i starts (i > 0).
