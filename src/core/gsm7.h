@@ -13,9 +13,7 @@ namespace tovrik::core {
 namespace detail {
 // Septets of U+0000 to U+00FF: 0 (not in the alphabet), 1 or 2.
 extern const std::array<std::uint8_t, 256> Gsm7Latin1Septets;
-} // namespace detail
 
-namespace detail {
 // Past U+00FF: ten Greek capitals of the basic table (a bit each from U+0393
 // on) and the euro sign of the extension table. (Checked against the tables
 // when they are compiled.)

@@ -162,8 +162,8 @@ namespace {
 // Which characters a walk has looked at already: one stamp per code point
 // below U+20000 (the planes where nearly all characters in use are, emoji
 // among them), a new stamp value per walk, so the table is cleared only once
-// in 65,535 walks. It is small enough (256 KiB) to stay in the cache, and
-// only the pages of the scripts met are touched. One table per thread.
+// in 65,535 walks. It is small enough (256 KiB) to stay in the cache. One
+// table per thread.
 class LookedAt {
 public:
     static constexpr char32_t Size = 0x20000;
