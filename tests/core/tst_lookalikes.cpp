@@ -104,10 +104,11 @@ private Q_SLOTS:
         CharactersWithoutGsm7("plain GSM-7 [text] \xE2\x82\xAC", 5, found);
         QVERIFY(found.characters.empty() && found.more == 0);
         // Controls and the grave accent among ASCII of either table, in
-        // stretches of sixteen bytes.
-        CharactersWithoutGsm7("plain [text]\tthen\x7F more than sixteen {bytes}\x01`\r\n", 5,
-                              found);
-        QCOMPARE(found.characters, (std::vector<std::string_view>{"\t", "\x7F", "\x01", "`"}));
+        // the blocks of sixty-four bytes and in the bytes after them.
+        CharactersWithoutGsm7("plain [text]\tthen` more than sixty-four {bytes}\x01 of GSM-7, "
+                              "then the last few\x7F\r\n",
+                              5, found);
+        QCOMPARE(found.characters, (std::vector<std::string_view>{"\t", "`", "\x01", "\x7F"}));
 
         // A message cut with a numbering: its characters, then the format's.
         std::string error;
