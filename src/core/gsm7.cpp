@@ -35,7 +35,7 @@ constexpr std::array<std::uint8_t, 256> latin1Table() {
 
 // Above U+00FF the tables hold the Greek capitals and the euro sign, which
 // Gsm7Septets knows by a mask: exactly those, at their cost.
-constexpr bool switchMatchesTables() {
+constexpr bool maskMatchesTables() {
     int listed = 0;
     for (char16_t c : Basic)
         if (c >= 0x100 && Gsm7SeptetsPastLatin1(c) == 1)
@@ -48,7 +48,7 @@ constexpr bool switchMatchesTables() {
         known += Gsm7SeptetsPastLatin1(u) != 0;
     return listed == 11 && known == 11;
 }
-static_assert(switchMatchesTables());
+static_assert(maskMatchesTables());
 
 } // namespace
 
