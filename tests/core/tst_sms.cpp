@@ -304,6 +304,12 @@ void SmsTest::plainGraphemesNeedNoFinder_data() {
     };
     QTest::newRow("all plain, ascending") << all << true;
     QTest::newRow("all plain, shuffled") << shuffled(QString(), 7) << true;
+    // Text of the common scripts needs no finder: Latin, Greek, Cyrillic,
+    // punctuation and currency, CJK, Hangul syllables, full-width forms, emoji.
+    QTest::newRow("common scripts")
+        << u"caf\u00E9 \u03A9\u03B1 \u0436 \u1E9E \u201Cquoted\u201D \u2013 20\u20AC \u2026 "
+           u"\u2122 \u2192 \u4F60\u597D \u3002 \uD55C \uFF01 \U0001F600"_s
+        << true;
     // Combining marks, joiners, a prepended mark, jamo, regional
     // indicators, an emoji modifier, a variation selector.
     const QString joining = u"\u0301\u0483\u200D\u200C\u0600\u1100\u1161\u11A8\uFE0F"
