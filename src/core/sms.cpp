@@ -162,28 +162,38 @@ namespace {
 // Which characters a walk has looked at already: one stamp per code point
 // below U+20000 (the planes where nearly all characters in use are, emoji
 // among them), a new stamp value per walk, so the table is cleared only once
-// in 65,535 walks. It is small enough (256 KiB) to stay in the cache. One
-// table per thread.
+// in 65,534 walks. It is small enough (256 KiB) to stay in the cache. One
+// table per thread and kind of walk.
+//
+// The characters of the default alphabet hold a stamp above every walk's:
+// a character has no GSM-7 form and is new to this walk exactly when its
+// stamp is below this walk's, and stays so when the walk's is stamped on it
+// only where it is higher.
 class LookedAt {
 public:
     static constexpr char32_t Size = 0x20000;
+    static constexpr std::uint16_t InTheAlphabet = 0xFFFF;
 
-    // Starts a walk.
-    void begin() {
-        if (++m_stamp == 0) {
-            std::fill(m_table.begin(), m_table.end(), 0);
+    LookedAt() { clear(); }
+
+    // Starts a walk: the stamp of this walk.
+    std::uint16_t begin() {
+        if (++m_stamp == InTheAlphabet) {
+            clear();
             m_stamp = 1;
         }
+        return m_stamp;
     }
-    // True the first time c (below Size) is asked about in this walk.
-    bool first(char32_t c) {
-        std::uint16_t &slot = m_table[c];
-        const bool seen = slot == m_stamp;
-        slot = m_stamp;
-        return !seen;
-    }
+    std::uint16_t *table() { return m_table.data(); }
 
 private:
+    void clear() {
+        std::fill(m_table.begin(), m_table.end(), 0);
+        for (char32_t c = 0; c < 0x2100; ++c) // the euro sign is the last
+            if (Gsm7Septets(c) != 0)
+                m_table[c] = InTheAlphabet;
+    }
+
     std::vector<std::uint16_t> m_table = std::vector<std::uint16_t>(Size);
     std::uint16_t m_stamp = 0;
 };
@@ -207,12 +217,16 @@ inline std::uint64_t otherThanGsm7Ascii(const unsigned char *s) {
 #endif
 }
 
-template <class Septets>
-void charactersWithout(std::span<const std::string_view> texts, Septets &&septets, std::size_t most,
+// The walk; isNew(c, stamps, stamp, rare) tells whether c is new to it and
+// has no GSM-7 form, and notes it.
+template <class Found>
+void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, std::size_t most,
                        WithoutGsm7 &found) {
     thread_local LookedAt lookedAt;
-    lookedAt.begin();
+    const std::uint16_t stamp = lookedAt.begin();
+    std::uint16_t *const stamps = lookedAt.table();
     std::unordered_set<char32_t> rare; // past the table
+    const auto missing = [&](char32_t c) { return isNew(c, stamps, stamp, rare); };
     // The first `most` are kept in slots, the others counted. Each character
     // found is written to the next free slot, and the slot is taken only when
     // the character is new and has no GSM-7 form: no branch on either. (There
@@ -222,38 +236,38 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
         bytes += text.size();
     const std::size_t kept = std::min({most, bytes, std::size_t(0x110000)});
     found.characters.resize(kept + 1);
+    std::string_view *const slots = found.characters.data();
     std::size_t count = 0;
-    const auto one = [&](std::string_view text, std::size_t at, std::size_t length, char32_t c) {
-        const bool first = c < LookedAt::Size ? lookedAt.first(c) : rare.insert(c).second;
-        found.characters[std::min(count, kept)] = std::string_view(text.data() + at, length);
-        count += std::size_t(first & (septets(c) == 0));
-    };
     // Each character that is not ASCII with a GSM-7 form is looked up where
-    // it starts; the others are skipped sixty-four bytes at a time.
-    for (const std::string_view text : texts) {
-        const auto *s = reinterpret_cast<const unsigned char *>(text.data());
-        const std::size_t n = text.size();
-        std::size_t i = 0;
-        // (Every character that starts in a block here has three more bytes
-        // in the text after its first.)
-        for (; n - i >= 64 + 3; i += 64) {
+    // it starts in `blocks` bytes at s (a multiple of 64, with three more
+    // after them to read); the others are skipped sixty-four bytes at a time.
+    // Its view is into `text`, at the same place.
+    const auto walk = [&](const unsigned char *s, std::size_t blocks, const char *text) {
+        for (std::size_t i = 0; i < blocks; i += 64) {
             std::uint64_t starts =
                 otherThanGsm7Ascii(s + i) | otherThanGsm7Ascii(s + i + 16) << 16 |
                 otherThanGsm7Ascii(s + i + 32) << 32 | otherThanGsm7Ascii(s + i + 48) << 48;
             for (; starts != 0; starts &= starts - 1) {
                 const std::size_t at = i + std::size_t(std::countr_zero(starts));
                 std::size_t length = 0;
-                const char32_t c = DecodeWithRoom(text.data(), at, length);
-                one(text, at, length, c);
+                const char32_t c = DecodeWithRoom(reinterpret_cast<const char *>(s), at, length);
+                slots[std::min(count, kept)] = std::string_view(text + at, length);
+                count += std::size_t(missing(c));
             }
         }
-        // The last bytes, from the first character that starts there.
-        while (i < n && (s[i] & 0xC0) == 0x80)
-            ++i;
-        for (std::size_t length = 0; i < n; i += length) {
-            const char32_t c = DecodeAt(text.data(), i, length);
-            if (c >= 0x80 || detail::Gsm7Latin1Septets[c] == 0)
-                one(text, i, length, c);
+    };
+    for (const std::string_view text : texts) {
+        const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+        const std::size_t n = text.size();
+        const std::size_t whole = n < 64 + 3 ? 0 : (n - 3) / 64 * 64;
+        walk(s, whole, text.data());
+        // The last bytes from a copy padded with blanks, which are skipped:
+        // a character that starts there ends there.
+        if (whole < n) {
+            unsigned char last[2 * 64 + 3];
+            std::memset(last, ' ', sizeof last);
+            std::memcpy(last, s + whole, n - whole);
+            walk(last, n - whole <= 64 ? 64 : 128, text.data() + whole);
         }
     }
     found.characters.resize(std::min(count, kept));
@@ -264,15 +278,35 @@ void charactersWithout(std::span<const std::string_view> texts, Septets &&septet
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
                            WithoutGsm7 &found) {
-    charactersWithout(
-        texts, [](char32_t c) { return Gsm7Septets(c); }, most, found);
+    // The stamps tell both: no branch on either.
+    const auto isNew = [](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
+                          std::unordered_set<char32_t> &rare) {
+        if (c >= LookedAt::Size)
+            return rare.insert(c).second;
+        const std::uint16_t was = stamps[c];
+        stamps[c] = std::max(was, stamp);
+        return was < stamp;
+    };
+    charactersWithout(texts, isNew, most, found);
 }
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            const std::function<bool(char32_t)> &has, std::size_t most,
                            WithoutGsm7 &found) {
-    charactersWithout(
-        texts, [&](char32_t c) { return has(c) ? 1 : 0; }, most, found);
+    // Another set of characters. (This walk has a table of its own, where
+    // the stamps of the default alphabet's characters are simply seen once.)
+    const auto isNew = [&](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
+                           std::unordered_set<char32_t> &rare) {
+        bool first = false;
+        if (c < LookedAt::Size) {
+            first = stamps[c] != stamp;
+            stamps[c] = stamp;
+        } else {
+            first = rare.insert(c).second;
+        }
+        return first && !has(c);
+    };
+    charactersWithout(texts, isNew, most, found);
 }
 
 SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {

@@ -109,6 +109,28 @@ private Q_SLOTS:
                               "then the last few\x7F\r\n",
                               5, found);
         QCOMPARE(found.characters, (std::vector<std::string_view>{"\t", "`", "\x01", "\x7F"}));
+        // One at the very end, after any number of bytes.
+        for (std::size_t before = 0; before < 200; ++before)
+            for (const std::string_view last : {"`", "\xD0\xB6", "\xF0\x9F\x98\x80"}) {
+                const std::string ending = std::string(before, 'a') + std::string(last);
+                CharactersWithoutGsm7(ending, 5, found);
+                QCOMPARE(found.characters, std::vector<std::string_view>{last});
+            }
+        // Against another set of characters, which lacks the default
+        // alphabet's, and the default again.
+        const std::string_view twice[] = {"\xC3\xA9-\xC3\xA9"}; // é-é
+        CharactersWithoutGsm7(
+            twice, [](char32_t c) { return c == '-'; }, 5, found);
+        QCOMPARE(found.characters, std::vector<std::string_view>{"\xC3\xA9"});
+        QCOMPARE(found.more, std::size_t(0));
+        CharactersWithoutGsm7(twice[0], 5, found);
+        QVERIFY(found.characters.empty());
+        // Text after text, past the count where what was seen is forgotten.
+        for (int texts = 0; texts < 70000; ++texts) {
+            CharactersWithoutGsm7("\xC3\xA9 \xD0\xB6", 5, found); // é (GSM-7) and ж
+            if (found.characters.size() != 1 || found.more != 0)
+                QFAIL(qPrintable(u"text %1: %2 found"_s.arg(texts).arg(found.characters.size())));
+        }
 
         // A message cut with a numbering: its characters, then the format's.
         std::string error;
