@@ -47,8 +47,7 @@ bool PieceSplitter::gsm7Throughout(std::string_view text) {
 
 bool PieceSplitter::cut(std::string_view message) {
     m_message = message;
-    m_defaultScan = ScanSms(message);
-    m_cutter.setMessage(message, m_defaultScan);
+    m_defaultScan = m_cutter.setMessage(message);
     useTables(nullptr);
     // A message (and numbering) of the default alphabet's own characters is
     // best sent with the default tables: a national table costs room in the

@@ -30,9 +30,14 @@ std::string_view SmsEncodingName(SmsEncoding encoding) {
     return encoding == SmsEncoding::Gsm7 ? "GSM-7" : "UCS-2";
 }
 
-SmsScan ScanSms(std::string_view text, bool graphemes) {
+SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t> *blockSeptets) {
     const char *s = text.data();
     const std::size_t n = text.size();
+    std::uint8_t *blocks = nullptr;
+    if (blockSeptets) {
+        blockSeptets->assign(n / 16, 0);
+        blocks = blockSeptets->data();
+    }
     std::ptrdiff_t septets = 0;
     std::ptrdiff_t missing = 0; // characters without a GSM-7 form
     std::ptrdiff_t escapes = 0;
@@ -85,7 +90,10 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
         const __m128i two = extensionLanes(v);
         const __m128i asciiLanes = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1)); // below 0x80
         // A true lane is 0xFF: subtracting counts it.
-        laneSeptets = _mm_sub_epi8(_mm_sub_epi8(laneSeptets, one), _mm_add_epi8(two, two));
+        const __m128i blockSeptets =
+            _mm_sub_epi8(_mm_sub_epi8(_mm_setzero_si128(), one), _mm_add_epi8(two, two));
+        laneSeptets = _mm_add_epi8(laneSeptets, blockSeptets);
+        int others = 0; // the septets of the other characters
         laneEscapes = _mm_sub_epi8(laneEscapes, two);
         laneMissing =
             _mm_sub_epi8(laneMissing, _mm_andnot_si128(_mm_or_si128(one, two), asciiLanes));
@@ -99,16 +107,19 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
                 std::size_t length = 0;
                 const char32_t c = room ? DecodeWithRoom(s, at, length) : DecodeAt(s, at, length);
                 const int cost = Gsm7Septets(c);
-                septets += cost;
+                others += cost;
                 missing += cost == 0;
                 escapes += cost == 2;
                 plain &= BreaksBothWays(c);
             }
+            septets += others;
             if (missing > 0) {
                 i += 16;
                 break;
             }
         }
+        if (blocks)
+            blocks[i / 16] = std::uint8_t(SumBytes(blockSeptets) + unsigned(others));
         i += 16;
         if ((rounds & 15) == 0 &&
             _mm_movemask_epi8(_mm_cmpeq_epi8(laneMissing, _mm_setzero_si128())) != 0xFFFF)
@@ -150,6 +161,12 @@ SmsScan ScanSms(std::string_view text, bool graphemes) {
 #endif
     while (i < n && (missing == 0 || plain))
         i = scanOne(i);
+#if !TOVRIK_SSE2
+    // The blocks' septets, a character at a time.
+    if (blocks && missing == 0)
+        for (std::size_t at = 0, length = 0; at < n / 16 * 16; at += length)
+            blocks[at / 16] += std::uint8_t(septetsAt(s, at, length));
+#endif
     if (missing == 0)
         return {SmsEncoding::Gsm7, septets, escapes > 0, ascii, plain};
     if (i < n)
@@ -414,6 +431,8 @@ public:
         else if (budget.gsm7Allowed ? scan.encoding == SmsEncoding::Gsm7 && !budget.alphabet
                                     : scan.encoding == SmsEncoding::Ucs2)
             m_total = scan.units;
+        if (cutter.m_blocks && budget.gsm7Allowed && !budget.alphabet)
+            m_blockSeptets = cutter.m_blockSeptets.data();
     }
 
     Pos begin() const { return 0; }
@@ -551,6 +570,8 @@ private:
             return start + m_uniform >= m_n ? m_n + 1 : start + m_uniform;
         if (!m_budget.gsm7Allowed)
             return reachUcs2(start, units);
+        if (m_blockSeptets)
+            return walkBlocks(start, units);
         // Walk while the piece can stay GSM-7; from its first other character
         // on it is UCS-2, counted from its start.
         std::ptrdiff_t septets = 0;
@@ -610,6 +631,47 @@ private:
         return m_n + 1;
     }
 
+    // walk() through GSM-7 text whose blocks of sixteen bytes have known
+    // septets: to the next block a character at a time, then block after
+    // block while they fit, then a character at a time.
+    Pos walkBlocks(Pos start, std::ptrdiff_t *units) const {
+        const std::size_t n = std::size_t(m_n);
+        std::ptrdiff_t septets = 0;
+        std::size_t i = std::size_t(start);
+        // One character, when it fits; else where the walk stops.
+        const auto step = [&]() -> bool {
+            std::size_t length = 0;
+            const int cost = septetsAt(m_s, i, length);
+            if (septets + cost > m_budget.gsm7)
+                return false;
+            septets += cost;
+            i += length;
+            return true;
+        };
+        std::size_t block = (i + 15) / 16;
+        while (i < std::min(n, 16 * block))
+            if (!step())
+                break;
+        if (i >= 16 * block) {
+            // A block counts the characters that start in it (one that began
+            // before it was counted already): whole ones while they fit, then
+            // the characters of the next.
+            for (; 16 * block + 16 <= n && septets + m_blockSeptets[block] <= m_budget.gsm7;
+                 ++block)
+                septets += m_blockSeptets[block];
+            i = 16 * block;
+            while (i < n && (static_cast<unsigned char>(m_s[i]) & 0xC0) == 0x80)
+                ++i;
+            while (i < n && step()) {
+            }
+        }
+        if (i >= n)
+            return m_n + 1;
+        if (units)
+            *units = septets;
+        return Pos(i);
+    }
+
     // reach() under a pair of national shift tables, a character at a time.
     Pos reachWith(const Gsm7Alphabet &alphabet, Pos start) const {
         std::ptrdiff_t septets = 0;
@@ -646,6 +708,7 @@ private:
     const char *m_s;
     Pos m_n;
     SmsBudget m_budget;
+    const std::uint8_t *m_blockSeptets = nullptr; // the message's blocks, when known
     Pos m_uniform = -1;
     std::ptrdiff_t m_total = -1; // the whole message's cost, where pieces are counted alike
     // The last walk: from where to where, what it passed and what came before.
@@ -665,6 +728,18 @@ void SmsCutter::setMessage(std::string_view message, const SmsScan &scan) {
     m_message = message;
     m_scan = scan;
     m_graphemes.setText(message, scan.plainGraphemes);
+    m_blocks = false;
+}
+
+SmsScan SmsCutter::setMessage(std::string_view message) {
+    // The blocks' septets take a sixteenth of the message's size: they are
+    // kept for messages of up to a few MiB.
+    constexpr std::size_t Longest = std::size_t(4) << 20;
+    const bool blocks = message.size() <= Longest;
+    const SmsScan scan = ScanSms(message, true, blocks ? &m_blockSeptets : nullptr);
+    setMessage(message, scan);
+    m_blocks = blocks && scan.encoding == SmsEncoding::Gsm7;
+    return scan;
 }
 
 void SmsCutter::cut(const SmsBudget &budget, SplitMode mode, std::vector<std::string_view> &pieces,

@@ -46,8 +46,11 @@ struct SmsScan {
     bool ascii = true;          // every byte is below 0x80
     bool plainGraphemes = true; // every code point is a grapheme of its own (CR LF aside)
 };
-// Without graphemes, plainGraphemes is not worked out (false).
-SmsScan ScanSms(std::string_view text, bool graphemes = true);
+// Without graphemes, plainGraphemes is not worked out (false). With
+// blockSeptets, and when the text is GSM-7, the septets of the characters
+// that start in each whole block of sixteen bytes go there, one a block.
+SmsScan ScanSms(std::string_view text, bool graphemes = true,
+                std::vector<std::uint8_t> *blockSeptets = nullptr);
 
 // Walks text a block of sixteen bytes at a time: basic(count) for the bytes
 // that mask(block) marks (ASCII characters of one septet each, such as the
@@ -117,6 +120,9 @@ class SmsCutter {
 public:
     // The message to cut, and its scan; it must outlive the calls below.
     void setMessage(std::string_view message, const SmsScan &scan);
+    // The same, scanned here: what the scan learns of the message on the way
+    // makes the cuts faster.
+    SmsScan setMessage(std::string_view message);
 
     // The mode's rules, with "the limit" being the budget of the piece's own
     // encoding. A word (space mode) or sentence (period mode) that does not
@@ -140,6 +146,9 @@ private:
     SmsScan m_scan;
     GraphemeBoundaries<char> m_graphemes;
     std::vector<std::string_view> m_scratch;
+    // The message's septets in each whole block of sixteen bytes, when known.
+    std::vector<std::uint8_t> m_blockSeptets;
+    bool m_blocks = false;
 };
 
 // The number of parts a phone sends the message in, as one concatenated SMS.
