@@ -50,8 +50,17 @@ constexpr bool maskMatchesTables() {
 }
 static_assert(maskMatchesTables());
 
+constexpr std::array<std::uint8_t, 0x800> below800Table() {
+    std::array<std::uint8_t, 0x800> table{};
+    const std::array<std::uint8_t, 256> latin1 = latin1Table();
+    for (char32_t c = 0; c < 0x800; ++c)
+        table[c] = std::uint8_t(c < 0x100 ? latin1[c] : Gsm7SeptetsPastLatin1(c));
+    return table;
+}
+
 } // namespace
 
 const std::array<std::uint8_t, 256> Gsm7Latin1Septets = latin1Table();
+const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800 = below800Table();
 
 } // namespace tovrik::core::detail

@@ -26,6 +26,11 @@ constexpr int Gsm7SeptetsPastLatin1(char32_t c) {
 }
 } // namespace detail
 
+namespace detail {
+// Septets of U+0000 to U+07FF, the characters of one and two bytes.
+extern const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800;
+} // namespace detail
+
 // 1 for a character of the basic table (CR and LF included), 2 for one of
 // the extension table (sent as ESC and the character), 0 for a character
 // that has no GSM-7 form. Without a branch on the character: in text of
@@ -36,6 +41,17 @@ inline int Gsm7Septets(char32_t c) {
     const int high = detail::Gsm7SeptetsPastLatin1(c);
     const int past = -int(c >= 0x100); // all ones past U+00FF
     return (low & ~past) | (high & past);
+}
+
+// Gsm7Septets of the character of two to four bytes at b, read from its
+// bytes where three can be read after b[0]: without decoding it. Past two
+// bytes only the euro sign (E2 82 AC) has a GSM-7 form.
+inline int Gsm7SeptetsAt(const unsigned char *b) {
+    const std::uint32_t w = std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                            std::uint32_t(b[2]) << 8 | std::uint32_t(b[3]);
+    const int two = detail::Gsm7SeptetsBelow800[(w >> 18 & 0x7C0) | (w >> 16 & 0x3F)];
+    const int longer = (w >> 8) == 0xE282AC ? 2 : 0;
+    return b[0] < 0xE0 ? two : longer;
 }
 
 #if TOVRIK_SSE2

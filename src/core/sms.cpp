@@ -105,12 +105,15 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
             for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
                 const std::size_t at = i + std::size_t(__builtin_ctz(leads));
                 std::size_t length = 0;
-                const char32_t c = room ? DecodeWithRoom(s, at, length) : DecodeAt(s, at, length);
-                const int cost = Gsm7Septets(c);
+                const int cost =
+                    room ? Gsm7SeptetsAt(reinterpret_cast<const unsigned char *>(s) + at)
+                         : Gsm7Septets(DecodeAt(s, at, length));
                 others += cost;
                 missing += cost == 0;
                 escapes += cost == 2;
-                plain &= BreaksBothWays(c);
+                // (Every character with a GSM-7 form is a grapheme of its own.)
+                if (cost == 0)
+                    plain &= BreaksBothWays(DecodeAt(s, at, length));
             }
             septets += others;
             if (missing > 0) {

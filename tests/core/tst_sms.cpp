@@ -1,6 +1,7 @@
 #include "core/national.h"
 #include "core/pieces.h"
 #include "core/sms.h"
+#include "core/utf8.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -191,6 +192,16 @@ void SmsTest::alphabet() {
     }
     QCOMPARE(basic, 127);
     QCOMPARE(extension, 10);
+
+    // Past ASCII, the septets read from a character's bytes are its code
+    // point's; and a character with a GSM-7 form is a grapheme of its own.
+    for (char32_t c = 0x80; c < 0x110000; ++c) {
+        unsigned char bytes[8] = {};
+        core::EncodeUtf8(c, reinterpret_cast<char *>(bytes));
+        const int septets = core::Gsm7Septets(c);
+        if (core::Gsm7SeptetsAt(bytes) != septets || (septets > 0 && !core::BreaksBothWays(c)))
+            QFAIL(qPrintable(u"U+"_s + QString::number(quint32(c), 16)));
+    }
 
     // In long runs, scanned several units at a time, each costs the same.
     for (char16_t u = 0; u < 0x100; ++u) {
