@@ -24,9 +24,7 @@ constexpr int Gsm7SeptetsPastLatin1(char32_t c) {
     const char32_t greek = c - 0x393;
     return int(unsigned(greek < 32) & (Greek >> (greek & 31))) | int(c == 0x20AC) << 1;
 }
-} // namespace detail
 
-namespace detail {
 // Septets of U+0000 to U+07FF, the characters of one and two bytes.
 extern const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800;
 } // namespace detail

@@ -90,9 +90,9 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
         const __m128i two = extensionLanes(v);
         const __m128i asciiLanes = _mm_cmpgt_epi8(v, _mm_set1_epi8(-1)); // below 0x80
         // A true lane is 0xFF: subtracting counts it.
-        const __m128i blockSeptets =
+        const __m128i asciiSeptets =
             _mm_sub_epi8(_mm_sub_epi8(_mm_setzero_si128(), one), _mm_add_epi8(two, two));
-        laneSeptets = _mm_add_epi8(laneSeptets, blockSeptets);
+        laneSeptets = _mm_add_epi8(laneSeptets, asciiSeptets);
         int others = 0; // the septets of the other characters
         laneEscapes = _mm_sub_epi8(laneEscapes, two);
         laneMissing =
@@ -122,7 +122,7 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
             }
         }
         if (blocks)
-            blocks[i / 16] = std::uint8_t(SumBytes(blockSeptets) + unsigned(others));
+            blocks[i / 16] = std::uint8_t(SumBytes(asciiSeptets) + unsigned(others));
         i += 16;
         if ((rounds & 15) == 0 &&
             _mm_movemask_epi8(_mm_cmpeq_epi8(laneMissing, _mm_setzero_si128())) != 0xFFFF)
