@@ -130,6 +130,8 @@ void NationalTables::enable(LanguageSet languages) {
     m_asciiVariesIndex.fill(-1);
     for (int k = 0; k < m_asciiVariesCount; ++k)
         m_asciiVariesIndex[m_asciiVaries[std::size_t(k)]] = std::int8_t(k);
+    m_rowCounts.assign(m_lacks.size() + 1, 0);
+    m_rowsMet.assign(m_lacks.size() + 1, 0); // (a slot more than there are rows to meet)
 }
 
 bool NationalTables::has(char32_t c) const {
@@ -242,50 +244,82 @@ void NationalTables::costs(std::string_view text, std::vector<std::ptrdiff_t> &s
 
 // Each pair costs what the default tables cost, but for the characters
 // whose cost differs from pair to pair: each of those costs the pair its own
-// septets instead of the default ones. They are found sixteen bytes at a
-// time: the few ASCII ones of m_asciiVaries, and some past ASCII.
+// septets instead of the default ones. The few ASCII ones of m_asciiVaries
+// are counted sixteen bytes at a time; the others are past ASCII, and the
+// text has a GSM-7 form, so each is of two bytes or the euro sign. No branch
+// on what a character is: letters that vary and letters that do not follow
+// one another unforeseeably.
 void NationalTables::costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
                                       std::ptrdiff_t defaultSeptets) {
-    m_others.clear();
-    const auto note = [&](std::size_t at) { // a character past ASCII starts at `at`
-        std::size_t length = 0;
-        const char32_t c = DecodeAt(text.data(), at, length);
-        if (c < 0x10000 && m_everywhere[c] >= Varies)
-            countOther(c, 1);
-    };
     const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+    const std::size_t n = text.size();
     const auto asciiVaries = std::size_t(m_asciiVariesCount);
     std::array<std::uint32_t, 8> asciiCounts{};
-    const auto look = [&](std::size_t at) {
-        if (s[at] >= 0x80)
-            note(at);
-        else
-            ++asciiCounts[std::size_t(m_asciiVariesIndex[s[at]])];
+    // The character past ASCII at `at`: its row counted, and the row noted
+    // where it is new (row 0, of the characters that do not vary, is not).
+    std::uint32_t *const met = m_rowsMet.data();
+    std::size_t rows = 0;
+    const auto note = [&](std::size_t at) {
+        std::size_t length = 0;
+        const char32_t c = n - at >= 4 ? DecodeWithRoom(text.data(), at, length)
+                                       : DecodeAt(text.data(), at, length);
+        const std::uint16_t cost = m_everywhere[c & 0xFFFF]; // (a GSM-7 text stays below U+10000)
+        const std::uint32_t row = std::max<std::uint16_t>(cost, Varies - 1) - (Varies - 1);
+        met[rows] = row;
+        rows += std::size_t((m_rowCounts[row]++ == 0) & (row != 0));
     };
     std::size_t i = 0;
 #if TOVRIK_SSE2
-    for (; text.size() - i >= 16; i += 16) {
-        const __m128i v = simd::Load(s + i);
-        __m128i wanted = simd::AtLeast(v, 0xC0);
-        for (std::size_t k = 0; k < asciiVaries; ++k)
-            wanted = _mm_or_si128(wanted, simd::Is(v, m_asciiVaries[k]));
-        for (unsigned at = simd::Mask(wanted); at != 0; at &= at - 1)
-            look(i + std::size_t(std::countr_zero(at)));
+    // The ASCII ones in the lanes of an accumulator each (a true lane is
+    // 0xFF: subtracting counts it), summed before a lane can overflow.
+    constexpr std::size_t Most = std::tuple_size_v<decltype(m_asciiVaries)>;
+    __m128i varies[Most];
+    __m128i lanes[Most];
+    for (std::size_t k = 0; k < asciiVaries; ++k) {
+        varies[k] = simd::Bytes(m_asciiVaries[k]);
+        lanes[k] = _mm_setzero_si128();
     }
+    const auto addLanes = [&] {
+        for (std::size_t k = 0; k < asciiVaries; ++k) {
+            asciiCounts[k] += std::uint32_t(simd::SumBytes(lanes[k]));
+            lanes[k] = _mm_setzero_si128();
+        }
+    };
+    for (int rounds = 1; n - i >= 16; i += 16, ++rounds) {
+        const __m128i v = simd::Load(s + i);
+        for (std::size_t k = 0; k < asciiVaries; ++k)
+            lanes[k] = _mm_sub_epi8(lanes[k], _mm_cmpeq_epi8(v, varies[k]));
+        if (rounds == 255) {
+            addLanes();
+            rounds = 0;
+        }
+        for (unsigned at = simd::Mask(simd::AtLeast(v, 0xC0)); at != 0; at &= at - 1)
+            note(i + std::size_t(std::countr_zero(at)));
+    }
+    addLanes();
 #endif
-    for (; i < text.size(); ++i)
-        if (s[i] >= 0xC0 || (s[i] < 0x80 && m_asciiVariesIndex[s[i]] >= 0))
-            look(i);
-    for (std::size_t k = 0; k < asciiVaries; ++k)
-        if (asciiCounts[k] > 0)
-            countOther(m_asciiVaries[k], asciiCounts[k]);
+    for (; i < n; ++i) {
+        if (s[i] >= 0xC0)
+            note(i);
+        else if (s[i] < 0x80 && m_asciiVariesIndex[s[i]] >= 0)
+            ++asciiCounts[std::size_t(m_asciiVariesIndex[s[i]])];
+    }
+    for (std::size_t k = 0; k < asciiVaries; ++k) {
+        const std::uint32_t row = m_everywhere[m_asciiVaries[k]] - (Varies - 1);
+        met[rows] = row;
+        rows += std::size_t(m_rowCounts[row] == 0 && asciiCounts[k] > 0);
+        m_rowCounts[row] += asciiCounts[k];
+    }
+    // Each row met adds its deltas, times its count, to every pair's total.
     const std::size_t pairs = m_pairs.size();
     m_totals.assign(pairs, defaultSeptets);
     std::uint64_t lacking = 0;
-    for (const auto &[c, count] : m_others) {
-        const std::size_t row = m_everywhere[c] - Varies;
-        lacking |= m_lacks[row];
-        const std::int8_t *deltas = m_deltas.data() + row * pairs;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const std::uint32_t row = met[r];
+        const auto count = std::ptrdiff_t(m_rowCounts[row]);
+        m_rowCounts[row] = 0;
+        lacking |= m_lacks[row - 1];
+        const std::int8_t *deltas = m_deltas.data() + (row - 1) * pairs;
         for (std::size_t p = 0; p < pairs; ++p)
             m_totals[p] += std::ptrdiff_t(deltas[p]) * count;
     }

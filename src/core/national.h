@@ -102,6 +102,11 @@ private:
     std::vector<unsigned char> m_asciiSeen;
     std::vector<std::pair<char32_t, std::uint32_t>> m_others;
     std::vector<std::ptrdiff_t> m_totals;
+    // Scratch of costsFromDefault(): how often the character of each row
+    // occurs (from 1 on; 0 counts the characters whose cost does not vary),
+    // 0 between calls, and the rows met.
+    std::vector<std::uint32_t> m_rowCounts;
+    std::vector<std::uint32_t> m_rowsMet;
 };
 
 } // namespace tovrik::core

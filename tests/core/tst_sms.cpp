@@ -640,6 +640,7 @@ void SmsTest::nationalCosts() {
     for (int n = random.bounded(0, 40); n > 0; --n)
         gsm7.insert(random.bounded(0, int(gsm7.size()) + 1),
                     varying[random.bounded(0, int(varying.size()))]);
+    gsm7 += u"\\"_s; // and one among the last bytes
     const Utf8 gsm7Text(gsm7);
     const core::SmsScan byDefault = core::ScanSms(gsm7Text.view());
     QCOMPARE(byDefault.encoding, SmsEncoding::Gsm7);
@@ -653,6 +654,16 @@ void SmsTest::nationalCosts() {
             all = all && tables.pairs()[p].alphabet.septets(c) != 0;
         }
         QCOMPARE(fromDefault[p], all ? sum : -1);
+    }
+    // More of one such character than a byte counts in each place of a block.
+    const std::string carets = std::string(16 * 600, '^') + "ab";
+    tables.costs(carets, fromDefault, core::ScanSms(carets).units);
+    for (std::size_t p = 0; p < tables.pairs().size(); ++p) {
+        const core::Gsm7Alphabet &alphabet = tables.pairs()[p].alphabet;
+        const int caret = alphabet.septets('^');
+        QCOMPARE(fromDefault[p],
+                 caret == 0 ? -1
+                            : 16 * 600 * caret + alphabet.septets('a') + alphabet.septets('b'));
     }
 
     // A control character no table has, among bytes counted sixteen at a
