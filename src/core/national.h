@@ -102,9 +102,9 @@ private:
     std::vector<unsigned char> m_asciiSeen;
     std::vector<std::pair<char32_t, std::uint32_t>> m_others;
     std::vector<std::ptrdiff_t> m_totals;
-    // Scratch of costsFromDefault(): how often the character of each row
-    // occurs (from 1 on; 0 counts the characters whose cost does not vary),
-    // 0 between calls, and the rows met.
+    // Scratch of costsFromDefault(): how often the character of row k - 1
+    // occurs, at k, 0 between calls (at 0 the characters whose cost does not
+    // vary are counted, and never read); and the rows met.
     std::vector<std::uint32_t> m_rowCounts;
     std::vector<std::uint32_t> m_rowsMet;
 };
