@@ -60,7 +60,6 @@ constexpr std::array<std::uint8_t, 0x800> below800Table() {
 
 } // namespace
 
-const std::array<std::uint8_t, 256> Gsm7Latin1Septets = latin1Table();
 const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800 = below800Table();
 
 } // namespace tovrik::core::detail

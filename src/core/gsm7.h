@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/simd.h"
+#include "core/utf8.h"
 
 #include <cstdint>
 
@@ -11,9 +12,6 @@
 namespace tovrik::core {
 
 namespace detail {
-// Septets of U+0000 to U+00FF: 0 (not in the alphabet), 1 or 2.
-extern const std::array<std::uint8_t, 256> Gsm7Latin1Septets;
-
 // Past U+00FF: ten Greek capitals of the basic table (a bit each from U+0393
 // on) and the euro sign of the extension table. (Checked against the tables
 // when they are compiled.)
@@ -25,7 +23,8 @@ constexpr int Gsm7SeptetsPastLatin1(char32_t c) {
     return int(unsigned(greek < 32) & (Greek >> (greek & 31))) | int(c == 0x20AC) << 1;
 }
 
-// Septets of U+0000 to U+07FF, the characters of one and two bytes.
+// Septets of U+0000 to U+07FF, the characters of one and two bytes: 0 (not
+// in the alphabet), 1 or 2.
 extern const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800;
 } // namespace detail
 
@@ -35,7 +34,7 @@ extern const std::array<std::uint8_t, 0x800> Gsm7SeptetsBelow800;
 // many scripts, which side of U+0100 the next one falls on cannot be
 // foreseen.
 inline int Gsm7Septets(char32_t c) {
-    const int low = detail::Gsm7Latin1Septets[c & 0xFF];
+    const int low = detail::Gsm7SeptetsBelow800[c & 0xFF];
     const int high = detail::Gsm7SeptetsPastLatin1(c);
     const int past = -int(c >= 0x100); // all ones past U+00FF
     return (low & ~past) | (high & past);
@@ -45,8 +44,7 @@ inline int Gsm7Septets(char32_t c) {
 // bytes where three can be read after b[0]: without decoding it. Past two
 // bytes only the euro sign (E2 82 AC) has a GSM-7 form.
 inline int Gsm7SeptetsAt(const unsigned char *b) {
-    const std::uint32_t w = std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
-                            std::uint32_t(b[2]) << 8 | std::uint32_t(b[3]);
+    const std::uint32_t w = FourBytesAt(b);
     const int two = detail::Gsm7SeptetsBelow800[(w >> 18 & 0x7C0) | (w >> 16 & 0x3F)];
     const int longer = (w >> 8) == 0xE282AC ? 2 : 0;
     return b[0] < 0xE0 ? two : longer;
@@ -88,7 +86,7 @@ inline unsigned DefaultAsciiMask(const char *s) {
     unsigned mask = 0;
     for (unsigned k = 0; k < 16; ++k) {
         const auto b = static_cast<unsigned char>(s[k]);
-        mask |= unsigned(b < 0x80 && detail::Gsm7Latin1Septets[b] == 1) << k;
+        mask |= unsigned(b < 0x80 && detail::Gsm7SeptetsBelow800[b] == 1) << k;
     }
     return mask;
 #endif

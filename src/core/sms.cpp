@@ -19,7 +19,7 @@ inline int septetsAt(const char *s, std::size_t i, std::size_t &length) {
     const auto lead = static_cast<unsigned char>(s[i]);
     if (lead < 0x80) {
         length = 1;
-        return detail::Gsm7Latin1Septets[lead];
+        return detail::Gsm7SeptetsBelow800[lead];
     }
     return Gsm7Septets(DecodeAt(s, i, length));
 }
@@ -47,7 +47,7 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
     const auto scanOne = [&](std::size_t i) __attribute__((always_inline)) {
         const auto lead = static_cast<unsigned char>(s[i]);
         if (lead < 0x80) {
-            const int cost = detail::Gsm7Latin1Septets[lead];
+            const int cost = detail::Gsm7SeptetsBelow800[lead];
             septets += cost;
             missing += cost == 0;
             escapes += cost == 2;
@@ -401,8 +401,9 @@ std::ptrdiff_t Gsm7Cost(std::string_view text) {
     }
 #endif
     for (; i < n; ++i)
-        septets += ((s[i] & 0xC0) != 0x80) +
-                   ((s[i] < 0x80 && detail::Gsm7Latin1Septets[s[i]] == 2) || (s[i] & 0xF0) == 0xE0);
+        septets +=
+            ((s[i] & 0xC0) != 0x80) +
+            ((s[i] < 0x80 && detail::Gsm7SeptetsBelow800[s[i]] == 2) || (s[i] & 0xF0) == 0xE0);
     return septets;
 }
 

@@ -66,6 +66,12 @@ inline char32_t DecodeAt(const char *s, std::size_t i, std::size_t &length) {
            char32_t(b[3] & 0x3F);
 }
 
+// The four bytes at b as one number, first byte highest.
+inline std::uint32_t FourBytesAt(const unsigned char *b) {
+    return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 | std::uint32_t(b[2]) << 8 |
+           std::uint32_t(b[3]);
+}
+
 // The same where three bytes after s[i] can be read, whatever the length:
 // without a branch, for text that mixes lengths. The character's bytes are
 // read as one number, first byte highest; the lead's marker bits and the
@@ -75,9 +81,7 @@ inline char32_t DecodeWithRoom(const char *s, std::size_t i, std::size_t &length
     static constexpr std::uint32_t Payload[5] = {0, 0x7F, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
     const auto *b = reinterpret_cast<const unsigned char *>(s) + i;
     length = Lengths[b[0] >> 4];
-    const std::uint32_t bytes = std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
-                                std::uint32_t(b[2]) << 8 | std::uint32_t(b[3]);
-    const std::uint32_t w = bytes >> (32 - 8 * length) & Payload[length];
+    const std::uint32_t w = FourBytesAt(b) >> (32 - 8 * length) & Payload[length];
     const std::uint32_t joined =
         (w & 0x3F) | (w >> 2 & 0xFC0) | (w >> 4 & 0x3F000) | (w >> 6 & 0x1C0000);
     return length == 1 ? w : joined;
