@@ -24,6 +24,16 @@ inline int septetsAt(const char *s, std::size_t i, std::size_t &length) {
     return Gsm7Septets(DecodeAt(s, i, length));
 }
 
+// The septets of the character past ASCII at s[at], which starts in the
+// block of sixteen bytes at s[i] of a text of n bytes: read from its bytes
+// where three more can be read after its first, else decoded.
+inline int septetsInBlock(const char *s, std::size_t at, std::size_t i, std::size_t n) {
+    if (n - i >= 19)
+        return Gsm7SeptetsAt(reinterpret_cast<const unsigned char *>(s) + at);
+    std::size_t length = 0;
+    return Gsm7Septets(DecodeAt(s, at, length));
+}
+
 } // namespace
 
 std::string_view SmsEncodingName(SmsEncoding encoding) {
@@ -101,17 +111,14 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
             addLanes();
         if (const unsigned high = Mask(v); high != 0) {
             ascii = false;
-            const bool room = n - i >= 19; // for any character that starts here
             for (unsigned leads = Mask(AtLeast(v, 0xC0)); leads != 0; leads &= leads - 1) {
                 const std::size_t at = i + std::size_t(__builtin_ctz(leads));
-                std::size_t length = 0;
-                const int cost =
-                    room ? Gsm7SeptetsAt(reinterpret_cast<const unsigned char *>(s) + at)
-                         : Gsm7Septets(DecodeAt(s, at, length));
+                const int cost = septetsInBlock(s, at, i, n);
                 others += cost;
                 missing += cost == 0;
                 escapes += cost == 2;
                 // (Every character with a GSM-7 form is a grapheme of its own.)
+                std::size_t length = 0;
                 if (cost == 0)
                     plain &= BreaksBothWays(DecodeAt(s, at, length));
             }
@@ -597,13 +604,10 @@ private:
                 auto block = std::ptrdiff_t(simd::SumBytes(_mm_or_si128(
                     _mm_and_si128(one, simd::Bytes(1)), _mm_and_si128(two, simd::Bytes(2)))));
                 bool other = false;
-                const bool room = n - i >= 19; // for any character that starts here
                 for (unsigned leads = high ? simd::Mask(simd::AtLeast(v, 0xC0)) : 0; leads != 0;
                      leads &= leads - 1) {
-                    const std::size_t at = i + std::size_t(__builtin_ctz(leads));
-                    std::size_t length = 0;
-                    const int cost = Gsm7Septets(room ? DecodeWithRoom(m_s, at, length)
-                                                      : DecodeAt(m_s, at, length));
+                    const int cost =
+                        septetsInBlock(m_s, i + std::size_t(__builtin_ctz(leads)), i, n);
                     other |= cost == 0;
                     block += cost;
                 }
@@ -779,7 +783,7 @@ std::ptrdiff_t SmsCutter::segments() {
 
 std::ptrdiff_t SmsSegments(std::string_view message) {
     SmsCutter cutter;
-    cutter.setMessage(message, ScanSms(message));
+    cutter.setMessage(message);
     return cutter.segments();
 }
 
