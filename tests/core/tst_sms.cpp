@@ -717,6 +717,8 @@ void SmsTest::graphemesStayWhole_data() {
         row("skin tone after Thai", times(koKai, 68) + thumbs);
         row("family after Thai", times(koKai, 65) + family + times(koKai, 10));
         row("syllables", times(kshi, 40));
+        // UCS-2 from the first character on; the skin tone among the last bytes.
+        row("skin tone after Cyrillic, then Latin", u"\u0436"_s + times(u"a"_s, 131) + thumbs);
         row("a prepended mark stays with what follows",
             times(u"x"_s, 64) + u"\uD7FE\u0600"_s + u"\U0001F600"_s + times(u"y"_s, 80));
     }
