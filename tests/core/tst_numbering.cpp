@@ -1,3 +1,4 @@
+#include "core/national.h"
 #include "core/numbering.h"
 #include "core/pieces.h"
 
@@ -26,15 +27,18 @@ struct Numbered {
     QList<qsizetype> units;
 };
 
-std::optional<Numbered> split(const QString &message, SmsUnits sms, SplitMode mode, int limit,
-                              const QString &format) {
+std::optional<Numbered> split(PieceSplitter &splitter, const QString &message, SmsUnits sms,
+                              SplitMode mode, int limit, const QString &format,
+                              const char *languages = "") {
     std::string error;
     const std::optional<NumberFormat> number = NumberFormat::parse(utf8(format), &error);
     if (!number)
         qFatal("bad format %s: %s", qPrintable(format), error.c_str());
-    PieceSplitter splitter;
+    tovrik::core::LanguageSet set = 0;
+    if (*languages && !tovrik::core::ParseLanguages(languages, set, error))
+        qFatal("bad languages %s: %s", languages, error.c_str());
     const std::string text = utf8(message);
-    if (!splitter.split(text, {sms, mode, limit, &*number}))
+    if (!splitter.split(text, {sms, mode, limit, &*number, tovrik::core::Replacement::Never, set}))
         return std::nullopt;
     Numbered out;
     const qsizetype count = qsizetype(splitter.pieces().size());
@@ -45,6 +49,16 @@ std::optional<Numbered> split(const QString &message, SmsUnits sms, SplitMode mo
         out.units.append(splitter.cost(i).units);
     }
     return out;
+}
+
+std::optional<Numbered> split(const QString &message, SmsUnits sms, SplitMode mode, int limit,
+                              const QString &format) {
+    PieceSplitter splitter;
+    return split(splitter, message, sms, mode, limit, format);
+}
+
+bool operator==(const Numbered &a, const Numbered &b) {
+    return a.pieces == b.pieces && a.encodings == b.encodings && a.units == b.units;
 }
 
 } // namespace
@@ -60,6 +74,7 @@ private Q_SLOTS:
     void examples_data();
     void examples();
     void noRoomLeft();
+    void splitterReused();
 };
 
 void NumberingTest::formats_data() {
@@ -185,6 +200,26 @@ void NumberingTest::noRoomLeft() {
     QVERIFY(split(u"abc"_s, SmsUnits::Standalone, SplitMode::Exact, 0, ellipses + u"%t%k/%n"_s));
     QVERIFY(
         !split(u"abc"_s, SmsUnits::Standalone, SplitMode::Exact, 0, ellipses + u"\u2026%t%k/%n"_s));
+}
+
+// One splitter cutting with one numbering and set of languages after another
+// cuts as a new one would: what it keeps of the last cut is not stale.
+void NumberingTest::splitterReused() {
+    const QString message = u"some words "_s.repeated(40);
+    const struct {
+        const char16_t *format;
+        const char *languages;
+    } cuts[] = {{u"%k/%n %t", "tr"},       {u"[%k/%n] %t", "tr"},     {u"\u011F%k/%n %t", "tr"},
+                {u"\u00F5%k/%n %t", "tr"}, {u"\u00F5%k/%n %t", "pt"}, {u"%k/%n %t", ""}};
+    PieceSplitter reused;
+    for (const auto &cut : cuts) {
+        const QString format = QString::fromUtf16(cut.format);
+        PieceSplitter fresh;
+        const auto expected =
+            split(fresh, message, SmsUnits::Concat, SplitMode::Space, 0, format, cut.languages);
+        QVERIFY(expected == split(reused, message, SmsUnits::Concat, SplitMode::Space, 0, format,
+                                  cut.languages));
+    }
 }
 
 QTEST_GUILESS_MAIN(NumberingTest)
