@@ -51,10 +51,10 @@ Check checkCharacter(const Byte *s, std::size_t i, std::size_t size, std::size_t
 }
 
 // Checks character by character from i until the first boundary at or past
-// `stop`. Returns where it stopped; sets scan.error on a fault.
+// `stop` (at most size). Returns where it stopped; sets scan.error on a fault.
 std::size_t scanCharacters(const Byte *s, std::size_t i, std::size_t stop, std::size_t size,
                            bool final, bool refuseNul, Utf8Scan &scan) {
-    while (i < size && i < stop) {
+    while (i < stop) {
         // Plain ASCII eight bytes at a time.
         if (i + 8 <= size) {
             std::uint64_t word;

@@ -267,6 +267,8 @@ void TovrikSplitTest::nationalTables_data() {
         << concatTrEs << u"ğÚ"_s + a.repeated(150) << u"tr/es"_s << u"GSM-7"_s << u"146 7"_s;
     QTest::newRow("the default tables leave more room for one euro sign")
         << concatTr << u"€"_s << u"-/-"_s << u"GSM-7"_s << u"2"_s;
+    QTest::newRow("five euro signs leave one SMS as much room with either: the default first")
+        << concatTr << u"€"_s.repeated(5) + a.repeated(90) << u"-/-"_s << u"GSM-7"_s << u"100"_s;
     QTest::newRow("a character no table has: UCS-2")
         << concatTr << u"ğ😀"_s << u"-/-"_s << u"UCS-2"_s << u"3"_s;
     QTest::newRow("a character that starts its block of 256 (U+0600)")
