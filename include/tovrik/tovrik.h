@@ -23,7 +23,8 @@
  * message tovrik_split and a loop over tovrik_get_part. A splitter keeps its
  * memory from one message to the next: once it has cut messages like the next
  * ones (as long, with the same kinds of characters), it cuts them without
- * allocating.
+ * allocating. (Options with other national languages than its last cut's
+ * make it build their tables again, which allocates.)
  */
 #ifndef TOVRIK_TOVRIK_H
 #define TOVRIK_TOVRIK_H

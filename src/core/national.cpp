@@ -144,7 +144,8 @@ std::size_t NationalTables::nearest(std::span<const std::string_view> texts) con
     for (const std::string_view text : texts)
         size += text.size();
     const auto weight = std::ptrdiff_t(2 * size + 1);
-    std::vector<std::ptrdiff_t> rank(m_pairs.size(), 0);
+    std::vector<std::ptrdiff_t> &rank = m_rank; // kept: no allocation once warm
+    rank.assign(m_pairs.size(), 0);
     for (const std::string_view text : texts)
         for (std::size_t i = 0; i < text.size();) {
             std::size_t length = 0;

@@ -75,6 +75,7 @@ private:
     // Adds count occurrences of c to m_others.
     void countOther(char32_t c, std::uint32_t count);
 
+    mutable std::vector<std::ptrdiff_t> m_rank; // nearest()'s, one a pair
     LanguageSet m_enabled = 0;
     bool m_built = false;
     std::vector<Pair> m_pairs;

@@ -28,7 +28,17 @@ struct tovrik_options {
 
 struct tovrik_splitter {
     core::PieceSplitter splitter;
-    const tovrik_options *options = nullptr;
+    // The options of the last cut, copied: its results (the numbering's
+    // characters among them) outlive the caller's options. The numbering is
+    // the last one met, kept when a cut has none, so that the next one
+    // reuses its memory.
+    core::PieceOptions pieces;
+    std::optional<core::NumberFormat> number;
+    bool cut = false; // the last tovrik_split succeeded
+    // A message that lies in what the splitter holds (its sent text or a
+    // numbered part, passed back to be cut again), copied before the cut
+    // overwrites it.
+    std::string copied;
     const char *message = nullptr;
     std::size_t count = 0; // parts of the last successful cut
     std::size_t segments = 0;
@@ -42,6 +52,19 @@ struct tovrik_splitter {
 namespace {
 
 constexpr int MaxLimit = 32767;
+
+// Whether text lies, even in part, in memory the splitter holds: the text it
+// sent (look-alikes replaced), its numbered parts, the numbering, or a message
+// it copied.
+bool holds(const tovrik_splitter &splitter, std::string_view text) {
+    const auto within = [text](std::string_view held) {
+        return !text.empty() && !held.empty() && text.data() < held.data() + held.size() &&
+               held.data() < text.data() + text.size();
+    };
+    return (splitter.splitter.replaced() > 0 && within(splitter.splitter.text())) ||
+           within(splitter.numbered) || within(splitter.copied) ||
+           (splitter.number && within(splitter.number->literal()));
+}
 
 // Copies a message into the caller's error, cut at a character boundary when
 // it does not fit; returns the status.
@@ -245,18 +268,28 @@ TOVRIK_API tovrik_status tovrik_split(tovrik_splitter *splitter, const tovrik_op
         return fail(error, TOVRIK_ERROR_NULL, "the splitter is NULL");
     splitter->count = 0;
     splitter->segments = 0;
-    splitter->options = nullptr;
-    splitter->message = nullptr;
+    splitter->cut = false;
     if (!options)
         return fail(error, TOVRIK_ERROR_NULL, "the options are NULL");
     if (!text && length > 0)
         return fail(error, TOVRIK_ERROR_NULL, "the text is NULL");
-    const std::string_view message = text ? std::string_view(text, length) : std::string_view();
+    std::string_view message = text ? std::string_view(text, length) : std::string_view();
     if (const std::ptrdiff_t bad = core::FirstInvalidUtf8(message.data(), message.size()); bad >= 0)
         return fail(error, TOVRIK_ERROR_UTF8, "invalid UTF-8 at byte " + std::to_string(bad));
 
     return guarded(error, [&] {
-        if (!splitter->splitter.split(message, options->pieces))
+        if (holds(*splitter, message)) {
+            std::string copy(message);
+            splitter->copied.swap(copy);
+            message = splitter->copied;
+        }
+        splitter->message = nullptr;
+        splitter->pieces = options->pieces;
+        if (options->number) {
+            splitter->number = *options->number;
+            splitter->pieces.number = &*splitter->number;
+        }
+        if (!splitter->splitter.split(message, splitter->pieces))
             return fail(error, TOVRIK_ERROR_NO_ROOM);
         const auto &pieces = splitter->splitter.pieces();
         if (options->number) {
@@ -275,7 +308,7 @@ TOVRIK_API tovrik_status tovrik_split(tovrik_splitter *splitter, const tovrik_op
         splitter->without.more = 0;
         if (splitter->splitter.messageEncoding() == core::SmsEncoding::Ucs2)
             splitter->splitter.withoutGsm7(core::ShownWithoutGsm7, splitter->without);
-        splitter->options = options;
+        splitter->cut = true;
         splitter->message = splitter->splitter.text().data();
         splitter->count = pieces.size();
         return succeed(error);
@@ -300,7 +333,7 @@ TOVRIK_API tovrik_status tovrik_get_part(const tovrik_splitter *splitter, size_t
     const core::PieceSplitter::Cost cost = splitter->splitter.cost(std::ptrdiff_t(index));
     part->offset = std::size_t(piece.data() - splitter->message);
     part->length = piece.size();
-    if (splitter->options->number) {
+    if (splitter->pieces.number) {
         const std::size_t from = index == 0 ? 0 : splitter->ends[index - 1];
         part->text = splitter->numbered.data() + from;
         part->text_length = splitter->ends[index] - from;
@@ -314,7 +347,7 @@ TOVRIK_API tovrik_status tovrik_get_part(const tovrik_splitter *splitter, size_t
 }
 
 TOVRIK_API tovrik_encoding tovrik_message_encoding(const tovrik_splitter *splitter) {
-    if (!splitter || !splitter->options)
+    if (!splitter || !splitter->cut)
         return TOVRIK_GSM7;
     return splitter->splitter.messageEncoding() == core::SmsEncoding::Gsm7 ? TOVRIK_GSM7
                                                                            : TOVRIK_UCS2;
@@ -325,36 +358,36 @@ TOVRIK_API size_t tovrik_segments(const tovrik_splitter *splitter) {
 }
 
 TOVRIK_API const char *tovrik_shift_locking(const tovrik_splitter *splitter) {
-    if (!splitter || !splitter->options)
+    if (!splitter || !splitter->cut)
         return "";
     return core::LanguageCode(splitter->splitter.tables().locking).data();
 }
 
 TOVRIK_API const char *tovrik_shift_single(const tovrik_splitter *splitter) {
-    if (!splitter || !splitter->options)
+    if (!splitter || !splitter->cut)
         return "";
     return core::LanguageCode(splitter->splitter.tables().single).data();
 }
 
 TOVRIK_API size_t tovrik_replaced(const tovrik_splitter *splitter) {
-    return splitter && splitter->options ? splitter->splitter.replaced() : 0;
+    return splitter && splitter->cut ? splitter->splitter.replaced() : 0;
 }
 
 TOVRIK_API const char *tovrik_sent_text(const tovrik_splitter *splitter, size_t *length) {
     const std::string_view text =
-        splitter && splitter->options ? splitter->splitter.text() : std::string_view();
+        splitter && splitter->cut ? splitter->splitter.text() : std::string_view();
     if (length)
         *length = text.size();
     return text.data() ? text.data() : "";
 }
 
 TOVRIK_API size_t tovrik_non_gsm7_count(const tovrik_splitter *splitter) {
-    return splitter && splitter->options ? splitter->without.characters.size() : 0;
+    return splitter && splitter->cut ? splitter->without.characters.size() : 0;
 }
 
 TOVRIK_API const char *tovrik_non_gsm7(const tovrik_splitter *splitter, size_t index,
                                        size_t *length) {
-    if (!splitter || !splitter->options || index >= splitter->without.characters.size()) {
+    if (!splitter || !splitter->cut || index >= splitter->without.characters.size()) {
         if (length)
             *length = 0;
         return nullptr;
@@ -366,7 +399,7 @@ TOVRIK_API const char *tovrik_non_gsm7(const tovrik_splitter *splitter, size_t i
 }
 
 TOVRIK_API size_t tovrik_non_gsm7_more(const tovrik_splitter *splitter) {
-    return splitter && splitter->options ? splitter->without.more : 0;
+    return splitter && splitter->cut ? splitter->without.more : 0;
 }
 
 } // extern "C"

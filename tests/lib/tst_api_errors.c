@@ -37,6 +37,70 @@ struct options_case {
     const char *message;
 };
 
+/* Whether two splitters hold the same cut: parts (text, units) and sent text. */
+static int same_cut(const tovrik_splitter *a, const tovrik_splitter *b) {
+    size_t la = 0, lb = 0;
+    const char *sa = tovrik_sent_text(a, &la);
+    const char *sb = tovrik_sent_text(b, &lb);
+    if (tovrik_part_count(a) != tovrik_part_count(b) || la != lb || memcmp(sa, sb, la) != 0)
+        return 0;
+    for (size_t i = 0; i < tovrik_part_count(a); ++i) {
+        tovrik_part pa, pb;
+        tovrik_get_part(a, i, &pa, NULL);
+        tovrik_get_part(b, i, &pb, NULL);
+        if (pa.units != pb.units || pa.text_length != pb.text_length ||
+            memcmp(pa.text, pb.text, pa.text_length) != 0)
+            return 0;
+    }
+    return 1;
+}
+
+/* A splitter given its own output to cut (the sent text, a numbered part)
+ * cuts what a copy of it gives. */
+static void check_own_output_cut_again(void) {
+    /* "Hi" in curly quotes, an em dash: look-alikes. */
+    const char *message = "\xE2\x80\x9CHi\xE2\x80\x9D, he said \xE2\x80\x94 and then some more "
+                          "words, so that the message takes two parts of its own: one, two, "
+                          "three, four, five, six, seven, eight, nine, ten, eleven, twelve.";
+    tovrik_options *options = NULL, *other_options = NULL;
+    tovrik_splitter *splitter = NULL, *other = NULL;
+    tovrik_options_new_ex(TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, "AAA%k/%n %t",
+                          TOVRIK_REPLACE_ALWAYS, NULL, &options, NULL);
+    tovrik_splitter_new(&splitter, NULL);
+    tovrik_splitter_new(&other, NULL);
+
+    /* The sent text, then a numbered part, cut again. */
+    tovrik_options_new_ex(TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_SPACE, 0, "%k/%n %t",
+                          TOVRIK_REPLACE_ALWAYS, NULL, &other_options, NULL);
+    tovrik_split(splitter, other_options, message, strlen(message), NULL);
+    for (int round = 0; round < 2; ++round) {
+        const char *text = NULL;
+        size_t length = 0;
+        tovrik_part part;
+        if (round == 0) {
+            text = tovrik_sent_text(splitter, &length);
+        } else {
+            tovrik_get_part(splitter, 0, &part, NULL);
+            text = part.text;
+            length = part.text_length;
+        }
+        char copy[512];
+        memcpy(copy, text, length);
+        tovrik_split(other, options, copy, length, NULL);
+        if (tovrik_split(splitter, options, text, length, NULL) != TOVRIK_OK ||
+            !same_cut(splitter, other)) {
+            printf("FAIL the splitter's own %s cut again differs from a copy's cut\n",
+                   round == 0 ? "sent text" : "numbered part");
+            ++failures;
+        }
+        tovrik_split(splitter, other_options, message, strlen(message), NULL);
+    }
+    tovrik_splitter_free(splitter);
+    tovrik_splitter_free(other);
+    tovrik_options_free(options);
+    tovrik_options_free(other_options);
+}
+
 int main(void) {
     tovrik_error error;
     tovrik_options *plain = NULL;
@@ -189,6 +253,8 @@ int main(void) {
     }
     tovrik_options_free(sms_concat);
     munmap(pages, 2 * (size_t)page);
+
+    check_own_output_cut_again();
 
     /* Every status has a message. */
     for (int code = TOVRIK_OK; code <= TOVRIK_ERROR_INTERNAL + 1; ++code)

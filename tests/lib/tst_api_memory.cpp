@@ -4,9 +4,12 @@
 
 #include <tovrik/tovrik.h>
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -24,11 +27,15 @@ void *operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
+// Freed memory is overwritten, so that what is read from it after it is
+// freed is seen to be wrong.
 void operator delete(void *p) noexcept {
+    if (p)
+        std::memset(p, 0xA5, malloc_usable_size(p));
     std::free(p);
 }
 void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
+    operator delete(p);
 }
 
 int main() {
@@ -47,19 +54,21 @@ int main() {
         tovrik_mode mode;
         int limit;
         const char *format;
+        const char *languages;
     };
     const Set sets[] = {
-        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_SPACE, 20, nullptr},
-        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_EXACT, 9, "%k/%n %t"},
-        {TOVRIK_UNITS_SMS, TOVRIK_MODE_PERIOD, 0, "(%k/%n) %t"},
-        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_SPACE, 0, nullptr},
-        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_EXACT, 0, "%t %k/%n"},
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_SPACE, 20, nullptr, nullptr},
+        {TOVRIK_UNITS_CHARACTERS, TOVRIK_MODE_EXACT, 9, "%k/%n %t", nullptr},
+        {TOVRIK_UNITS_SMS, TOVRIK_MODE_PERIOD, 0, "(%k/%n) %t", nullptr},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_SPACE, 0, nullptr, nullptr},
+        {TOVRIK_UNITS_SMS_CONCAT, TOVRIK_MODE_EXACT, 0, "%t %k/%n", nullptr},
+        {TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, nullptr, "tr,es,pt"},
     };
     std::vector<tovrik_options *> options;
     for (const Set &set : sets) {
         tovrik_options *o = nullptr;
-        if (tovrik_options_new(set.units, set.mode, set.limit, set.format, &o, nullptr) !=
-            TOVRIK_OK)
+        if (tovrik_options_new_ex(set.units, set.mode, set.limit, set.format, TOVRIK_REPLACE_NEVER,
+                                  set.languages, &o, nullptr) != TOVRIK_OK)
             return 1;
         options.push_back(o);
     }
@@ -83,6 +92,34 @@ int main() {
             }
         // The first pass may grow the splitter's memory; later ones may not.
         (pass == 0 ? first : during) += allocations.load() - before;
+    }
+
+    // A cut's results stay as they were once its options are freed: the
+    // numbering's characters without a GSM-7 form (an em dash) among them.
+    {
+        tovrik_options *dashed = nullptr;
+        tovrik_options_new(TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, "\u2014%k/%n %t", &dashed,
+                           nullptr);
+        const std::string message = "\u201CHi\u201D";
+        tovrik_split(splitter, dashed, message.data(), message.size(), nullptr);
+        const auto characters = [&] {
+            std::string all;
+            for (std::size_t i = 0; i < tovrik_non_gsm7_count(splitter); ++i) {
+                std::size_t length = 0;
+                const char *c = tovrik_non_gsm7(splitter, i, &length);
+                all.append(c, length).append(" ");
+            }
+            tovrik_part part;
+            tovrik_get_part(splitter, 0, &part, nullptr);
+            return all.append(part.text, part.text_length);
+        };
+        const std::string before = characters();
+        tovrik_options_free(dashed);
+        if (before != "\u201C \u201D \u2014 \u20141/1 \u201CHi\u201D" || characters() != before) {
+            std::printf("FAIL the results once the options are freed: '%s', then '%s'\n",
+                        before.c_str(), characters().c_str());
+            return 1;
+        }
     }
 
     // Out of memory: each call that needs memory says so, and works again
