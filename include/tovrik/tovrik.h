@@ -70,8 +70,9 @@ typedef struct tovrik_error {
 } tovrik_error;
 
 /* How pieces are cut: whole words cut at a blank, exactly `limit` a piece,
- * or whole sentences cut after a period. A word or sentence that does not
- * fit alone is cut as the exact mode cuts it. */
+ * or whole sentences cut after a period. In SMS units a word or sentence
+ * that does not fit one part alone is cut as the exact mode cuts it; in
+ * characters it stays whole, a piece of its own. */
 typedef enum tovrik_mode {
     TOVRIK_MODE_SPACE = 0,
     TOVRIK_MODE_EXACT = 1,

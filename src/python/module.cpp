@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -20,11 +21,15 @@ namespace {
 // Raised for every error libtovrik reports, with its message.
 PyObject *TovrikError = nullptr;
 
+[[noreturn]] void fail(const std::string &message) {
+    PyErr_SetString(TovrikError, message.c_str());
+    throw py::error_already_set();
+}
+
 [[noreturn]] void raise(const tovrik_error &error, const std::string &prefix = {}) {
     if (error.code == TOVRIK_ERROR_NO_MEMORY)
         throw std::bad_alloc();
-    PyErr_SetString(TovrikError, (prefix + error.message).c_str());
-    throw py::error_already_set();
+    fail(prefix + error.message);
 }
 
 struct OptionsDeleter {
@@ -47,6 +52,22 @@ std::string shown(const std::string &value) {
     return std::string(py::repr(py::bytes(value)));
 }
 
+// A limit given as any Python int: one too large for a C int is out of range
+// as 0 is.
+int limitOf(const py::object &limit) {
+    if (!PyIndex_Check(limit.ptr()))
+        throw py::type_error("the limit must be an int, not " +
+                             std::string(py::str(py::type::handle_of(limit).attr("__name__"))));
+    const auto value = py::reinterpret_steal<py::object>(PyNumber_Index(limit.ptr()));
+    if (!value)
+        throw py::error_already_set();
+    int overflow = 0;
+    const long long v = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+    if (overflow != 0 || v < 1 || v > 32767)
+        fail("the limit must be between 1 and 32767, not " + std::string(py::str(value)));
+    return int(v);
+}
+
 OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
                        const std::optional<std::string> &number,
                        const std::string &replace = "never",
@@ -59,9 +80,9 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (mode == "period")
         m = TOVRIK_MODE_PERIOD;
     else
-        throw py::value_error("unknown mode " + shown(mode) + " (space, exact or period)");
+        fail("unknown mode " + shown(mode) + " (space, exact or period)");
     if (number && number->find('\0') != std::string::npos)
-        throw py::value_error("the numbering format holds a NUL character");
+        fail("the numbering format holds a NUL character");
     tovrik_replace r;
     if (replace == "never")
         r = TOVRIK_REPLACE_NEVER;
@@ -70,10 +91,9 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (replace == "always")
         r = TOVRIK_REPLACE_ALWAYS;
     else
-        throw py::value_error("unknown replacement " + shown(replace) +
-                              " (never, when-cheaper or always)");
+        fail("unknown replacement " + shown(replace) + " (never, when-cheaper or always)");
     if (language && language->find('\0') != std::string::npos)
-        throw py::value_error("the languages hold a NUL character");
+        fail("the languages hold a NUL character");
     tovrik_options *options = nullptr;
     tovrik_error error;
     if (tovrik_options_new_ex(units, m, limit, number ? number->c_str() : nullptr, r,
@@ -251,18 +271,34 @@ std::size_t codePoints(std::string_view utf8) {
 }
 
 // A text's UTF-8 bytes: a str's own cached form, or a bytes object's bytes.
-// The object must outlive the view.
-std::string_view utf8Of(const py::handle &text) {
+// The object must outlive the view. Errors name the text's index in a batch
+// (from 0; none for a single text).
+std::string_view utf8Of(const py::handle &text, std::ptrdiff_t index = -1) {
+    const auto prefix = [index] {
+        return index < 0 ? std::string() : "text " + std::to_string(index) + ": ";
+    };
     if (PyUnicode_Check(text.ptr())) {
         Py_ssize_t size = 0;
-        const char *data = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
-        if (!data)
+        if (const char *data = PyUnicode_AsUTF8AndSize(text.ptr(), &size))
+            return {data, std::size_t(size)};
+        if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError))
             throw py::error_already_set();
-        return {data, std::size_t(size)};
+        // A lone surrogate, which no UTF-8 holds: said as the library says
+        // invalid UTF-8, where it is.
+        PyErr_Clear();
+        const Py_ssize_t length = PyUnicode_GET_LENGTH(text.ptr());
+        for (Py_ssize_t i = 0; i < length; ++i)
+            if (const Py_UCS4 c = PyUnicode_READ_CHAR(text.ptr(), i); c >= 0xD800 && c < 0xE000) {
+                char code[8];
+                std::snprintf(code, sizeof code, "%04X", unsigned(c));
+                fail(prefix() + "a lone surrogate (U+" + code + ") at character " +
+                     std::to_string(i) + ": not Unicode text");
+            }
+        fail(prefix() + "the text cannot be written in UTF-8");
     }
     if (PyBytes_Check(text.ptr()))
         return {PyBytes_AS_STRING(text.ptr()), std::size_t(PyBytes_GET_SIZE(text.ptr()))};
-    throw py::type_error("a text must be str or bytes, not " +
+    throw py::type_error(prefix() + "a text must be str or bytes, not " +
                          std::string(py::str(py::type::handle_of(text).attr("__name__"))));
 }
 
@@ -303,7 +339,7 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     PyObject **items = &PyTuple_GET_ITEM(sequence.ptr(), 0);
     std::vector<std::string_view> messages(count);
     for (std::size_t m = 0; m < count; ++m)
-        messages[m] = utf8Of(items[m]);
+        messages[m] = utf8Of(items[m], std::ptrdiff_t(m));
 
     struct Cut {
         tovrik_encoding encoding;
@@ -480,26 +516,20 @@ def to_dict(self):
              scope);
     m.attr("Result").attr("to_dict") = scope["to_dict"];
 
+    // The functions are Python functions over these, so that they pickle by
+    // name (as Dask ships them to its workers); a C++ function of the module
+    // does not pickle.
     m.def(
-        "split",
-        [](const py::object &text, int limit, const std::string &mode,
+        "_split",
+        [](const py::object &text, const py::object &limit, const std::string &mode,
            const std::optional<std::string> &number, const std::string &replace) {
             const OptionsPtr options =
-                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number, replace);
+                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limitOf(limit), number, replace);
             return cutOne(text, options.get(), replace != "never");
         },
-        py::arg("text"), py::arg("limit") = 160, py::arg("mode") = "space",
-        py::arg("number") = py::none(), py::arg("replace") = "never",
-        "Cuts text (str, or UTF-8 bytes) into pieces of at most `limit` UTF-16 code\n"
-        "units (1 to 32767). mode: \"space\" (whole words), \"exact\" or \"period\"\n"
-        "(whole sentences). number: a format such as \"%k/%n %t\" that numbers\n"
-        "the pieces. replace: \"when-cheaper\" or \"always\" replaces look-alike\n"
-        "characters (curly quotes, dashes, odd spaces) by GSM-7 ones, as\n"
-        "tovrik-split --replace. Raises tovrik.Error with libtovrik's message on bad\n"
-        "input.");
-
+        "split()'s work.");
     m.def(
-        "sms",
+        "_sms",
         [](const py::object &text, bool concat, const std::string &mode,
            const std::optional<std::string> &number, const std::string &replace,
            const std::optional<std::string> &language) {
@@ -508,32 +538,18 @@ def to_dict(self):
                             replace, language);
             return cutOne(text, options.get(), replace != "never");
         },
-        py::arg("text"), py::arg("concat") = true, py::arg("mode") = "space",
-        py::arg("number") = py::none(), py::arg("replace") = "never",
-        py::arg("language") = py::none(),
-        "Cuts text (str, or UTF-8 bytes) in SMS units. concat=True: the parts of one\n"
-        "concatenated SMS (153 septets or 67 units each, one part when the message\n"
-        "fits one SMS); concat=False: each piece one SMS of its own (160 or 70).\n"
-        "mode, number and replace as for split(). language: national languages whose\n"
-        "shift tables GSM-7 may use, such as \"tr,es,pt\" (tovrik-split --language).\n"
-        "Raises tovrik.Error on bad input.");
-
+        "sms()'s work.");
     m.def(
-        "split_batch",
-        [](const py::iterable &texts, int limit, const std::string &mode,
+        "_split_batch",
+        [](const py::iterable &texts, const py::object &limit, const std::string &mode,
            const std::optional<std::string> &number, const std::string &replace) {
             const OptionsPtr options =
-                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limit, number, replace);
+                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limitOf(limit), number, replace);
             return cutMany(texts, options.get(), replace != "never");
         },
-        py::arg("texts"), py::arg("limit") = 160, py::arg("mode") = "space",
-        py::arg("number") = py::none(), py::arg("replace") = "never",
-        "split() over an iterable of texts, as a list of results in the same order.\n"
-        "The cutting runs with the GIL released. The first text that cannot be cut\n"
-        "raises tovrik.Error naming its index.");
-
+        "split_batch()'s work.");
     m.def(
-        "sms_batch",
+        "_sms_batch",
         [](const py::iterable &texts, bool concat, const std::string &mode,
            const std::optional<std::string> &number, const std::string &replace,
            const std::optional<std::string> &language) {
@@ -542,10 +558,41 @@ def to_dict(self):
                             replace, language);
             return cutMany(texts, options.get(), replace != "never");
         },
-        py::arg("texts"), py::arg("concat") = true, py::arg("mode") = "space",
-        py::arg("number") = py::none(), py::arg("replace") = "never",
-        py::arg("language") = py::none(),
-        "sms() over an iterable of texts, as a list of results in the same order.\n"
-        "The cutting runs with the GIL released. The first text that cannot be cut\n"
-        "raises tovrik.Error naming its index.");
+        "sms_batch()'s work.");
+    py::exec(R"(
+def split(text, limit=160, mode="space", number=None, replace="never"):
+    """Cuts text (str, or UTF-8 bytes) into pieces of at most `limit` UTF-16 code
+    units (1 to 32767). mode: "space" (whole words), "exact" or "period"
+    (whole sentences). number: a format such as "%k/%n %t" that numbers
+    the pieces. replace: "when-cheaper" or "always" replaces look-alike
+    characters (curly quotes, dashes, odd spaces) by GSM-7 ones, as
+    tovrik-split --replace. Raises tovrik.Error with libtovrik's message on bad
+    input."""
+    return _split(text, limit, mode, number, replace)
+
+
+def sms(text, concat=True, mode="space", number=None, replace="never", language=None):
+    """Cuts text (str, or UTF-8 bytes) in SMS units. concat=True: the parts of one
+    concatenated SMS (153 septets or 67 units each, one part when the message
+    fits one SMS); concat=False: each piece one SMS of its own (160 or 70).
+    mode, number and replace as for split(). language: national languages whose
+    shift tables GSM-7 may use, such as "tr,es,pt" (tovrik-split --language).
+    Raises tovrik.Error on bad input."""
+    return _sms(text, concat, mode, number, replace, language)
+
+
+def split_batch(texts, limit=160, mode="space", number=None, replace="never"):
+    """split() over an iterable of texts, as a list of results in the same order.
+    The cutting runs with the GIL released. The first text that cannot be cut
+    raises tovrik.Error naming its index."""
+    return _split_batch(texts, limit, mode, number, replace)
+
+
+def sms_batch(texts, concat=True, mode="space", number=None, replace="never", language=None):
+    """sms() over an iterable of texts, as a list of results in the same order.
+    The cutting runs with the GIL released. The first text that cannot be cut
+    raises tovrik.Error naming its index."""
+    return _sms_batch(texts, concat, mode, number, replace, language)
+)",
+             m.attr("__dict__"));
 }

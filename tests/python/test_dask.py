@@ -65,6 +65,9 @@ class DaskCluster(unittest.TestCase):
             spread = client.who_has(futures)
             self.assertEqual(len({w for ws in spread.values() for w in ws}), 2, spread)
             actual = [line for part in client.gather(futures) for line in part]
+            # The module's functions go to the workers as they are.
+            self.assertEqual(client.submit(tovrik.sms, "Hi 😀", concat=False).result(),
+                             tovrik.sms("Hi 😀", concat=False))
 
         self.assertEqual(len(actual), COUNT)
         for n, (got, wanted) in enumerate(zip(actual, expected)):

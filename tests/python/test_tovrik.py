@@ -5,6 +5,7 @@ Needs TOVRIK_SPLIT (the program) and the built module on PYTHONPATH.
 """
 import json
 import os
+import pickle
 import subprocess
 import unittest
 
@@ -93,24 +94,41 @@ class BadInput(unittest.TestCase):
                 self.assertIsInstance(caught.exception, ValueError)
 
     def test_python_errors(self):
+        # Bad values are tovrik.Error too, a text's index named in a batch;
+        # a text of a wrong type is a TypeError naming its index.
         for run, message in [
                 (lambda: tovrik.split("abc", mode="sideways"),
                  "unknown mode 'sideways' (space, exact or period)"),
                 (lambda: tovrik.sms("abc", replace=b"so\xffmetimes"),
-                 "unknown replacement b'so\\xffmetimes' (never, when-cheaper or always)")]:
-            with self.assertRaises(ValueError) as caught:
-                run()
-            self.assertEqual(str(caught.exception), message)
+                 "unknown replacement b'so\\xffmetimes' (never, when-cheaper or always)"),
+                (lambda: tovrik.split("abc", number="%t\0"),
+                 "the numbering format holds a NUL character"),
+                (lambda: tovrik.split("abc", limit=2**32 + 5),
+                 "the limit must be between 1 and 32767, not 4294967301"),
+                (lambda: tovrik.sms("lone \ud800 surrogate"),
+                 "a lone surrogate (U+D800) at character 5: not Unicode text"),
+                (lambda: tovrik.sms_batch(["fine", "\udfff"]),
+                 "text 1: a lone surrogate (U+DFFF) at character 0: not Unicode text")]:
+            with self.subTest(message=message):
+                with self.assertRaises(tovrik.Error) as caught:
+                    run()
+                self.assertEqual(str(caught.exception), message)
+        with self.assertRaisesRegex(TypeError, "^text 1: a text must be str or bytes, not int$"):
+            tovrik.sms_batch(["fine", 17])
         with self.assertRaises(TypeError):
             tovrik.split("abc", language="tr")  # national tables need SMS units
-        with self.assertRaises(UnicodeEncodeError):
-            tovrik.sms("lone \ud800 surrogate")
         with self.assertRaises(TypeError):
-            tovrik.sms_batch(["fine", 17])
+            tovrik.split("abc", limit=2.5)
         with self.assertRaises(TypeError):
             tovrik.split(None)
         with self.assertRaises(TypeError):
             tovrik.sms_batch(None)
+
+    def test_functions_pickle(self):
+        # By name, as Dask ships a function to its workers.
+        for name in ["split", "sms", "split_batch", "sms_batch"]:
+            function = getattr(tovrik, name)
+            self.assertIs(pickle.loads(pickle.dumps(function)), function)
 
 
 class Batch(unittest.TestCase):
