@@ -57,7 +57,7 @@ public:
         s.extSelectable = true;
         s.multiSelectable = true;
         s.selected = isSelected();
-        s.focused = m_view->currentIndex().row() == m_row;
+        s.focused = m_view->hasFocus() && m_view->currentIndex().row() == m_row;
         s.checkable = (i.flags() & Qt::ItemIsUserCheckable) != 0;
         s.checked = i.data(Qt::CheckStateRole).toInt() == Qt::Checked;
         if (!m_view->viewport()->rect().intersects(m_view->visualRect(i)))

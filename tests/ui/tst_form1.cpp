@@ -481,6 +481,14 @@ void Form1Test::rowTicksForScreenReaders() {
         });
     QVERIFY(told != w.desktop.heard.cend());
     QCOMPARE(told->row, 1);
+
+    // The current row is focused only while the list has the focus.
+    w.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    view->setFocus();
+    QVERIFY(listIface->child(1)->state().focused);
+    w.form.Text2->setFocus();
+    QVERIFY(!listIface->child(1)->state().focused);
 }
 
 void Form1Test::resultsAnnounced_data() {
