@@ -2,6 +2,7 @@
 
 #include "core/limitvalue.h"
 #include "core/numbering.h"
+#include "core/utf8.h"
 
 #include <string_view>
 
@@ -131,7 +132,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             else if (value == "period")
                 options.mode = core::SplitMode::Period;
             else
-                return usageError("unknown mode '" + std::string(value) +
+                return usageError("unknown mode '" + core::Shown(value) +
                                   "' (space, exact or period)");
         } else if (arg == "--null") {
             options.null = true;
@@ -145,7 +146,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             if (arg == "--sms=concat")
                 options.sms = core::SmsUnits::Concat;
             else
-                return usageError("unknown SMS way '" + std::string(arg.substr(6)) +
+                return usageError("unknown SMS way '" + core::Shown(arg.substr(6)) +
                                   "' (only --sms=concat)");
         } else if (valued(arg, "--number")) {
             if (missing)
@@ -159,7 +160,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             else if (value == "always")
                 options.replace = core::Replacement::Always;
             else
-                return usageError("unknown replacement '" + std::string(value) +
+                return usageError("unknown replacement '" + core::Shown(value) +
                                   "' (when-cheaper or always)");
         } else if (valued(arg, "--language")) {
             if (missing)
@@ -177,12 +178,12 @@ CommandLine ParseCommandLine(int argc, const char *const *argv) {
             else if (value == "jsonl")
                 options.records = RecordFormat::Jsonl;
             else
-                return usageError("unknown records '" + std::string(value) +
+                return usageError("unknown records '" + core::Shown(value) +
                                   "' (lines, nul or jsonl)");
         } else if (arg == "--") {
             optionsEnded = true;
         } else {
-            return usageError("unknown option '" + std::string(arg) + "'");
+            return usageError("unknown option '" + core::Shown(arg) + "'");
         }
     }
 

@@ -9,25 +9,6 @@
 
 namespace tovrik::core {
 
-namespace {
-
-// A code as a message shows it: a byte that is not UTF-8 as \xHH, since the
-// message must be UTF-8.
-std::string shown(std::string_view code) {
-    std::string text;
-    for (std::ptrdiff_t bad; (bad = FirstInvalidUtf8(code.data(), code.size())) >= 0;) {
-        static constexpr char Hex[] = "0123456789ABCDEF";
-        const auto byte = static_cast<unsigned char>(code[std::size_t(bad)]);
-        text.append(code.substr(0, std::size_t(bad))).append("\\x");
-        text.push_back(Hex[byte >> 4]);
-        text.push_back(Hex[byte & 0xF]);
-        code.remove_prefix(std::size_t(bad) + 1);
-    }
-    return text.append(code);
-}
-
-} // namespace
-
 bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &error) {
     languages = 0;
     for (;;) {
@@ -35,7 +16,7 @@ bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &
         const std::string_view code = list.substr(0, comma);
         const std::optional<Language> language = LanguageFromCode(code);
         if (!language) {
-            error = "unknown language '" + shown(code) +
+            error = "unknown language '" + Shown(code) +
                     "' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; ISO 639-1 codes, "
                     "separated by commas)";
             return false;

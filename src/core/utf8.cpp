@@ -257,6 +257,30 @@ std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size) {
     return ScanUtf8(data, size, true, false).error;
 }
 
+std::string Shown(std::string_view bytes) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string text;
+    const auto escape = [&text](unsigned char byte) {
+        text.append("\\x");
+        text.push_back(Hex[byte >> 4]);
+        text.push_back(Hex[byte & 0xF]);
+    };
+    for (;;) {
+        const std::ptrdiff_t bad = FirstInvalidUtf8(bytes.data(), bytes.size());
+        for (const char c : bytes.substr(0, bad < 0 ? bytes.size() : std::size_t(bad))) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte == 0x7F)
+                escape(byte);
+            else
+                text.push_back(c);
+        }
+        if (bad < 0)
+            return text;
+        escape(static_cast<unsigned char>(bytes[std::size_t(bad)]));
+        bytes.remove_prefix(std::size_t(bad) + 1);
+    }
+}
+
 UnitSpan TakeUnits(const char *data, std::size_t size, std::size_t units) {
     const auto *s = reinterpret_cast<const Byte *>(data);
     std::size_t i = 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // UTF-8 as tovrik-split meets it: checked as it arrives, and measured in the
@@ -29,6 +30,11 @@ Utf8Scan ScanUtf8(const char *data, std::size_t size, bool final, bool refuseNul
 
 // The offset of the first byte that is not well-formed UTF-8, or -1.
 std::ptrdiff_t FirstInvalidUtf8(const char *data, std::size_t size);
+
+// Bytes as a message shows them: as they are, except a byte that is not
+// UTF-8 (a message must be) or a control character (a terminal would obey
+// it), which is shown as \xHH.
+std::string Shown(std::string_view bytes);
 
 struct UnitSpan {
     std::size_t bytes = 0;

@@ -369,6 +369,12 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("language in capitals")
         << QStringList{u"--sms"_s, u"--language"_s, u"HI"_s} << Sample << 2
         << QByteArray("tovrik-split: --language: unknown language 'HI'");
+    QTest::newRow("control characters shown escaped, not sent to the terminal")
+        << QStringList{u"--mode"_s, u"a\x1B[2J\x7F"_s} << Sample << 2
+        << QByteArray("tovrik-split: unknown mode 'a\\x1B[2J\\x7F'");
+    QTest::newRow("control character in an unknown option")
+        << QStringList{u"--\x1B]0;x\x07"_s} << Sample << 2
+        << QByteArray("tovrik-split: unknown option '--\\x1B]0;x\\x07'");
     QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"word"_s} << Sample << 2
                                   << QByteArray("tovrik-split: unknown mode 'word'");
     QTest::newRow("limit without value") << QStringList{u"--limit"_s} << Sample << 2
