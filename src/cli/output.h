@@ -87,11 +87,14 @@ public:
         if (m_eachLine || m_buffer.size() + std::size_t(m_runEnd - m_run) >= m_threshold)
             flush();
     }
-    // The start of a piece that is still being cut.
+    // The start of a piece that is still being cut, or of a JSON line. It goes
+    // out before its end only when it alone makes a batch: otherwise batches
+    // end where pieces and lines do, so output cut short (a killed process)
+    // ends with a whole one.
     void part(std::string_view bytes) {
         settle();
         m_buffer.append(bytes);
-        if (m_buffer.size() >= m_threshold)
+        if (m_buffer.size() >= m_lineStart + m_threshold)
             flush();
     }
     // Lets go of the run held in place, before its bytes change. It goes
@@ -108,11 +111,13 @@ public:
             write(run);
         else
             m_buffer.append(run);
+        m_lineStart = m_buffer.size(); // the run holds whole pieces
     }
     // A piece or a JSON line is complete in the buffer.
     void lineDone() {
         if (m_eachLine || m_buffer.size() >= m_threshold)
             flush();
+        m_lineStart = m_buffer.size();
     }
     // Throws WriteFault.
     void flush() { write(takeRun()); }
@@ -128,6 +133,7 @@ private:
         WriteAll(m_fd, m_buffer.view());
         m_wrote = m_wrote || m_buffer.size() > 0 || !run.empty();
         m_buffer.clear();
+        m_lineStart = 0;
         if (!run.empty())
             WriteAll(m_fd, run);
     }
@@ -137,6 +143,7 @@ private:
     std::size_t m_threshold;
     bool m_eachLine;
     ByteBuffer m_buffer;
+    std::size_t m_lineStart = 0; // where the piece or line being written starts
     const char *m_run = nullptr; // the run held in place, after the buffer
     const char *m_runEnd = nullptr;
     bool m_wrote = false; // a batch has gone out

@@ -49,6 +49,7 @@ public:
                 const std::size_t length = std::size_t(static_cast<const char *>(hit) - start);
                 record = std::string_view(start, length);
                 wellFormed = check(length);
+                m_ended = true;
                 m_begin += length + 1;
                 m_size -= length + 1;
                 m_scanned = 0;
@@ -60,6 +61,7 @@ public:
                     return false;
                 record = std::string_view(start, m_size);
                 wellFormed = check(m_size);
+                m_ended = false;
                 m_begin += m_size;
                 m_size = m_scanned = 0;
                 return true;
@@ -67,6 +69,10 @@ public:
             fill();
         }
     }
+
+    // Whether the last record ended with the end byte (the input's last one
+    // may not).
+    bool ended() const { return m_ended; }
 
 private:
     // Whether the record of `length` bytes at m_begin is well-formed UTF-8.
@@ -111,6 +117,7 @@ private:
     std::size_t m_scanned = 0; // of which hold no end byte
     std::size_t m_checked = 0; // from m_begin to here they are well-formed UTF-8
     bool m_eof = false;
+    bool m_ended = false;
 };
 
 // Cuts messages and writes them out as text pieces or JSON lines.
@@ -290,14 +297,26 @@ int RunMessage(const Options &options, std::string_view message, int outputFd) {
 int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
     GrowingBuffer room;
     std::size_t size = 0;
+    std::string error;
     try {
         // A regular file is read into room of its own size at once.
         struct stat status {};
         if (::fstat(inputFd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
             room.reserve(std::size_t(status.st_size) + 1);
-        for (std::size_t got = 1; got > 0; size += got) {
+        // The bytes are checked as they arrive, and the first fault ends the
+        // reading: an endless input that holds one is refused at once. (An
+        // offset counts from the very first byte, byte-order mark or not; the
+        // mark holds no NUL.)
+        std::size_t checked = 0;
+        for (std::size_t got = 1; got > 0 && error.empty();) {
             room.reserve(size + Chunk);
             got = ReadSome(inputFd, room.data() + size, room.capacity() - size);
+            size += got;
+            const core::Utf8Scan scan =
+                core::ScanUtf8(room.data() + checked, size - checked, got == 0, options.null);
+            if (scan.error >= 0)
+                error = scan.nul ? RefusedNul : invalidAt(std::ptrdiff_t(checked) + scan.error);
+            checked += scan.valid;
         }
     } catch (const ReadFault &fault) {
         report(cannotRead(options, fault));
@@ -307,16 +326,9 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
         return 1;
     }
 
-    // An offset counts from the very first byte, byte-order mark or not.
-    const std::string_view bytes(room.data(), size);
-    const std::string_view text = SkipByteOrderMark(bytes);
-    std::string error;
-    if (const std::ptrdiff_t bad = core::FirstInvalidUtf8(bytes.data(), bytes.size()); bad >= 0)
-        error = invalidAt(bad);
-    else if (options.null && text.find('\0') != std::string_view::npos)
-        error = RefusedNul;
     if (error.empty())
-        return RunMessage(options, text, outputFd);
+        return RunMessage(options, SkipByteOrderMark(std::string_view(room.data(), size)),
+                          outputFd);
     report(error);
     if (!options.json)
         return 1;
@@ -342,10 +354,14 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
         std::string_view bytes;
         bool wellFormed = false;
         for (; reader.next(bytes, wellFormed); ++record) {
-            if (record == 1)
+            if (record == 1) {
                 bytes = SkipByteOrderMark(bytes);
-            // A CR LF line end is a line end.
-            if (options.records == RecordFormat::Lines && !bytes.empty() && bytes.back() == '\r')
+                if (bytes.empty() && !reader.ended())
+                    break; // a byte-order mark alone: an empty input
+            }
+            // A CR LF line end is a line end; a CR that ends the input is text.
+            if (options.records == RecordFormat::Lines && reader.ended() && !bytes.empty() &&
+                bytes.back() == '\r')
                 bytes.remove_suffix(1);
 
             // (The reader has checked the bytes; where they are not UTF-8,

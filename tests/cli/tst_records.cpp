@@ -1,5 +1,6 @@
 #include "cli/json.h"
 #include "cli/options.h"
+#include "cli/output.h"
 #include "cli/records.h"
 
 #include <QJsonArray>
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void mixedRecords_data();
     void mixedRecords();
     void lineEnds();
+    void batchesEndWithLines();
     void longRecord();
     void chunkEdges_data();
     void chunkEdges();
@@ -309,14 +311,41 @@ void RecordsTest::mixedRecords() {
 }
 
 void RecordsTest::lineEnds() {
-    // CR LF ends a line; a lone CR inside one is text; a BOM is no text.
+    // CR LF ends a line; a lone CR inside one, or at the end of the input,
+    // is text; a BOM is no text, and alone it is an empty input.
     const Run result = run(jsonRecords(RecordFormat::Lines), "\xEF\xBB\xBF"
-                                                             "a\r\nb\rc\n");
+                                                             "a\r\nb\rc\nd\r");
     QCOMPARE(result.status, 0);
     const QList<QByteArray> lines = result.output.trimmed().split('\n');
-    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.size(), 3);
     QVERIFY2(lines[0].contains(R"("text":"a","encoding":"GSM-7","units":1)"), lines[0]);
     QVERIFY2(lines[1].contains(R"("text":"b\rc","encoding":"GSM-7","units":3)"), lines[1]);
+    QVERIFY2(lines[2].contains(R"("text":"d\r","encoding":"GSM-7","units":2)"), lines[2]);
+    for (const RecordFormat format : {RecordFormat::Lines, RecordFormat::Jsonl}) {
+        const Run alone = run(jsonRecords(format), "\xEF\xBB\xBF");
+        QCOMPARE(alone.status, 0);
+        QCOMPARE(alone.output, QByteArray());
+    }
+}
+
+// Output goes out in batches that end where a line does, so output cut short
+// (a killed process) ends with a whole line; only a line that alone makes a
+// batch goes out before its end.
+void RecordsTest::batchesEndWithLines() {
+    QTemporaryFile file;
+    QVERIFY(file.open());
+    tovrik::cli::Output out(file.handle(), '\n', 64);
+    const auto written = [&] { return QFile(file.fileName()).size(); };
+    out.part(std::string(40, 'a'));
+    out.buffer().append('\n');
+    out.lineDone();
+    out.part(std::string(30, 'b')); // the batch is full, the line is not done
+    QCOMPARE(written(), 0);
+    out.buffer().append('\n');
+    out.lineDone();
+    QCOMPARE(written(), 72);
+    out.part(std::string(70, 'c')); // a line of more than a batch
+    QCOMPARE(written(), 142);
 }
 
 void RecordsTest::longRecord() {

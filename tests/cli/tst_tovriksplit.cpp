@@ -85,6 +85,8 @@ private Q_SLOTS:
     void staysSmall();
     void answersBeforeTheInputEnds_data();
     void answersBeforeTheInputEnds();
+    void refusesBeforeTheInputEnds_data();
+    void refusesBeforeTheInputEnds();
     void readsFile();
     void missingFile();
     void faultsAreReported_data();
@@ -645,6 +647,40 @@ void TovrikSplitTest::answersBeforeTheInputEnds() {
     process.closeWriteChannel();
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 0);
+}
+
+void TovrikSplitTest::refusesBeforeTheInputEnds_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("error");
+    const QByteArray nul("tovrik-split: the input holds a NUL byte");
+    const QByteArray bad("tovrik-split: invalid UTF-8 at byte 2");
+    QTest::newRow("NUL, pieces") << QStringList{u"--null"_s} << QByteArray("ab\0", 3) << nul;
+    QTest::newRow("NUL, SMS") << QStringList{u"--null"_s, u"--sms"_s} << QByteArray("ab\0", 3)
+                              << nul;
+    QTest::newRow("NUL, numbered")
+        << QStringList{u"--null"_s, u"--number=%k %t"_s} << QByteArray("ab\0", 3) << nul;
+    QTest::newRow("bad UTF-8, JSON") << QStringList{u"--json"_s} << QByteArray("ab\xFF") << bad;
+}
+
+// A whole message with a fault is refused when the fault arrives, not when
+// the input ends: an endless input with one (/dev/zero under --null) would
+// otherwise be held until memory runs out.
+void TovrikSplitTest::refusesBeforeTheInputEnds() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, error);
+    QProcess process;
+    process.start(QString::fromUtf8(TOVRIK_SPLIT_PATH), arguments);
+    QVERIFY(process.waitForStarted());
+    process.write(input);
+    QVERIFY(process.waitForBytesWritten(10000));
+    const bool refused = process.waitForFinished(10000);
+    process.closeWriteChannel();
+    QVERIFY(refused || process.waitForFinished(10000));
+    QVERIFY(refused);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(process.readAllStandardError().startsWith(error), qPrintable(arguments.join(u' ')));
 }
 
 void TovrikSplitTest::readsFile() {
