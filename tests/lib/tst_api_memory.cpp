@@ -27,6 +27,14 @@ void *operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
+// (std::stable_sort asks for its buffer without exceptions: from malloc too.)
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    if (refuse.load())
+        return nullptr;
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size ? size : 1);
+}
+
 // Freed memory is overwritten, so that what is read from it after it is
 // freed is seen to be wrong.
 void operator delete(void *p) noexcept {
@@ -35,6 +43,9 @@ void operator delete(void *p) noexcept {
     std::free(p);
 }
 void operator delete(void *p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept {
     operator delete(p);
 }
 
