@@ -291,6 +291,11 @@ void TovrikSplitTest::nationalTables_data() {
         << u"Ú ããããã € geçerli. não Ú ããããã ç ÚÚÚÚÚÚÚ ü "_s + u"x"_s.repeated(40) + u" "_s +
                u"ğ"_s.repeated(20) + u" "_s + u"x"_s.repeated(40) + u" não"_s
         << u"tr/pt"_s << u"GSM-7"_s << u"24 146"_s;
+    QTest::newRow("a pair that takes more parts than promised gives way to one with more room")
+        << QStringList{u"--sms=concat"_s, u"--mode=period"_s, u"--language"_s, u"tr"_s}
+        << u"€"_s.repeated(10) + a.repeated(88) + u"."_s + u"b"_s.repeated(98) + u"."_s +
+               u"c"_s.repeated(98) + u"."_s
+        << u"-/-"_s << u"GSM-7"_s << u"109 99 99"_s;
     QTest::newRow("of pairs cut into as many parts, the one with the most room stays")
         << QStringList{u"--sms=concat"_s, u"--mode=period"_s, u"--language"_s, u"tr,es,pt"_s}
         << u".xxxxxxxxxxxxxxxx[xxxxĞx]xxxxxxxşxxxx[xxxxxxŞxxxxxxxíxõxxşxİxxxxxxxx\\xxxxxxxxÁxxxõxğ"
