@@ -97,6 +97,11 @@ public:
         if (m_buffer.size() >= m_lineStart + m_threshold)
             flush();
     }
+    // What part() does once the start of a line is in the buffer already.
+    void spill() {
+        if (m_buffer.size() >= m_lineStart + m_threshold)
+            flush();
+    }
     // Lets go of the run held in place, before its bytes change. It goes
     // out after the buffer when the two make a batch, or when it is a
     // quarter of one and a batch has gone out; otherwise it joins the

@@ -188,7 +188,7 @@ public:
                 appendShift(buffer, tables);
             buffer.append('}');
             if (spill)
-                out.part({});
+                out.spill();
         }
         buffer.append("]}\n");
         return true;
