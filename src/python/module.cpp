@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -52,18 +53,22 @@ std::string shown(const std::string &value) {
     return std::string(py::repr(py::bytes(value)));
 }
 
-// A limit given as any Python int: one too large for a C int is out of range
-// as 0 is.
+// The name of an object's type, for a message.
+std::string typeName(const py::handle &object) {
+    return std::string(py::str(py::type::handle_of(object).attr("__name__")));
+}
+
+// A limit given as any Python int. libtovrik checks its range; one too large
+// for a C int never reaches it, and is out of range as 0 is.
 int limitOf(const py::object &limit) {
     if (!PyIndex_Check(limit.ptr()))
-        throw py::type_error("the limit must be an int, not " +
-                             std::string(py::str(py::type::handle_of(limit).attr("__name__"))));
+        throw py::type_error("the limit must be an int, not " + typeName(limit));
     const auto value = py::reinterpret_steal<py::object>(PyNumber_Index(limit.ptr()));
     if (!value)
         throw py::error_already_set();
     int overflow = 0;
     const long long v = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
-    if (overflow != 0 || v < 1 || v > 32767)
+    if (overflow != 0 || v < INT_MIN || v > INT_MAX)
         fail("the limit must be between 1 and 32767, not " + std::string(py::str(value)));
     return int(v);
 }
@@ -298,8 +303,7 @@ std::string_view utf8Of(const py::handle &text, std::ptrdiff_t index = -1) {
     }
     if (PyBytes_Check(text.ptr()))
         return {PyBytes_AS_STRING(text.ptr()), std::size_t(PyBytes_GET_SIZE(text.ptr()))};
-    throw py::type_error(prefix() + "a text must be str or bytes, not " +
-                         std::string(py::str(py::type::handle_of(text).attr("__name__"))));
+    throw py::type_error(prefix() + "a text must be str or bytes, not " + typeName(text));
 }
 
 py::object cutOne(const py::handle &text, const tovrik_options *options, bool replaceAsked) {
