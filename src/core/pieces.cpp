@@ -2,12 +2,61 @@
 
 #include "core/cutter.h"
 #include "core/lookalikes.h"
+#include "core/simd.h"
 #include "core/utf8.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
+#include <tuple>
 
 namespace tovrik::core {
+
+namespace {
+
+// Where two blanks in a row first start in text from `from` on; the text's
+// size when nowhere.
+std::size_t twoBlanks(std::string_view text, std::size_t from) {
+    const char *s = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = from;
+#if TOVRIK_SSE2
+    for (; n - i >= 17; i += 16) {
+        using namespace simd;
+        const unsigned both = Mask(Is(Load(s + i), ' ')) & Mask(Is(Load(s + i + 1), ' '));
+        if (both != 0)
+            return i + std::size_t(std::countr_zero(both));
+    }
+#endif
+    for (; i + 1 < n; ++i)
+        if (s[i] == ' ' && s[i + 1] == ' ')
+            return i;
+    return n;
+}
+
+// The septets of the blanks that a cut may leave as pieces of their own. A
+// blank that stands by itself between two characters cannot be one where
+// each character is a grapheme of its own and a piece holds more than the
+// blank and the most a character costs (two septets): a piece then starts or
+// ends with the blank's neighbours. Runs of blanks and the blanks at either
+// end may.
+std::ptrdiff_t blanksThatMayStandAlone(std::string_view message, bool plainGraphemes) {
+    if (!plainGraphemes)
+        return std::ptrdiff_t(std::count(message.begin(), message.end(), ' '));
+    const std::size_t first = message.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::ptrdiff_t(message.size());
+    const std::size_t last = message.find_last_not_of(' ');
+    std::ptrdiff_t blanks = std::ptrdiff_t(first + message.size() - 1 - last);
+    for (std::size_t at = twoBlanks(message, first); at < last;) {
+        const std::size_t end = message.find_first_not_of(' ', at);
+        blanks += std::ptrdiff_t(end - at);
+        at = twoBlanks(message, end);
+    }
+    return blanks;
+}
+
+} // namespace
 
 bool PieceSplitter::split(std::string_view message, const PieceOptions &options) {
     m_options = options;
@@ -126,6 +175,11 @@ bool PieceSplitter::cutWithBestTables() {
             m_literalPairSeptets.push_back(scan.encoding == SmsEncoding::Gsm7 ? scan.units : -1);
         }
     }
+    // Pieces of blanks alone are dropped (settle), so a cut can take fewer
+    // pieces than the message's septets fill. Where the message may have
+    // such pieces, the fewest a pair may take is counted without the blanks,
+    // which cost a septet with every pair.
+    std::ptrdiff_t blanks = -1; // counted when first needed
     for (std::size_t p = 0; p < pairs.size(); ++p) {
         if (m_pairCosts[p] < 0 || m_literalPairSeptets[p] < 0)
             continue;
@@ -137,7 +191,12 @@ bool PieceSplitter::cutWithBestTables() {
         const std::ptrdiff_t piece = Gsm7Capacity(!standalone, national) - numbering;
         if (piece < 1)
             continue;
-        const std::ptrdiff_t fewest = cost <= single ? 1 : (cost + piece - 1) / piece;
+        if (cost > single && piece > 2 && blanks < 0)
+            blanks = blanksThatMayStandAlone(m_message, m_defaultScan.plainGraphemes);
+        const std::ptrdiff_t fewest =
+            cost <= single || piece <= 2
+                ? 1
+                : std::max<std::ptrdiff_t>(1, (cost - blanks + piece - 1) / piece);
         options.push_back(
             {p, fewest, fewest == 1 ? single - cost : fewest * piece - cost, single, piece});
     }
@@ -175,11 +234,14 @@ bool PieceSplitter::cutWithBestTables() {
     std::size_t last = pairs.size();
     std::ptrdiff_t bestPieces = 0;
     std::ptrdiff_t bestRoom = 0;
+    // Whether a pair's pieces and room beat the best cut's.
+    const auto beats = [&](std::size_t pair, std::ptrdiff_t pieces, std::ptrdiff_t room) {
+        return std::tuple(pieces, -room, pair) < std::tuple(bestPieces, -bestRoom, best);
+    };
     for (auto next = options.begin(); next != options.end(); ++next) {
         std::iter_swap(next, std::min_element(next, options.end(), promisesMore));
         const Option &option = *next;
-        if (best != pairs.size() && (option.fewest > bestPieces ||
-                                     (option.fewest == bestPieces && option.room <= bestRoom)))
+        if (best != pairs.size() && !beats(option.pair, option.fewest, option.room))
             break;
         useTables(&pairs[option.pair], m_pairCosts[option.pair]);
         last = option.pair;
@@ -188,8 +250,7 @@ bool PieceSplitter::cutWithBestTables() {
         const auto count = std::ptrdiff_t(m_pieces.size());
         const std::ptrdiff_t cost = m_pairCosts[option.pair];
         const std::ptrdiff_t room = count == 1 ? option.single - cost : count * option.piece - cost;
-        if (best == pairs.size() || count < bestPieces ||
-            (count == bestPieces && room > bestRoom)) {
+        if (best == pairs.size() || beats(option.pair, count, room)) {
             best = option.pair;
             bestPieces = count;
             bestRoom = room;

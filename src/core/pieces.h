@@ -71,7 +71,8 @@ public:
     // With national languages enabled, the pair of tables the message is
     // sent with, chosen as a phone does: of the pairs that have every
     // character of the message and the numbering, the one that costs the
-    // fewest pieces, then leaves the most room; the default tables when no
+    // fewest pieces, then leaves the most room, then comes first (the
+    // default tables before any national one); the default tables when no
     // pair has them all (the message is then UCS-2). The GSM-7 pieces use
     // these tables; UCS-2 ones none.
     ShiftTables tables() const { return m_tables; }

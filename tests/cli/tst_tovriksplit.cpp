@@ -296,6 +296,13 @@ void TovrikSplitTest::nationalTables_data() {
         << u"€"_s.repeated(10) + a.repeated(88) + u"."_s + u"b"_s.repeated(98) + u"."_s +
                u"c"_s.repeated(98) + u"."_s
         << u"-/-"_s << u"GSM-7"_s << u"109 99 99"_s;
+    QTest::newRow("of pairs with as many parts and as much room, the earlier stays")
+        << concatIn(u"pt"_s)
+        << u"{braces} bring fox jumps quick lazy dog. bring bring 5pm, fox fox a Ç tilde~ jumps "
+           u"caret^ at Ç jumps the a über café jumps café tilde~ at at the bring tilde~ caret^ "
+           u"dog. über over café back\\slash over brown back\\slash a at brown tilde~ jumps 20€ "
+           u"[brackets] 5pm, über the pipe| me 20€ 20€ caret"_s
+        << u"-/-"_s << u"GSM-7"_s << u"149 148 10"_s;
     QTest::newRow("of pairs cut into as many parts, the one with the most room stays")
         << QStringList{u"--sms=concat"_s, u"--mode=period"_s, u"--language"_s, u"tr,es,pt"_s}
         << u".xxxxxxxxxxxxxxxx[xxxxĞx]xxxxxxxşxxxx[xxxxxxŞxxxxxxxíxõxxşxİxxxxxxxx\\xxxxxxxxÁxxxõxğ"

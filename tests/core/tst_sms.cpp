@@ -77,6 +77,7 @@ public:
     }
     qsizetype segments() { return m_splitter.segments(); }
     core::PieceSplitter::Cost cost(qsizetype index) const { return m_splitter.cost(index); }
+    core::ShiftTables tables() const { return m_splitter.tables(); }
 
 private:
     QString m_message;
@@ -178,6 +179,8 @@ private Q_SLOTS:
     void nationalCosts();
     void graphemesStayWhole_data();
     void graphemesStayWhole();
+    void droppedBlanksLeaveRoom_data();
+    void droppedBlanksLeaveRoom();
 };
 
 void SmsTest::alphabet() {
@@ -739,6 +742,45 @@ void SmsTest::graphemesStayWhole() {
         QVERIFY2(boundaries[start] && boundaries[start + piece.size()],
                  qPrintable(piece.toString()));
     }
+}
+
+// Pieces of blanks alone are dropped, so a message can take fewer pieces
+// with a pair of national tables than its septets fill: such a pair is not
+// passed over for one that looked as good (here the Portuguese locking
+// table, which the pipes cost one septet in).
+void SmsTest::droppedBlanksLeaveRoom_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<SmsUnits>("sms");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<qsizetype>("pieces");
+    const auto text = [](int pipes, int xs) {
+        return u"|"_s.repeated(pipes) + u"x"_s.repeated(xs);
+    };
+    const QString blanks = u" "_s.repeated(150);
+    QTest::newRow("a run of blanks") << text(5, 144) + u" "_s.repeated(160) + u"a"_s
+                                     << SmsUnits::Concat << SplitMode::Space << qsizetype(2);
+    QTest::newRow("a run of blanks, exact") << text(80, 0) + u" "_s.repeated(3000) + u"a"_s
+                                            << SmsUnits::Concat << SplitMode::Exact << qsizetype(2);
+    QTest::newRow("a run of blanks, SMS of their own")
+        << text(6, 149) + u" "_s.repeated(165) + u"a"_s << SmsUnits::Standalone << SplitMode::Space
+        << qsizetype(2);
+    QTest::newRow("blanks last") << text(3, 105) + u" "_s + text(8, 127) + blanks
+                                 << SmsUnits::Concat << SplitMode::Space << qsizetype(2);
+    QTest::newRow("blanks first") << blanks + text(2, 125) + u" "_s + text(10, 103) + u" "_s +
+                                         text(1, 152)
+                                  << SmsUnits::Concat << SplitMode::Exact << qsizetype(3);
+}
+
+void SmsTest::droppedBlanksLeaveRoom() {
+    QFETCH(QString, message);
+    QFETCH(SmsUnits, sms);
+    QFETCH(SplitMode, mode);
+    QFETCH(qsizetype, pieces);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr, core::Replacement::Never,
+                                     core::LanguageBit(core::Language::Portuguese)}));
+    QCOMPARE(qsizetype(splitter.pieces().size()), pieces);
+    QCOMPARE(splitter.tables().locking, core::Language::Portuguese);
 }
 
 QTEST_GUILESS_MAIN(SmsTest)
