@@ -1,5 +1,7 @@
 #include "cli/input.h"
 
+#include "cli/ready.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -86,7 +88,9 @@ std::size_t ReadSome(int fd, char *into, std::size_t size) {
         const ssize_t got = ::read(fd, into, size);
         if (got >= 0)
             return std::size_t(got);
-        if (errno != EINTR)
+        if (WouldBlock(errno))
+            AwaitReady(fd, POLLIN);
+        else if (errno != EINTR)
             throw ReadFault{errno};
     }
 }

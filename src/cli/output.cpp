@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "cli/ready.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -26,6 +28,8 @@ void WriteAll(int fd, std::string_view bytes) {
         const ssize_t done = ::write(fd, bytes.data(), bytes.size());
         if (done >= 0)
             bytes.remove_prefix(std::size_t(done));
+        else if (WouldBlock(errno))
+            AwaitReady(fd, POLLOUT);
         else if (errno != EINTR)
             throw WriteFault{errno};
     }

@@ -9,6 +9,7 @@
 #include <unicode/uvernum.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -93,6 +94,8 @@ private Q_SLOTS:
     void faultsAreReported();
     void helpAndVersion_data();
     void helpAndVersion();
+    void waitsForNonBlockingDescriptors_data();
+    void waitsForNonBlockingDescriptors();
     void stopsAtAFailedWrite();
     void fileShrinksWhileRead();
     void nulSearchedFromTheOffset();
@@ -779,7 +782,7 @@ namespace {
 // tovrik-split with its standard input and output on the given descriptors
 // (-1: a pipe of which the test gets the other end in *in or *out).
 pid_t spawn(const QStringList &arguments, int stdinFd, int *in, int *out,
-            const QByteArray &environment = {}) {
+            const QByteArray &environment = {}, bool nonBlocking = false) {
     QList<QByteArray> words{TOVRIK_SPLIT_PATH};
     for (const QString &argument : arguments)
         words << argument.toUtf8();
@@ -797,6 +800,9 @@ pid_t spawn(const QStringList &arguments, int stdinFd, int *in, int *out,
     int inPipe[2] = {-1, -1}, outPipe[2];
     if ((stdinFd < 0 && ::pipe2(inPipe, O_CLOEXEC) != 0) || ::pipe2(outPipe, O_CLOEXEC) != 0)
         return -1;
+    if (nonBlocking) // the child's ends
+        for (const int fd : {stdinFd >= 0 ? stdinFd : inPipe[0], outPipe[1]})
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, stdinFd >= 0 ? stdinFd : inPipe[0], STDIN_FILENO);
@@ -824,6 +830,39 @@ QByteArray readToEnd(int fd) {
 }
 
 } // namespace
+
+// Descriptors shared without blocking (as some parents hand them on) are
+// waited for: the input comes late and the output is read late, and the
+// pieces are those of a plain run.
+void TovrikSplitTest::waitsForNonBlockingDescriptors_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("streaming") << QStringList{u"--limit=20"_s};
+    QTest::newRow("whole message") << QStringList{u"--sms"_s, u"--json"_s};
+    QTest::newRow("records") << QStringList{u"--records=lines"_s, u"--json"_s};
+}
+
+void TovrikSplitTest::waitsForNonBlockingDescriptors() {
+    QFETCH(QStringList, arguments);
+    const QByteArray input = QByteArray("some words to cut\n").repeated(20000);
+    int in = -1, out = -1;
+    std::signal(SIGPIPE, SIG_IGN); // a child that fails early fails the test, not the feeder
+    const pid_t pid = spawn(arguments, -1, &in, &out, {}, true);
+    QVERIFY(pid > 0);
+    std::thread feeder([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        for (qsizetype done = 0, wrote = 0; done < input.size() && wrote >= 0; done += wrote)
+            wrote = ::write(in, input.constData() + done, std::size_t(input.size() - done));
+        ::close(in);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(400)); // the pipe fills
+    const QByteArray got = readToEnd(out);
+    feeder.join();
+    int exit = 0;
+    QCOMPARE(::waitpid(pid, &exit, 0), pid);
+    QVERIFY(WIFEXITED(exit));
+    QCOMPARE(WEXITSTATUS(exit), 0);
+    QCOMPARE(got, runSplit(arguments, input).out);
+}
 
 // With SIGPIPE ignored, as under systemd, a write to a closed pipe fails: the
 // records stop there instead of being cut for nobody.
