@@ -457,12 +457,19 @@ bool JsonRecordParser::parse(std::string_view line, bool wellFormed) {
         return true;
     if (wellFormed)
         return false;
-    // Bytes that are no UTF-8 are the first thing wrong with a line.
+    // Bytes that are no UTF-8 are the first thing wrong with a line. Its id
+    // still names it where the rest is sound JSON and the id itself UTF-8:
+    // the line is read again without looking at its strings' bytes.
     const std::ptrdiff_t bad = core::FirstInvalidUtf8(line.data(), line.size());
-    if (bad >= 0) {
-        std::snprintf(m_errorText, sizeof m_errorText, "invalid UTF-8 at byte %td", bad);
-        fail(m_errorText);
-    }
+    if (bad < 0)
+        return false;
+    m_wellFormed = true;
+    parseObject(line);
+    const std::string_view id = m_id; // none when the line is no sound JSON
+    std::snprintf(m_errorText, sizeof m_errorText, "invalid UTF-8 at byte %td", bad);
+    fail(m_errorText);
+    if (core::FirstInvalidUtf8(id.data(), id.size()) < 0)
+        m_id = id;
     return false;
 }
 

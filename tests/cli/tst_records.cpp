@@ -162,6 +162,8 @@ void RecordsTest::parser_data() {
     bad("bad escape", R"({"text":"\x"})", "", "invalid JSON: an unknown escape in a string");
     bad("invalid UTF-8 in an id", "{\"id\":\"\xFF\",\"text\":\"a\"}", "",
         "invalid UTF-8 at byte 7");
+    bad("invalid UTF-8 in the text: the id still names the line",
+        "{\"text\":\"ok \xFF\",\"id\":\"a7\"}", "\"a7\"", "invalid UTF-8 at byte 12");
     bad("invalid UTF-8 after the object", "{\"text\":\"a\"}\xC3", "", "invalid UTF-8 at byte 12");
     bad("trailing comma", R"({"text":"Hi",})", "", "invalid JSON: a member name was expected");
 }
