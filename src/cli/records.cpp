@@ -3,6 +3,7 @@
 #include "cli/input.h"
 #include "cli/json.h"
 #include "cli/output.h"
+#include "core/icu.h"
 #include "core/numbering.h"
 #include "core/pieces.h"
 #include "core/utf8.h"
@@ -350,6 +351,14 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
     bool anyFailed = false;
     std::int64_t record = 1;
     std::size_t finished = 0; // the buffer's complete lines end here
+    // After a fault, the lines finished before it still go out.
+    const auto writeFinished = [&] {
+        out.buffer().truncate(finished);
+        try {
+            out.flush();
+        } catch (const WriteFault &) {
+        }
+    };
     try {
         std::string_view bytes;
         bool wellFormed = false;
@@ -401,11 +410,10 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
         report(cannotWrite(fault));
     } catch (const ReadFault &fault) {
         report(cannotRead(options, fault));
-        out.buffer().truncate(finished);
-        try {
-            out.flush();
-        } catch (const WriteFault &) {
-        }
+        writeFinished();
+    } catch (const core::icu::Unavailable &) {
+        writeFinished(); // (the caller reports it)
+        throw;
     } catch (const std::bad_alloc &) {
         // What was cut before this record goes out; this one is reported.
         report("out of memory at record " + std::to_string(record));

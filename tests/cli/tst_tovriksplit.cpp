@@ -1025,6 +1025,11 @@ void TovrikSplitTest::icuThatCannotBeLoaded() {
     const Run sms = runSplit({u"--sms"_s, u"--mode"_s, u"exact"_s}, message, environment);
     QCOMPARE(sms.exitCode, 1);
     QVERIFY2(sms.err.startsWith("tovrik-split: cannot load libicuuc.so."), sms.err.constData());
+    // Records cut before the first that needs it still go out.
+    const Run records =
+        runSplit({u"--records=lines"_s, u"--json"_s, u"--sms"_s}, "first\n" + message, environment);
+    QCOMPARE(records.exitCode, 1);
+    QVERIFY2(records.out.startsWith(R"({"id":null,"record":1,)"), records.out.constData());
 }
 
 void TovrikSplitTest::blockThatCannotBeHad() {
