@@ -152,7 +152,7 @@ private Q_SLOTS:
     void messageBoxLongText();
     void messageBoxContextMenu();
     void hover();
-    void clearListIsGuardedWhileBusy();
+    void listIsGuardedWhileBusy();
     void sampleReplacesTypedText();
     void startSplittingFillsList();
     void tickingRows();
@@ -329,13 +329,19 @@ void Form1Test::hover() {
     QCOMPARE(pointer.value(), 11);
 }
 
-void Form1Test::clearListIsGuardedWhileBusy() {
+// While a command reads the list (busy), neither "Clear List" nor "Start
+// Splitting" changes it.
+void Form1Test::listIsGuardedWhileBusy() {
     Window w;
     w.load();
     w.form.results().appendRow(u"one"_s);
     w.form.pointer().set(11);
     QTest::mouseClick(w.form.PushButton4, Qt::LeftButton);
+    w.form.Text2->setPlainText(u"a new message"_s);
+    QTest::mouseClick(w.form.PushButton2, Qt::LeftButton);
     QCOMPARE(w.form.results().count(), 1);
+    QCOMPARE(w.form.results().text(1), u"one"_s);
+    QCOMPARE(w.form.pointer().value(), 11);
     w.form.pointer().set(0);
     QTest::mouseClick(w.form.PushButton4, Qt::LeftButton);
     QCOMPARE(w.form.results().count(), 0);
