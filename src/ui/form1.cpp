@@ -504,13 +504,15 @@ void Form1::Form_Load(const QString &programFolder) {
         const QString fallback = shell::GetDefaultOutputFolder(); // worked out at every start
         Text4->setText(m_settings.ReadSetting(u"Output Folder"_s, fallback));
     });
+    // The nine are read before any is set: setting one stores its whole
+    // group, and a group stored only in part (a hand-edited file) would lose
+    // the choices not read yet.
     const int defaults[9] = {1, 0, 0, 0, 1, 0, 0, 1, 0};
-    for (int i = 0; i < 9; ++i) {
-        s.step(138 + 2 * i, [&] {
-            const QString key = u"Option"_s + QString::number(i + 1);
-            m_split.setOption(i + 1, ToBoolean(m_settings.ReadSetting(key, defaults[i])));
-        });
-    }
+    QString stored[9];
+    for (int i = 0; i < 9; ++i)
+        stored[i] = m_settings.ReadSetting(u"Option"_s + QString::number(i + 1), defaults[i]);
+    for (int i = 0; i < 9; ++i)
+        s.step(138 + 2 * i, [&] { m_split.setOption(i + 1, ToBoolean(stored[i])); });
 }
 
 // The message exactly as typed or pasted: no-break spaces and line
