@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -275,6 +276,63 @@ std::size_t codePoints(std::string_view utf8) {
     return count;
 }
 
+// A str's UTF-8, valid while the str lives. A lone surrogate, which no
+// UTF-8 holds, is said as the library says invalid UTF-8: where it is.
+template <class Prefix> std::string_view strUtf8(const py::handle &text, const Prefix &prefix) {
+    Py_ssize_t size = 0;
+    if (const char *data = PyUnicode_AsUTF8AndSize(text.ptr(), &size))
+        return {data, std::size_t(size)};
+    if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError))
+        throw py::error_already_set();
+    PyErr_Clear();
+    const Py_ssize_t length = PyUnicode_GET_LENGTH(text.ptr());
+    for (Py_ssize_t i = 0; i < length; ++i)
+        if (const Py_UCS4 c = PyUnicode_READ_CHAR(text.ptr(), i); c >= 0xD800 && c < 0xE000) {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", unsigned(c));
+            fail(prefix() + "a lone surrogate (U+" + code + ") at character " + std::to_string(i) +
+                 ": not Unicode text");
+        }
+    fail(prefix() + "the text cannot be written in UTF-8");
+}
+
+// An option's text, str or bytes; None where the option may be left out.
+std::optional<std::string> optionText(const py::handle &value, const char *name,
+                                      bool mayBeNone = false) {
+    if (mayBeNone && value.is_none())
+        return std::nullopt;
+    if (PyBytes_Check(value.ptr()))
+        return std::string(PyBytes_AS_STRING(value.ptr()),
+                           std::size_t(PyBytes_GET_SIZE(value.ptr())));
+    if (!PyUnicode_Check(value.ptr()))
+        throw py::type_error(std::string(name) + " must be str" + (mayBeNone ? " or None" : "") +
+                             ", not " + typeName(value));
+    return std::string(strUtf8(value, [name] { return std::string(name) + ": "; }));
+}
+
+// The options given as Python objects (str or bytes; None where they may be
+// left out), read as libtovrik takes them.
+class Choices {
+public:
+    Choices(const py::handle &mode, const py::handle &number, const py::handle &replace,
+            const py::handle &language = py::none())
+        : m_mode(*optionText(mode, "the mode")),
+          m_number(optionText(number, "the numbering format", true)),
+          m_replace(*optionText(replace, "the replacement")),
+          m_language(optionText(language, "the languages", true)) {}
+
+    OptionsPtr options(tovrik_units units, int limit) const {
+        return makeOptions(units, m_mode, limit, m_number, m_replace, m_language);
+    }
+    bool replaceAsked() const { return m_replace != "never"; }
+
+private:
+    std::string m_mode;
+    std::optional<std::string> m_number;
+    std::string m_replace;
+    std::optional<std::string> m_language;
+};
+
 // A text's UTF-8 bytes: a str's own cached form, or a bytes object's bytes.
 // The object must outlive the view. Errors name the text's index in a batch
 // (from 0; none for a single text).
@@ -282,25 +340,8 @@ std::string_view utf8Of(const py::handle &text, std::ptrdiff_t index = -1) {
     const auto prefix = [index] {
         return index < 0 ? std::string() : "text " + std::to_string(index) + ": ";
     };
-    if (PyUnicode_Check(text.ptr())) {
-        Py_ssize_t size = 0;
-        if (const char *data = PyUnicode_AsUTF8AndSize(text.ptr(), &size))
-            return {data, std::size_t(size)};
-        if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError))
-            throw py::error_already_set();
-        // A lone surrogate, which no UTF-8 holds: said as the library says
-        // invalid UTF-8, where it is.
-        PyErr_Clear();
-        const Py_ssize_t length = PyUnicode_GET_LENGTH(text.ptr());
-        for (Py_ssize_t i = 0; i < length; ++i)
-            if (const Py_UCS4 c = PyUnicode_READ_CHAR(text.ptr(), i); c >= 0xD800 && c < 0xE000) {
-                char code[8];
-                std::snprintf(code, sizeof code, "%04X", unsigned(c));
-                fail(prefix() + "a lone surrogate (U+" + code + ") at character " +
-                     std::to_string(i) + ": not Unicode text");
-            }
-        fail(prefix() + "the text cannot be written in UTF-8");
-    }
+    if (PyUnicode_Check(text.ptr()))
+        return strUtf8(text, prefix);
     if (PyBytes_Check(text.ptr()))
         return {PyBytes_AS_STRING(text.ptr()), std::size_t(PyBytes_GET_SIZE(text.ptr()))};
     throw py::type_error(prefix() + "a text must be str or bytes, not " + typeName(text));
@@ -341,9 +382,18 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
         throw py::error_already_set();
     const std::size_t count = std::size_t(PyTuple_GET_SIZE(sequence.ptr()));
     PyObject **items = &PyTuple_GET_ITEM(sequence.ptr(), 0);
-    std::vector<std::string_view> messages(count);
-    for (std::size_t m = 0; m < count; ++m)
-        messages[m] = utf8Of(items[m], std::ptrdiff_t(m));
+    // A text that is no text is refused once the texts before it are cut: the
+    // error is then the first text's that cannot be cut.
+    std::vector<std::string_view> messages;
+    messages.reserve(count);
+    std::exception_ptr refused;
+    for (std::size_t m = 0; m < count && !refused; ++m) {
+        try {
+            messages.push_back(utf8Of(items[m], std::ptrdiff_t(m)));
+        } catch (...) {
+            refused = std::current_exception();
+        }
+    }
 
     struct Cut {
         tovrik_encoding encoding;
@@ -418,6 +468,8 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
         throw std::bad_alloc();
     if (failed < messages.size())
         raise(error, "text " + std::to_string(failed) + ": ");
+    if (refused)
+        std::rethrow_exception(refused);
 
     // Millions of new tuples would set off the cyclic garbage collector again
     // and again, though none of them can form a cycle.
@@ -525,42 +577,40 @@ def to_dict(self):
     // does not pickle.
     m.def(
         "_split",
-        [](const py::object &text, const py::object &limit, const std::string &mode,
-           const std::optional<std::string> &number, const std::string &replace) {
-            const OptionsPtr options =
-                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limitOf(limit), number, replace);
-            return cutOne(text, options.get(), replace != "never");
+        [](const py::object &text, const py::object &limit, const py::object &mode,
+           const py::object &number, const py::object &replace) {
+            const Choices choices(mode, number, replace);
+            const OptionsPtr options = choices.options(TOVRIK_UNITS_CHARACTERS, limitOf(limit));
+            return cutOne(text, options.get(), choices.replaceAsked());
         },
         "split()'s work.");
     m.def(
         "_sms",
-        [](const py::object &text, bool concat, const std::string &mode,
-           const std::optional<std::string> &number, const std::string &replace,
-           const std::optional<std::string> &language) {
+        [](const py::object &text, bool concat, const py::object &mode, const py::object &number,
+           const py::object &replace, const py::object &language) {
+            const Choices choices(mode, number, replace, language);
             const OptionsPtr options =
-                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number,
-                            replace, language);
-            return cutOne(text, options.get(), replace != "never");
+                choices.options(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, 0);
+            return cutOne(text, options.get(), choices.replaceAsked());
         },
         "sms()'s work.");
     m.def(
         "_split_batch",
-        [](const py::iterable &texts, const py::object &limit, const std::string &mode,
-           const std::optional<std::string> &number, const std::string &replace) {
-            const OptionsPtr options =
-                makeOptions(TOVRIK_UNITS_CHARACTERS, mode, limitOf(limit), number, replace);
-            return cutMany(texts, options.get(), replace != "never");
+        [](const py::iterable &texts, const py::object &limit, const py::object &mode,
+           const py::object &number, const py::object &replace) {
+            const Choices choices(mode, number, replace);
+            const OptionsPtr options = choices.options(TOVRIK_UNITS_CHARACTERS, limitOf(limit));
+            return cutMany(texts, options.get(), choices.replaceAsked());
         },
         "split_batch()'s work.");
     m.def(
         "_sms_batch",
-        [](const py::iterable &texts, bool concat, const std::string &mode,
-           const std::optional<std::string> &number, const std::string &replace,
-           const std::optional<std::string> &language) {
+        [](const py::iterable &texts, bool concat, const py::object &mode, const py::object &number,
+           const py::object &replace, const py::object &language) {
+            const Choices choices(mode, number, replace, language);
             const OptionsPtr options =
-                makeOptions(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, mode, 0, number,
-                            replace, language);
-            return cutMany(texts, options.get(), replace != "never");
+                choices.options(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, 0);
+            return cutMany(texts, options.get(), choices.replaceAsked());
         },
         "sms_batch()'s work.");
     py::exec(R"(

@@ -1,6 +1,7 @@
 """Cuts text messages into pieces that fit SMS limits (libtovrik)."""
 
-from typing import Iterable, Literal, NamedTuple, Optional, Union
+from _typeshed import structseq
+from typing import Any, Iterable, Literal, Optional, Union, final
 
 __version__: str
 
@@ -11,39 +12,56 @@ Replace = Literal["never", "when-cheaper", "always"]
 class Error(ValueError):
     """An error libtovrik reports, with its message."""
 
-class Part(NamedTuple):
-    """One part of a cut message (a named tuple)."""
+# Part and Result are tuples whose items are also read by name, as
+# os.stat_result (struct sequences): not typing.NamedTuple classes.
 
-    text: str
-    """The part as it is sent (numbered when asked)."""
-    encoding: Literal["GSM-7", "UCS-2"]
-    """The message's encoding with concatenation, else the part's own."""
-    units: int
-    """The part's length in its encoding: septets or UTF-16 code units."""
+@final
+class Part(structseq[Union[str, int]], tuple[str, str, int]):
+    """One part of a cut message: (text, encoding, units)."""
 
-class Result(NamedTuple):
-    """A message cut into parts (a named tuple)."""
+    @property
+    def text(self) -> str:
+        """The part as it is sent (numbered when asked)."""
+    @property
+    def encoding(self) -> Literal["GSM-7", "UCS-2"]:
+        """The message's encoding with concatenation, else the part's own."""
+    @property
+    def units(self) -> int:
+        """The part's length in its encoding: septets or UTF-16 code units."""
 
-    parts: tuple[Part, ...]
-    """The parts, in order."""
-    encoding: Literal["GSM-7", "UCS-2"]
-    """What the message is sent in: with sms(), the parts' encoding (UCS-2 when
-    any part is); with split(), the whole message's as one concatenated SMS."""
-    segments: int
-    """How many SMS the message costs: with sms(), one a part; with split(), the
-    segments of the whole message as one concatenated SMS."""
-    # Read by name only (not part of the tuple):
-    shift: Optional[dict[str, str]]
-    """The national shift tables the GSM-7 parts use ("locking", "single")."""
-    replaced: Optional[int]
-    """How many look-alike characters were replaced; None unless asked."""
-    sent: Optional[str]
-    """The text as sent once look-alikes are replaced; None when none were."""
-    non_gsm7: tuple[str, ...]
-    """Why a message is UCS-2: its characters without a GSM-7 form (at most 10)."""
-    non_gsm7_more: int
-    """How many other different characters have no GSM-7 form."""
-    def to_dict(self) -> dict:
+@final
+class Result(structseq[Any], tuple[tuple[Part, ...], str, int]):
+    """A message cut into parts: (parts, encoding, segments), and by name
+    only shift, replaced, sent, non_gsm7 and non_gsm7_more."""
+
+    @property
+    def parts(self) -> tuple[Part, ...]:
+        """The parts, in order."""
+    @property
+    def encoding(self) -> Literal["GSM-7", "UCS-2"]:
+        """What the message is sent in: with sms(), the parts' encoding (UCS-2
+        when any part is); with split(), the whole message's as one
+        concatenated SMS."""
+    @property
+    def segments(self) -> int:
+        """How many SMS the message costs: with sms(), one a part; with split(),
+        the segments of the whole message as one concatenated SMS."""
+    @property
+    def shift(self) -> Optional[dict[str, str]]:
+        """The national shift tables the GSM-7 parts use ("locking", "single")."""
+    @property
+    def replaced(self) -> Optional[int]:
+        """How many look-alike characters were replaced; None unless asked."""
+    @property
+    def sent(self) -> Optional[str]:
+        """The text as sent once look-alikes are replaced; None when none were."""
+    @property
+    def non_gsm7(self) -> tuple[str, ...]:
+        """Why a message is UCS-2: its characters without a GSM-7 form (at most 10)."""
+    @property
+    def non_gsm7_more(self) -> int:
+        """How many other different characters have no GSM-7 form."""
+    def to_dict(self) -> dict[str, Any]:
         """The result as tovrik-split --json writes it."""
 
 def split(text: Text, limit: int = 160, mode: Mode = "space",

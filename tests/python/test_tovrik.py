@@ -76,6 +76,9 @@ class BadInput(unittest.TestCase):
              "the numbering leaves no room for the text"),
             (lambda: tovrik.split_batch(["ok", "fine", b"\xc0\xaf"]),
              "text 2: invalid UTF-8 at byte 0"),
+            # The first text that cannot be cut, whatever is wrong with later ones.
+            (lambda: tovrik.sms_batch([b"ok", b"\xff", "\ud800", None]),
+             "text 1: invalid UTF-8 at byte 0"),
             (lambda: tovrik.sms("abc", language="tr,xx"),
              "unknown language 'xx' (tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te or ur; "
              "ISO 639-1 codes, separated by commas)"),
@@ -105,6 +108,9 @@ class BadInput(unittest.TestCase):
                  "the numbering format holds a NUL character"),
                 (lambda: tovrik.split("abc", limit=2**32 + 5),
                  "the limit must be between 1 and 32767, not 4294967301"),
+                (lambda: tovrik.sms("hi", number="%t\ud800"),
+                 "the numbering format: a lone surrogate (U+D800) at character 2: "
+                 "not Unicode text"),
                 (lambda: tovrik.sms("lone \ud800 surrogate"),
                  "a lone surrogate (U+D800) at character 5: not Unicode text"),
                 (lambda: tovrik.sms_batch(["fine", "\udfff"]),
@@ -117,6 +123,8 @@ class BadInput(unittest.TestCase):
             tovrik.sms_batch(["fine", 17])
         with self.assertRaises(TypeError):
             tovrik.split("abc", language="tr")  # national tables need SMS units
+        with self.assertRaisesRegex(TypeError, "^the mode must be str, not int$"):
+            tovrik.split("abc", mode=5)
         with self.assertRaises(TypeError):
             tovrik.split("abc", limit=2.5)
         with self.assertRaises(TypeError):
@@ -221,6 +229,14 @@ class Gil(unittest.TestCase):
 
 
 class Documented(unittest.TestCase):
+    def test_library_is_not_looked_for_in_the_current_folder(self):
+        dynamic = subprocess.run(["readelf", "-d", tovrik.__file__], capture_output=True,
+                                 text=True, check=True).stdout
+        for line in dynamic.splitlines():
+            if "RUNPATH" in line or "RPATH" in line:
+                with self.subTest(line=line):
+                    self.assertNotIn("", line.split("[", 1)[1].rstrip("]").split(":"))
+
     def test_stubs_and_docstrings(self):
         stub = os.path.join(os.path.dirname(tovrik.__file__), "tovrik.pyi")
         with open(stub, encoding="utf-8") as f:
