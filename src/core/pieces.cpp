@@ -175,11 +175,13 @@ bool PieceSplitter::cutWithBestTables() {
             m_literalPairSeptets.push_back(scan.encoding == SmsEncoding::Gsm7 ? scan.units : -1);
         }
     }
-    // Pieces of blanks alone are dropped (settle), so a cut can take fewer
-    // pieces than the message's septets fill. Where the message may have
-    // such pieces, the fewest a pair may take is counted without the blanks,
-    // which cost a septet with every pair.
+    // A cut can take fewer pieces than the message's septets fill: pieces of
+    // blanks alone are dropped (settle), and in space mode so is the blank at
+    // each cut. The fewest a pair may take is counted without the blanks
+    // that may stand alone, and in space mode with room for one blank more
+    // in each piece but the last. (A blank costs a septet with every pair.)
     std::ptrdiff_t blanks = -1; // counted when first needed
+    const bool cutsDropBlanks = m_options.mode == SplitMode::Space;
     for (std::size_t p = 0; p < pairs.size(); ++p) {
         if (m_pairCosts[p] < 0 || m_literalPairSeptets[p] < 0)
             continue;
@@ -193,10 +195,11 @@ bool PieceSplitter::cutWithBestTables() {
             continue;
         if (cost > single && piece > 2 && blanks < 0)
             blanks = blanksThatMayStandAlone(m_message, m_defaultScan.plainGraphemes);
+        const std::ptrdiff_t kept = cost - blanks; // septets no cut drops
         const std::ptrdiff_t fewest =
-            cost <= single || piece <= 2
-                ? 1
-                : std::max<std::ptrdiff_t>(1, (cost - blanks + piece - 1) / piece);
+            cost <= single || piece <= 2 ? 1
+            : cutsDropBlanks ? std::max<std::ptrdiff_t>(1, (kept + piece + 1) / (piece + 1))
+                             : std::max<std::ptrdiff_t>(1, (kept + piece - 1) / piece);
         options.push_back(
             {p, fewest, fewest == 1 ? single - cost : fewest * piece - cost, single, piece});
     }

@@ -296,7 +296,8 @@ template <class Prefix> std::string_view strUtf8(const py::handle &text, const P
     fail(prefix() + "the text cannot be written in UTF-8");
 }
 
-// An option's text, str or bytes; None where the option may be left out.
+// An option's text, str or bytes (or a bytearray); None where the option may
+// be left out.
 std::optional<std::string> optionText(const py::handle &value, const char *name,
                                       bool mayBeNone = false) {
     if (mayBeNone && value.is_none())
@@ -304,9 +305,12 @@ std::optional<std::string> optionText(const py::handle &value, const char *name,
     if (PyBytes_Check(value.ptr()))
         return std::string(PyBytes_AS_STRING(value.ptr()),
                            std::size_t(PyBytes_GET_SIZE(value.ptr())));
+    if (PyByteArray_Check(value.ptr()))
+        return std::string(PyByteArray_AS_STRING(value.ptr()),
+                           std::size_t(PyByteArray_GET_SIZE(value.ptr())));
     if (!PyUnicode_Check(value.ptr()))
-        throw py::type_error(std::string(name) + " must be str" + (mayBeNone ? " or None" : "") +
-                             ", not " + typeName(value));
+        throw py::type_error(std::string(name) + " must be str or bytes" +
+                             (mayBeNone ? " or None" : "") + ", not " + typeName(value));
     return std::string(strUtf8(value, [name] { return std::string(name) + ": "; }));
 }
 

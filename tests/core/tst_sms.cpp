@@ -24,6 +24,7 @@ using core::SplitMode;
 Q_DECLARE_METATYPE(tovrik::core::SplitMode)
 Q_DECLARE_METATYPE(tovrik::core::SmsUnits)
 Q_DECLARE_METATYPE(tovrik::core::SmsEncoding)
+Q_DECLARE_METATYPE(tovrik::core::Language)
 
 namespace {
 
@@ -744,43 +745,56 @@ void SmsTest::graphemesStayWhole() {
     }
 }
 
-// Pieces of blanks alone are dropped, so a message can take fewer pieces
-// with a pair of national tables than its septets fill: such a pair is not
-// passed over for one that looked as good (here the Portuguese locking
-// table, which the pipes cost one septet in).
+// Blanks a cut drops (pieces of blanks alone, the blank at a cut in space
+// mode) can let a message take fewer pieces with a pair of national tables
+// than its septets fill: such a pair is not passed over for one that looked
+// as good.
 void SmsTest::droppedBlanksLeaveRoom_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<SmsUnits>("sms");
     QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<core::Language>("language"); // enabled, and expected in use
     QTest::addColumn<qsizetype>("pieces");
     const auto text = [](int pipes, int xs) {
         return u"|"_s.repeated(pipes) + u"x"_s.repeated(xs);
     };
     const QString blanks = u" "_s.repeated(150);
+    const auto pt = core::Language::Portuguese;
     QTest::newRow("a run of blanks") << text(5, 144) + u" "_s.repeated(160) + u"a"_s
-                                     << SmsUnits::Concat << SplitMode::Space << qsizetype(2);
-    QTest::newRow("a run of blanks, exact") << text(80, 0) + u" "_s.repeated(3000) + u"a"_s
-                                            << SmsUnits::Concat << SplitMode::Exact << qsizetype(2);
+                                     << SmsUnits::Concat << SplitMode::Space << pt << qsizetype(2);
+    QTest::newRow("a run of blanks, exact")
+        << text(80, 0) + u" "_s.repeated(3000) + u"a"_s << SmsUnits::Concat << SplitMode::Exact
+        << pt << qsizetype(2);
     QTest::newRow("a run of blanks, SMS of their own")
         << text(6, 149) + u" "_s.repeated(165) + u"a"_s << SmsUnits::Standalone << SplitMode::Space
-        << qsizetype(2);
+        << pt << qsizetype(2);
     QTest::newRow("blanks last") << text(3, 105) + u" "_s + text(8, 127) + blanks
-                                 << SmsUnits::Concat << SplitMode::Space << qsizetype(2);
+                                 << SmsUnits::Concat << SplitMode::Space << pt << qsizetype(2);
     QTest::newRow("blanks first") << blanks + text(2, 125) + u" "_s + text(10, 103) + u" "_s +
                                          text(1, 152)
-                                  << SmsUnits::Concat << SplitMode::Exact << qsizetype(3);
+                                  << SmsUnits::Concat << SplitMode::Exact << pt << qsizetype(3);
+    // Words that fill parts of 153 septets with the default tables, each cut
+    // dropping its blank: seven parts, where the Turkish table's 149 take eight.
+    QStringList words;
+    for (const int euros : {3, 5, 5, 5, 5, 5, 5})
+        words << u"a"_s.repeated(153 - 2 * euros) + Euro.repeated(euros);
+    QTest::newRow("the blanks at the cuts")
+        << words.join(u' ') << SmsUnits::Concat << SplitMode::Space << core::Language::Default
+        << qsizetype(7);
 }
 
 void SmsTest::droppedBlanksLeaveRoom() {
     QFETCH(QString, message);
     QFETCH(SmsUnits, sms);
     QFETCH(SplitMode, mode);
+    QFETCH(core::Language, language);
     QFETCH(qsizetype, pieces);
+    const core::LanguageSet enabled =
+        core::LanguageBit(language == core::Language::Default ? core::Language::Turkish : language);
     PieceSplitter splitter;
-    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr, core::Replacement::Never,
-                                     core::LanguageBit(core::Language::Portuguese)}));
+    QVERIFY(splitter.split(message, {sms, mode, 0, nullptr, core::Replacement::Never, enabled}));
     QCOMPARE(qsizetype(splitter.pieces().size()), pieces);
-    QCOMPARE(splitter.tables().locking, core::Language::Portuguese);
+    QCOMPARE(splitter.tables().locking, language);
 }
 
 QTEST_GUILESS_MAIN(SmsTest)

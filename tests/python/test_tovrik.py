@@ -123,7 +123,7 @@ class BadInput(unittest.TestCase):
             tovrik.sms_batch(["fine", 17])
         with self.assertRaises(TypeError):
             tovrik.split("abc", language="tr")  # national tables need SMS units
-        with self.assertRaisesRegex(TypeError, "^the mode must be str, not int$"):
+        with self.assertRaisesRegex(TypeError, "^the mode must be str or bytes, not int$"):
             tovrik.split("abc", mode=5)
         with self.assertRaises(TypeError):
             tovrik.split("abc", limit=2.5)
