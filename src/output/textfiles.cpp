@@ -50,6 +50,15 @@ void WriteTextFile(const QString &content, const QString &fileName) {
 }
 
 namespace {
+// A file's path in the output folder. A folder typed without its final
+// separator (the picker and the default give one) still holds the file:
+// "/home/u/Out" and "Split_1.txt" are not "/home/u/OutSplit_1.txt".
+QString InFolder(const QString &folder, const QString &name) {
+    if (folder.isEmpty() || folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
 // The message that refuses a prefix that would put a file outside the output
 // folder, or cut its name short; empty when it is fine. "." and ".." are
 // fine: the row number and ".txt" follow them, so ".1.txt" stays inside.
@@ -137,8 +146,9 @@ void PushButton1_Click(const SaveCommand &c) {
             // not followed by "Done Saved.": a missing folder or a full disk
             // would fail every row in turn, a message box each.
             if (!s.step(130, [&] {
-                    WriteTextFile(l.results.text(i).toString(),
-                                  c.outputFolder() + c.prefix() + QString::number(i) + u".txt"_s);
+                    WriteTextFile(
+                        l.results.text(i).toString(),
+                        InFolder(c.outputFolder(), c.prefix() + QString::number(i) + u".txt"_s));
                 }))
                 return;
             // [132] next i

@@ -405,9 +405,9 @@ void OutputCommandsTest::perFile_data() {
         << QStringList{u"out/Split_1.txt"_s, u"out/Split_2.txt"_s, u"out/Split_3.txt"_s};
     QTest::newRow("empty prefix") << u"/out/"_s << QString()
                                   << QStringList{u"out/1.txt"_s, u"out/2.txt"_s, u"out/3.txt"_s};
-    QTest::newRow("folder without separator joins the prefix")
+    QTest::newRow("folder typed without its separator still holds the files")
         << u"/out"_s << u"Split_"_s
-        << QStringList{u"outSplit_1.txt"_s, u"outSplit_2.txt"_s, u"outSplit_3.txt"_s};
+        << QStringList{u"out/Split_1.txt"_s, u"out/Split_2.txt"_s, u"out/Split_3.txt"_s};
     // Dots make hidden files, but inside the folder.
     QTest::newRow("dot prefix") << u"/out/"_s << u"."_s
                                 << QStringList{u"out/.1.txt"_s, u"out/.2.txt"_s, u"out/.3.txt"_s};
