@@ -36,25 +36,29 @@ if(TARGET tovrik)
     add_dependencies(tovrik tovrik_cursor)
 endif()
 
-# --- The manual page, compressed as Debian wants it ------------------------
+# --- The manual pages, compressed as Debian wants them ---------------------
 find_program(TOVRIK_GZIP gzip)
-set(TOVRIK_MANPAGE ${CMAKE_CURRENT_LIST_DIR}/../docs/tovrik-split.1)
-cmake_path(NORMAL_PATH TOVRIK_MANPAGE)
+foreach(page tovrik tovrik-split)
+    set(source ${CMAKE_CURRENT_LIST_DIR}/../docs/${page}.1)
+    cmake_path(NORMAL_PATH source)
+    if(TOVRIK_GZIP)
+        # -n leaves the name and time out of the header, so the file is the
+        # same on every build.
+        add_custom_command(
+            OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.1.gz
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+            COMMAND ${TOVRIK_GZIP} -9 -n -c ${source} > ${CMAKE_BINARY_DIR}/man/${page}.1.gz
+            DEPENDS ${source}
+            COMMENT "Compressing the ${page} manual page")
+        list(APPEND TOVRIK_MANPAGES ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
+    else()
+        list(APPEND TOVRIK_MANPAGES ${source})
+    endif()
+endforeach()
 if(TOVRIK_GZIP)
-    # -n leaves the name and time out of the header, so the file is the same
-    # on every build.
-    add_custom_command(
-        OUTPUT ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-        COMMAND ${TOVRIK_GZIP} -9 -n -c ${TOVRIK_MANPAGE} > ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
-        DEPENDS ${TOVRIK_MANPAGE}
-        COMMENT "Compressing the tovrik-split manual page")
-    add_custom_target(tovrik_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz)
-    install(FILES ${CMAKE_BINARY_DIR}/man/tovrik-split.1.gz
-            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-else()
-    install(FILES ${TOVRIK_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    add_custom_target(tovrik_manpage ALL DEPENDS ${TOVRIK_MANPAGES})
 endif()
+install(FILES ${TOVRIK_MANPAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # --- The programs -----------------------------------------------------------
 if(TARGET tovrik)
@@ -130,10 +134,10 @@ set(TOVRIK_ICU_PACKAGE libicu${TOVRIK_ICU_MAJOR})
 
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME tovrik)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION utils)
-# Plugins that Qt loads at run time, out of the linker's sight: the .cur
-# reader for the hand pointer and the SVG engine for the icon.
-set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS
-    "qt6-image-formats-plugins, libqt6svg6, ${TOVRIK_ICU_PACKAGE}")
+# What Qt and the engine load at run time, out of the linker's sight: the
+# SVG engine for the icon, and ICU. (The .cur reader for the hand pointer,
+# libqico, comes with libqt6gui6.)
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "libqt6svg6, ${TOVRIK_ICU_PACKAGE}")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "libreoffice-calc")
 set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
 "cuts a long text message into pieces that fit a text-message limit

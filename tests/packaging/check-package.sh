@@ -64,9 +64,11 @@ for path in \
   usr/share/icons/hicolor/256x256/apps/io.quandrel.Tovrik.png; do
   listed tovrik "$path" || fail "dpkg -c tovrik does not list $path"
 done
-if ! listed tovrik usr/share/man/man1/tovrik-split.1.gz && ! listed tovrik usr/share/man/man1/tovrik-split.1; then
-  fail "dpkg -c tovrik does not list the tovrik-split manual page"
-fi
+for page in tovrik tovrik-split; do # a page for each program
+  if ! listed tovrik "usr/share/man/man1/$page.1.gz" && ! listed tovrik "usr/share/man/man1/$page.1"; then
+    fail "dpkg -c tovrik does not list the $page manual page"
+  fi
+done
 for path in "$libdir/libtovrik.so.1" "$libdir/libtovrik.so.$version"; do
   listed libtovrik1 "$path" || fail "dpkg -c libtovrik1 does not list $path"
 done
