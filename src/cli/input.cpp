@@ -88,10 +88,9 @@ std::size_t ReadSome(int fd, char *into, std::size_t size) {
         const ssize_t got = ::read(fd, into, size);
         if (got >= 0)
             return std::size_t(got);
-        if (WouldBlock(errno))
-            AwaitReady(fd, POLLIN);
-        else if (errno != EINTR)
-            throw ReadFault{errno};
+        if (errno == EINTR || (WouldBlock(errno) && AwaitReady(fd, POLLIN)))
+            continue;
+        throw ReadFault{errno};
     }
 }
 

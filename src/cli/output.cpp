@@ -28,9 +28,7 @@ void WriteAll(int fd, std::string_view bytes) {
         const ssize_t done = ::write(fd, bytes.data(), bytes.size());
         if (done >= 0)
             bytes.remove_prefix(std::size_t(done));
-        else if (WouldBlock(errno))
-            AwaitReady(fd, POLLOUT);
-        else if (errno != EINTR)
+        else if (errno != EINTR && !(WouldBlock(errno) && AwaitReady(fd, POLLOUT)))
             throw WriteFault{errno};
     }
 }

@@ -7,10 +7,15 @@ namespace tovrik::cli {
 
 // A descriptor opened without blocking (one a parent shares, say) answers
 // EAGAIN when it has nothing to give or no room yet: waits until it has, as
-// a blocking one would have. (A fault of the descriptor shows at the retry.)
-inline void AwaitReady(int fd, short events) {
+// a blocking one would have. False, with errno, when it cannot be waited for.
+// (A fault of the descriptor itself shows at the retry.)
+inline bool AwaitReady(int fd, short events) {
     pollfd watched{fd, events, 0};
-    while (::poll(&watched, 1, -1) < 0 && errno == EINTR) {
+    for (;;) {
+        if (::poll(&watched, 1, -1) >= 0)
+            return true;
+        if (errno != EINTR)
+            return false;
     }
 }
 

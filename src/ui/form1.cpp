@@ -531,8 +531,8 @@ void Form1::Text4_Change() {
 void Form1::PushButton2_Click() {
     // While a save, copy or export reads the list row by row (the busy
     // pointer), cutting anew would swap the rows under it and the command
-    // would finish with others than the user ticked: the click waits for it,
-    // as "Clear List" does.
+    // would finish with others than the user ticked: the click does nothing
+    // then, as "Clear List" does.
     if (m_pointer.busy())
         return;
     commands::PushButton2_Click({m_split, m_results, m_pointer, m_desktop,
