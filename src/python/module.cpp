@@ -75,9 +75,8 @@ int limitOf(const py::object &limit) {
 }
 
 OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
-                       const std::optional<std::string> &number,
-                       const std::string &replace = "never",
-                       const std::optional<std::string> &language = std::nullopt) {
+                       const std::optional<std::string> &number, const std::string &replace,
+                       const std::optional<std::string> &language) {
     tovrik_mode m;
     if (mode == "space")
         m = TOVRIK_MODE_SPACE;
