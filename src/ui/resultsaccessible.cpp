@@ -122,6 +122,8 @@ public:
 
     int childCount() const override { return rowCount(); }
     QAccessibleInterface *child(int index) const override {
+        if (view()->sendsTreeNumberedEvent() && model())
+            index = index / qMax(1, model()->columnCount()) - 1; // -1: the headers
         if (index < 0 || index >= rowCount())
             return nullptr;
         const auto known = m_rows.constFind(index);

@@ -33,9 +33,19 @@ public:
     QAction *untickAllAction() const { return m_untickAll; }
     QAction *invertTicksAction() const { return m_invertTicks; }
 
+    // Qt's tree view names the row of its own focus and selection events by
+    // its place in Qt's accessible tree, after a row of column headers:
+    // (row + 1) * columns + column. While it sends one, the list's accessible
+    // reads the child it names that way.
+    bool sendsTreeNumberedEvent() const { return m_treeNumbered > 0; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
 
 private:
     QList<std::pair<int, int>> selectedStretches() const;
@@ -48,6 +58,7 @@ private:
     QAction *m_tickAll;
     QAction *m_untickAll;
     QAction *m_invertTicks;
+    int m_treeNumbered = 0;
 };
 
 } // namespace tovrik::ui

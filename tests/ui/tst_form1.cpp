@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSet>
 #include <QSettings>
@@ -36,6 +37,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace Qt::StringLiterals;
 using namespace tovrik;
@@ -158,6 +162,7 @@ private Q_SLOTS:
     void tickingRows();
     void rowTicksForScreenReaders_data();
     void rowTicksForScreenReaders();
+    void screenReadersHearTheCurrentRow();
     void resultsAnnounced_data();
     void resultsAnnounced();
     void help();
@@ -495,6 +500,55 @@ void Form1Test::rowTicksForScreenReaders() {
     QVERIFY(listIface->child(1)->state().focused);
     w.form.Text2->setFocus();
     QVERIFY(!listIface->child(1)->state().focused);
+}
+
+// The row a focus or selection event names is the row that became current
+// or selected, as the keyboard moves through the list.
+void Form1Test::screenReadersHearTheCurrentRow() {
+    static QList<std::pair<QAccessible::Event, int>> heard; // the event, its row
+    const auto listen = [](QAccessibleEvent *event) {
+        const QAccessible::Event type = event->type();
+        if (type != QAccessible::Focus && type != QAccessible::SelectionAdd)
+            return;
+        // (Those about the list as a whole name no row.)
+        if (QAccessibleInterface *iface = event->accessibleInterface())
+            if (QAccessibleTableCellInterface *cell = iface->tableCellInterface())
+                heard.append({type, cell->rowIndex()});
+    };
+    const QAccessible::UpdateHandler before = QAccessible::installUpdateHandler(listen);
+    // As a screen reader that has just started makes it.
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    const bool wasActive = platform->isActive();
+    platform->setActive(true);
+    const auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(before);
+        platform->setActive(wasActive);
+    });
+
+    Window w;
+    w.load();
+    for (const QString &t : {u"a"_s, u"b"_s, u"c"_s})
+        w.form.results().appendRow(t);
+    w.form.show();
+    w.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    ResultsView *view = w.form.ListView1;
+    QVERIFY(!view->currentIndex().isValid());
+    heard.clear();
+    view->setFocus(Qt::TabFocusReason); // the first row becomes current
+    QCOMPARE(heard, (QList{std::pair(QAccessible::Focus, 0)}));
+    for (const auto &[key, row] :
+         {std::pair(Qt::Key_Down, 1), std::pair(Qt::Key_Down, 2), std::pair(Qt::Key_Up, 1)}) {
+        heard.clear();
+        QTest::keyClick(view, key);
+        QCOMPARE(view->currentIndex().row(), row);
+        QVERIFY(heard.contains(std::pair(QAccessible::Focus, row)));
+        QVERIFY(heard.contains(std::pair(QAccessible::SelectionAdd, row)));
+        for (const auto &[type, at] : std::as_const(heard))
+            QCOMPARE(at, row);
+    }
 }
 
 void Form1Test::resultsAnnounced_data() {
