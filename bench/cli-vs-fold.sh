@@ -2,7 +2,8 @@
 # tovrik-split against `fold -s -w 159` and `cat` on three generated inputs of
 # about 50 MiB (ASCII prose; Cyrillic and Greek prose with some emoji; ASCII
 # words on one line without a line break), and its peak memory, also on
-# 400 MiB. The pairs run interleaved (A B A B ...); each ratio is the median of
+# 400 MiB; and the peak memory of whole messages (--json, --sms, --number,
+# --replace, one record). The pairs run interleaved (A B A B ...); each ratio is the median of
 # the pairs' ratios of CPU time (user + system, from bash's `time`).
 #
 # fold counts bytes, not characters, so on multi-byte text it cuts elsewhere:
@@ -128,3 +129,26 @@ for name in ascii multibyte; do
         "$(cat "$big" | peak "$split")"
     rm -f "$big"
 done
+
+# Whole messages are held in memory: their peak as a multiple of the message
+# (the one long line, so that --records lines holds one record of it too),
+# and the worst case of the short pieces, each noted in 16 bytes in a list
+# that grows by doubling: 2,100,000 pieces of 32 bytes, just past a doubling.
+awk 'BEGIN { w = sprintf("%31s ", ""); gsub(/ /, "a", w); w = substr(w, 1, 31) " "
+             for (i = 0; i < 2100000; i++) printf "%s", w }' >"$work/short"
+echo
+echo "Peak resident memory of whole messages, as a multiple of the message (goal: at most 2)"
+whole() { # TITLE FILE ARGS...
+    local title=$1 f=$2 mib
+    shift 2
+    mib=$(peak "$split" "$@" "$f")
+    printf '%-42s %12s %6.2f\n' "$title" "$mib" \
+        "$(awk -v m="${mib% MiB}" -v b="$(stat -c %s "$f")" 'BEGIN { print m * 1048576 / b }')"
+}
+whole "--json, 50 MiB line" "$work/oneline" --json
+whole "--sms --json" "$work/oneline" --sms --json
+whole "--sms=concat --json" "$work/oneline" --sms=concat --json
+whole "--number '%k/%n %t'" "$work/oneline" --number '%k/%n %t'
+whole "--sms --replace=always --json (none)" "$work/oneline" --sms --replace=always --json
+whole "--records lines --json (one record)" "$work/oneline" --records lines --json
+whole "--limit 32 --json, 32-byte pieces" "$work/short" --limit 32 --json

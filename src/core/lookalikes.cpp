@@ -95,7 +95,6 @@ std::span<const LookAlikeEntry> LookAlikes() {
 
 std::size_t ReplaceLookAlikes(std::string_view text, std::string &out) {
     out.clear();
-    out.reserve(text.size());
     std::size_t replaced = 0;
     std::size_t copied = 0; // text before this is in out
     for (std::size_t i = 0; i < text.size();) {
@@ -106,13 +105,16 @@ std::size_t ReplaceLookAlikes(std::string_view text, std::string &out) {
         std::size_t length = 0;
         const std::string_view to = LookAlike(DecodeAt(text.data(), i, length));
         if (!to.empty()) {
+            if (replaced == 0)
+                out.reserve(text.size());
             out.append(text.substr(copied, i - copied)).append(to);
             copied = i + length;
             ++replaced;
         }
         i += length;
     }
-    out.append(text.substr(copied));
+    if (replaced > 0)
+        out.append(text.substr(copied));
     return replaced;
 }
 

@@ -25,7 +25,8 @@ std::string_view LookAlike(char32_t c);
 std::span<const LookAlikeEntry> LookAlikes();
 
 // Writes text (well-formed UTF-8) to `out` with every character that has a
-// look-alike replaced by it; returns how many characters were replaced.
+// look-alike replaced by it; returns how many characters were replaced. When
+// none is, `out` is left empty: the text is not copied.
 std::size_t ReplaceLookAlikes(std::string_view text, std::string &out);
 
 } // namespace tovrik::core

@@ -280,10 +280,9 @@ bool PieceSplitter::cutOnce(int width) {
     const auto overhead = [&](std::ptrdiff_t literalCost) {
         return m_options.number ? m_options.number->overhead(literalCost, width) : 0;
     };
-    const auto keep = [&](std::string_view piece) {
-        m_pieces.push_back(piece);
-        m_costs.push_back(-1);
-    };
+    // (Costs learnt on the way are kept in SMS units only: a long message of
+    // short pieces is noted in 16 bytes a piece.)
+    const auto keep = [&](std::string_view piece) { m_pieces.push_back(piece); };
 
     switch (m_options.sms) {
     case SmsUnits::Off: {
@@ -430,9 +429,8 @@ PieceSplitter::Cost PieceSplitter::cost(std::ptrdiff_t index) const {
     SmsScan scan;
     if (piece.size() == m_message.size())
         scan = m_scan;
-    else if (const std::ptrdiff_t known = m_costs[std::size_t(index)];
-             known >= 0 && m_options.sms == SmsUnits::Concat)
-        scan = {m_concatEncoding, known, m_scan.escapes, m_scan.ascii, false};
+    else if (m_options.sms == SmsUnits::Concat && m_costs[std::size_t(index)] >= 0)
+        scan = {m_concatEncoding, m_costs[std::size_t(index)], m_scan.escapes, m_scan.ascii, false};
     else if (m_scan.encoding == SmsEncoding::Gsm7)
         scan = {SmsEncoding::Gsm7, m_alphabet ? Gsm7Cost(piece, *m_alphabet) : Gsm7Cost(piece),
                 m_scan.escapes, m_scan.ascii, false};
