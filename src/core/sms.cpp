@@ -8,7 +8,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <unordered_set>
 
 namespace tovrik::core {
 
@@ -189,8 +188,10 @@ namespace {
 // Which characters a walk has looked at already: one stamp per code point
 // below U+20000 (the planes where nearly all characters in use are, emoji
 // among them), a new stamp value per walk, so the table is cleared only once
-// in 65,534 walks. It is small enough (256 KiB) to stay in the cache. One
-// table per thread and kind of walk.
+// in 65,534 walks. It is small enough (256 KiB) to stay in the cache. The
+// code points past it (CJK extensions, such as the 𠮷 of Japanese names) get
+// a table of their own once the first is seen, so that no walk allocates
+// after that. One pair of tables per thread and kind of walk.
 //
 // The characters of the default alphabet hold a stamp above every walk's:
 // a character has no GSM-7 form and is new to this walk exactly when its
@@ -212,16 +213,24 @@ public:
         return m_stamp;
     }
     std::uint16_t *table() { return m_table.data(); }
+    // The stamp of a code point past the table.
+    std::uint16_t &beyond(char32_t c) {
+        if (m_beyond.empty())
+            m_beyond.resize(0x110000 - Size);
+        return m_beyond[c - Size];
+    }
 
 private:
     void clear() {
         std::fill(m_table.begin(), m_table.end(), 0);
+        std::fill(m_beyond.begin(), m_beyond.end(), 0);
         for (char32_t c = 0; c < 0x2100; ++c) // the euro sign is the last
             if (Gsm7Septets(c) != 0)
                 m_table[c] = InTheAlphabet;
     }
 
     std::vector<std::uint16_t> m_table = std::vector<std::uint16_t>(Size);
+    std::vector<std::uint16_t> m_beyond;
     std::uint16_t m_stamp = 0;
 };
 
@@ -244,16 +253,15 @@ inline std::uint64_t otherThanGsm7Ascii(const unsigned char *s) {
 #endif
 }
 
-// The walk; isNew(c, stamps, stamp, rare) tells whether c is new to it and
-// has no GSM-7 form, and notes it.
+// The walk; isNew(c, stamps, stamp, lookedAt) tells whether c is new to it
+// and has no GSM-7 form, and notes it.
 template <class Found>
 void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, std::size_t most,
                        WithoutGsm7 &found) {
     thread_local LookedAt lookedAt;
     const std::uint16_t stamp = lookedAt.begin();
     std::uint16_t *const stamps = lookedAt.table();
-    std::unordered_set<char32_t> rare; // past the table
-    const auto missing = [&](char32_t c) { return isNew(c, stamps, stamp, rare); };
+    const auto missing = [&](char32_t c) { return isNew(c, stamps, stamp, lookedAt); };
     // The first `most` are kept in slots, the others counted. Each character
     // found is written to the next free slot, and the slot is taken only when
     // the character is new and has no GSM-7 form: no branch on either. (There
@@ -307,11 +315,10 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
                            WithoutGsm7 &found) {
     // The stamps tell both: no branch on either.
     const auto isNew = [](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
-                          std::unordered_set<char32_t> &rare) {
-        if (c >= LookedAt::Size)
-            return rare.insert(c).second;
-        const std::uint16_t was = stamps[c];
-        stamps[c] = std::max(was, stamp);
+                          LookedAt &lookedAt) {
+        std::uint16_t &at = c < LookedAt::Size ? stamps[c] : lookedAt.beyond(c);
+        const std::uint16_t was = at;
+        at = std::max(was, stamp);
         return was < stamp;
     };
     charactersWithout(texts, isNew, most, found);
@@ -323,14 +330,10 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
     // Another set of characters. (This walk has a table of its own, where
     // the stamps of the default alphabet's characters are simply seen once.)
     const auto isNew = [&](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
-                           std::unordered_set<char32_t> &rare) {
-        bool first = false;
-        if (c < LookedAt::Size) {
-            first = stamps[c] != stamp;
-            stamps[c] = stamp;
-        } else {
-            first = rare.insert(c).second;
-        }
+                           LookedAt &lookedAt) {
+        std::uint16_t &at = c < LookedAt::Size ? stamps[c] : lookedAt.beyond(c);
+        const bool first = at != stamp;
+        at = stamp;
         return first && !has(c);
     };
     charactersWithout(texts, isNew, most, found);

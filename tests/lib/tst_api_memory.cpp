@@ -58,6 +58,7 @@ int main() {
         "Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир! Как дела? Привет, мир!",
         graphemes + graphemes + graphemes,
         "line one\r\nline two\nline three.\r\nline one\r\nline two\nline three.\r\n",
+        "\U00020BB7\u91CE\u5BB6\u306E\U00020BB7\u7530\u3055\u3093 \U00029E3D", // past U+20000
         "",
     };
     struct Set {
