@@ -364,10 +364,10 @@ py::object cutOne(const py::handle &text, const tovrik_options *options, bool re
         if (tovrik_get_part(splitter, i, &part, &error) != TOVRIK_OK)
             raise(error);
         const bool whole = part.text == message.data() && part.text_length == message.size();
-        parts[i] =
-            newPart(whole && PyUnicode_Check(text.ptr()) ? py::reinterpret_borrow<py::str>(text)
-                                                         : decode(part.text, part.text_length),
-                    encodingName(part.encoding), part.units);
+        parts[i] = newPart(whole && PyUnicode_CheckExact(text.ptr())
+                               ? py::reinterpret_borrow<py::str>(text) // (a subclass's is copied)
+                               : decode(part.text, part.text_length),
+                           encodingName(part.encoding), part.units);
     }
     Extras extras;
     extras.take(splitter, replaceAsked);
@@ -507,7 +507,8 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
         for (std::size_t i = first; i < cuts[m + 1].firstPart; ++i) {
             const PartCut &part = parts[i];
             py::str text;
-            if (part.whole && isStr) {
+            if (part.whole && PyUnicode_CheckExact(items[m])) {
+                // (A subclass's text is sliced below into a plain str.)
                 text = py::reinterpret_borrow<py::str>(items[m]);
             } else if (!part.numbered && isStr) {
                 character += codePoints(messages[m].substr(byte, part.from - byte));

@@ -132,6 +132,17 @@ class BadInput(unittest.TestCase):
         with self.assertRaises(TypeError):
             tovrik.sms_batch(None)
 
+    def test_texts_are_plain_str(self):
+        # A subclass's text comes back as str, one part or more, and pickles.
+        class Text(str):
+            pass
+
+        for results in ([tovrik.split(Text("short")), tovrik.split(Text("two words"), limit=5)],
+                        tovrik.sms_batch([Text("short"), Text("x " * 100)])):
+            for result in results:
+                self.assertEqual({type(part.text) for part in result.parts}, {str})
+                self.assertEqual(pickle.loads(pickle.dumps(result)), result)
+
     def test_functions_pickle(self):
         # By name, as Dask ships a function to its workers.
         for name in ["split", "sms", "split_batch", "sms_batch"]:
