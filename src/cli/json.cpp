@@ -451,7 +451,7 @@ bool JsonRecordParser::value(int depth) {
     }
 }
 
-bool JsonRecordParser::parse(std::string_view line, bool wellFormed) {
+bool JsonRecordParser::parse(std::string_view line, bool wellFormed, std::ptrdiff_t before) {
     m_wellFormed = wellFormed;
     if (parseObject(line))
         return true;
@@ -466,7 +466,7 @@ bool JsonRecordParser::parse(std::string_view line, bool wellFormed) {
     m_wellFormed = true;
     parseObject(line);
     const std::string_view id = m_id; // none when the line is no sound JSON
-    std::snprintf(m_errorText, sizeof m_errorText, "invalid UTF-8 at byte %td", bad);
+    std::snprintf(m_errorText, sizeof m_errorText, "invalid UTF-8 at byte %td", before + bad);
     fail(m_errorText);
     if (core::FirstInvalidUtf8(id.data(), id.size()) < 0)
         m_id = id;

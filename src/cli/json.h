@@ -27,8 +27,10 @@ public:
     // False with error() set when the line is no such object. The text and the
     // id stay valid until the next call; the id is kept when the line was
     // well-formed JSON all the same. A line the caller has checked already
-    // (wellFormed: it is UTF-8) is not checked again.
-    bool parse(std::string_view line, bool wellFormed = false);
+    // (wellFormed: it is UTF-8) is not checked again. The offset of a byte
+    // that is no UTF-8 counts `before` bytes more (a byte-order mark left
+    // out of the first line).
+    bool parse(std::string_view line, bool wellFormed = false, std::ptrdiff_t before = 0);
 
     // The text, unescaped: well-formed UTF-8.
     std::string_view text() const { return {m_text.data(), m_textSize}; }

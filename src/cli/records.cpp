@@ -363,8 +363,13 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
         std::string_view bytes;
         bool wellFormed = false;
         for (; reader.next(bytes, wellFormed); ++record) {
+            // An offset in the first record counts its byte-order mark, as
+            // one in a whole message does.
+            std::ptrdiff_t mark = 0;
             if (record == 1) {
+                mark = std::ptrdiff_t(bytes.size());
                 bytes = SkipByteOrderMark(bytes);
+                mark -= std::ptrdiff_t(bytes.size());
                 if (bytes.empty() && !reader.ended())
                     break; // a byte-order mark alone: an empty input
             }
@@ -379,7 +384,7 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
             std::string_view id;
             std::string_view message;
             if (options.records == RecordFormat::Jsonl) {
-                if (parser.parse(bytes, wellFormed))
+                if (parser.parse(bytes, wellFormed, mark))
                     message = parser.text();
                 else
                     error = parser.error();
@@ -387,7 +392,7 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
             } else if (const std::ptrdiff_t bad =
                            wellFormed ? -1 : core::FirstInvalidUtf8(bytes.data(), bytes.size());
                        bad >= 0) {
-                error = invalidAt(bad);
+                error = invalidAt(mark + bad);
             } else {
                 message = bytes;
             }
