@@ -36,7 +36,7 @@ int runMessages(const tovrik::cli::Options &options) {
     if (options.file != "-") {
         input = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
         if (input < 0) {
-            std::fprintf(stderr, "tovrik-split: %s: %s\n", options.file.c_str(),
+            std::fprintf(stderr, "tovrik-split: %s: %s\n", options.inputName().c_str(),
                          std::strerror(errno));
             return 1;
         }

@@ -2,6 +2,7 @@
 
 #include "core/cutrules.h"
 #include "core/pieces.h"
+#include "core/utf8.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,7 +39,8 @@ struct Options {
     std::size_t block = DefaultBlock; // bytes brought in at a time
 
     // The input as messages about it name it.
-    std::string inputName() const { return file == "-" ? "standard input" : file; }
+    // The input as messages name it (a control character in it shown as \xHH).
+    std::string inputName() const { return file == "-" ? "standard input" : core::Shown(file); }
 
     // The plain cut streams; these need the whole message (or record).
     bool wantsMessages() const {

@@ -68,7 +68,7 @@ Outcome Split(const Options &options) {
         return SplitStream(options, STDIN_FILENO, STDOUT_FILENO);
     const int fd = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return {1, failure(options.file + ": " + std::strerror(errno))};
+        return {1, failure(options.inputName() + ": " + std::strerror(errno))};
     Outcome outcome = SplitStream(options, fd, STDOUT_FILENO);
     ::close(fd);
     return outcome;

@@ -41,8 +41,7 @@ std::optional<NumberFormat> NumberFormat::parse(std::string_view format, std::st
             if (next != '%') {
                 std::size_t length = 0;
                 DecodeAt(format.data(), i, length);
-                return refuse("%" + std::string(format.substr(i, length)) +
-                              " is not %t, %k, %n or %%");
+                return refuse("%" + Shown(format.substr(i, length)) + " is not %t, %k, %n or %%");
             }
         }
         // Neighbouring literal bytes share one item.

@@ -392,6 +392,12 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("control character in an unknown option")
         << QStringList{u"--\x1B]0;x\x07"_s} << Sample << 2
         << QByteArray("tovrik-split: unknown option '--\\x1B]0;x\\x07'");
+    QTest::newRow("control character in the numbering")
+        << QStringList{u"--number"_s, u"%\x1B[31m %t"_s} << Sample << 2
+        << QByteArray("tovrik-split: --number: %\\x1B is not");
+    QTest::newRow("control character in a file name")
+        << QStringList{u"no\x1B[31mfile"_s} << Sample << 1
+        << QByteArray("tovrik-split: no\\x1B[31mfile: No such file");
     QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"word"_s} << Sample << 2
                                   << QByteArray("tovrik-split: unknown mode 'word'");
     QTest::newRow("limit without value") << QStringList{u"--limit"_s} << Sample << 2
