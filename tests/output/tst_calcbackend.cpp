@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QtGui/private/qzipreader_p.h>
 
 #include <optional>
 
@@ -437,6 +438,7 @@ void TestCalcBackend::autofit_data() {
     QTest::newRow("accents count one") << QStringList{u"Grüße"_s, u"e\u0301"_s} << 5;
     QTest::newRow("wide characters count two") << QStringList{u"日本語"_s} << 6;
     QTest::newRow("kana count two") << QStringList{u"かなカナ"_s} << 8;
+    QTest::newRow("Hangul counts two") << QStringList{u"한국어"_s} << 6;
     QTest::newRow("emoji counts two") << QStringList{u"ok 😀"_s} << 5;
     QTest::newRow("Cyrillic and the euro sign count one") << QStringList{u"Привет €"_s} << 8;
     QTest::newRow("clamped") << QStringList{QString(400, u'x')} << MaxColumnWidth;
@@ -461,6 +463,17 @@ void TestCalcBackend::autofit() {
             sheet.autofitColumn(2);
         QCOMPARE(book.sheet().columnWidth(2), width);
         QCOMPARE(book.sheet().columnWidth(1), 0);
+        if (!whole)
+            continue;
+        // The workbook holds the widths fitted, and none for a column without.
+        calc.setVisible(true);
+        QCOMPARE(recorder.calls.size(), 1);
+        const QByteArray xml =
+            QZipReader(recorder.calls[0].last()).fileData(u"xl/worksheets/sheet1.xml"_s);
+        QVERIFY(xml.contains("<sheetData"));
+        QVERIFY(!xml.contains(R"(<col min="1")"));
+        QCOMPARE(xml.contains(R"(<col min="2" max="2")"), width > 0);
+        QVERIFY(xml.contains(R"(<col min="3" max="3")"));
     }
 }
 
