@@ -38,7 +38,6 @@ struct Options {
     std::string file = "-";           // "-" is standard input
     std::size_t block = DefaultBlock; // bytes brought in at a time
 
-    // The input as messages about it name it.
     // The input as messages name it (a control character in it shown as \xHH).
     std::string inputName() const { return file == "-" ? "standard input" : core::Shown(file); }
 

@@ -365,7 +365,7 @@ py::object cutOne(const py::handle &text, const tovrik_options *options, bool re
             raise(error);
         const bool whole = part.text == message.data() && part.text_length == message.size();
         parts[i] = newPart(whole && PyUnicode_CheckExact(text.ptr())
-                               ? py::reinterpret_borrow<py::str>(text) // (a subclass's is copied)
+                               ? py::reinterpret_borrow<py::str>(text) // (a subclass's: decoded)
                                : decode(part.text, part.text_length),
                            encodingName(part.encoding), part.units);
     }
