@@ -238,6 +238,22 @@ int main(void) {
         printf("FAIL cannot map a guard page\n");
         return 1;
     }
+    /* A message too long for the error is cut where a character ends. */
+    {
+        char languages[301] = "";
+        for (int i = 0; i < 150; ++i)
+            strcat(languages, "\xC3\xA9"); /* é: "unknown language '" is 18 bytes, then pairs */
+        tovrik_options *options = NULL;
+        const tovrik_status got =
+            tovrik_options_new_ex(TOVRIK_UNITS_SMS, TOVRIK_MODE_SPACE, 0, NULL,
+                                  TOVRIK_REPLACE_NEVER, languages, &options, &error);
+        expect("a long unknown language", got, &error, TOVRIK_ERROR_ARGUMENT, "unknown language");
+        if (strlen(error.message) != TOVRIK_MESSAGE_SIZE - 2) {
+            printf("FAIL a long message cut inside a character: %zu bytes\n",
+                   strlen(error.message));
+            ++failures;
+        }
+    }
     static const char *const edges[] = {"Hello world, the end", "ending in \xE2\x82",
                                         "€€€ 👍🏽", "a b c d e f. g"};
     tovrik_options *sms_concat = NULL;
