@@ -166,8 +166,20 @@ public:
             buffer.append(R"(,"replaced":)");
             buffer.appendNumber(std::int64_t(m_splitter.replaced()));
             if (m_splitter.replaced() > 0) {
-                buffer.append(R"(,"sent":)");
-                AppendJsonString(buffer, m_splitter.text());
+                // The text sent is as long as the message: it goes out in
+                // stretches too, each ending where a character does.
+                buffer.append(R"(,"sent":")");
+                for (std::string_view rest = m_splitter.text(); !rest.empty();) {
+                    std::size_t size = std::min(rest.size(), Threshold);
+                    while (size < rest.size() &&
+                           (static_cast<unsigned char>(rest[size]) & 0xC0) == 0x80)
+                        ++size;
+                    AppendJsonStringBody(buffer, rest.substr(0, size));
+                    rest.remove_prefix(size);
+                    if (spill)
+                        out.spill();
+                }
+                buffer.append('"');
             }
         }
         buffer.append(R"(,"parts":[)");

@@ -280,8 +280,8 @@ bool PieceSplitter::cutOnce(int width) {
     const auto overhead = [&](std::ptrdiff_t literalCost) {
         return m_options.number ? m_options.number->overhead(literalCost, width) : 0;
     };
-    // (Costs learnt on the way are kept in SMS units only: a long message of
-    // short pieces is noted in 16 bytes a piece.)
+    // (Costs learnt on the way are kept for a concatenated message only,
+    // where cost() reads them: elsewhere a piece is noted in 16 bytes.)
     const auto keep = [&](std::string_view piece) { m_pieces.push_back(piece); };
 
     switch (m_options.sms) {
@@ -300,7 +300,7 @@ bool PieceSplitter::cutOnce(int width) {
         const bool allGsm7 = gsm7Allowed && m_scan.encoding == SmsEncoding::Gsm7;
         if ((allGsm7 ? budget.gsm7 : budget.ucs2) < 1)
             return false;
-        m_cutter.cut(budget, m_options.mode, m_pieces, &m_costs);
+        m_cutter.cut(budget, m_options.mode, m_pieces);
         return settle(budget);
     }
     case SmsUnits::Concat: {
@@ -353,12 +353,14 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
     // go to the piece before them where they fit, and are dropped otherwise.
     // A message of blanks that fits one SMS is still that SMS, as any message
     // that fits one is.
+    const bool costs = !m_costs.empty(); // (a concatenated message's)
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_pieces.size(); ++i) {
         const std::string_view piece = m_pieces[i];
         if (piece.find_first_not_of(' ') != std::string_view::npos ||
             piece.size() == m_message.size()) {
-            m_costs[kept] = m_costs[i];
+            if (costs)
+                m_costs[kept] = m_costs[i];
             m_pieces[kept++] = piece;
             continue;
         }
@@ -370,11 +372,13 @@ bool PieceSplitter::settle(const SmsBudget &budget) {
         const Cost cost = textCost(before);
         if (cost.units + std::ptrdiff_t(piece.size()) <= room(cost.encoding)) {
             before = {before.data(), before.size() + piece.size()};
-            m_costs[kept - 1] = -1;
+            if (costs)
+                m_costs[kept - 1] = -1;
         }
     }
     m_pieces.resize(kept);
-    m_costs.resize(kept);
+    if (costs)
+        m_costs.resize(kept);
     return true;
 }
 

@@ -123,8 +123,8 @@ private:
     SmsScan m_scan;
     SmsCutter m_cutter;
     std::vector<std::string_view> m_pieces;
-    // In SMS units, each piece's cost in its encoding where the cut learnt
-    // it, else -1; empty otherwise.
+    // For a concatenated message in SMS units, each piece's cost in its
+    // encoding where the cut learnt it, else -1; empty otherwise.
     std::vector<std::ptrdiff_t> m_costs;
     std::string m_replacement; // the message with look-alikes replaced
     std::size_t m_replaced = 0;

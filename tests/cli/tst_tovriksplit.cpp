@@ -90,6 +90,7 @@ private Q_SLOTS:
     void refusesBeforeTheInputEnds();
     void readsFile();
     void missingFile();
+    void longSentText();
     void faultsAreReported_data();
     void faultsAreReported();
     void helpAndVersion_data();
@@ -395,9 +396,6 @@ void TovrikSplitTest::refuses_data() {
     QTest::newRow("control character in the numbering")
         << QStringList{u"--number"_s, u"%\x1B[31m %t"_s} << Sample << 2
         << QByteArray("tovrik-split: --number: %\\x1B is not");
-    QTest::newRow("control character in a file name")
-        << QStringList{u"no\x1B[31mfile"_s} << Sample << 1
-        << QByteArray("tovrik-split: no\\x1B[31mfile: No such file");
     QTest::newRow("unknown mode") << QStringList{u"--mode"_s, u"word"_s} << Sample << 2
                                   << QByteArray("tovrik-split: unknown mode 'word'");
     QTest::newRow("limit without value") << QStringList{u"--limit"_s} << Sample << 2
@@ -716,12 +714,27 @@ void TovrikSplitTest::readsFile() {
     QCOMPARE(run.out, QByteArray("Hi there.\n How are you? Fine.\n Bye.\n"));
 }
 
+// Streamed and whole alike; a control character in the name is shown as
+// \xHH, not sent to the terminal.
 void TovrikSplitTest::missingFile() {
     QTemporaryDir dir;
-    const Run run = runSplit({dir.filePath(u"absent.txt"_s)}, QByteArray());
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.err.contains("absent.txt"));
-    QCOMPARE(run.out, QByteArray());
+    for (const QStringList &options : {QStringList(), QStringList{u"--json"_s}}) {
+        const Run run =
+            runSplit(options + QStringList{dir.filePath(u"absent\x1B[31m.txt"_s)}, QByteArray());
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("absent\\x1B[31m.txt: No such file"), run.err.constData());
+        QCOMPARE(run.out, QByteArray());
+    }
+}
+
+// The text sent after look-alikes are replaced goes out in stretches of a
+// batch; each ends where a character does.
+void TovrikSplitTest::longSentText() {
+    const QByteArray message = QByteArray("\xE2\x80\x9Cq\xE2\x80\x9D\xC3\xA9 ").repeated(300000);
+    const Run run = runSplit({u"--sms=concat"_s, u"--replace=always"_s, u"--json"_s}, message);
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject line = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(line.value(u"sent"_s).toString(), u"\"q\"\u00E9 "_s.repeated(300000));
 }
 
 void TovrikSplitTest::faultsAreReported_data() {
