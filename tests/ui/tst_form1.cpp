@@ -155,6 +155,7 @@ private Q_SLOTS:
     void messageBoxEditing();
     void messageBoxLongText();
     void messageBoxContextMenu();
+    void messageBoxDoubleClickSelectsAWord();
     void hover();
     void listIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -1031,6 +1032,26 @@ void Form1Test::messageBoxLongText() {
     }
 }
 
+// Wherever on a word's letters the pointer is, its last letter's right
+// half too, a double click selects that word.
+void Form1Test::messageBoxDoubleClickSelectsAWord() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    box->setPlainText(u"alpha beta gamma"_s);
+    QVERIFY(!box->grab().isNull()); // (painted: one line, far fewer than the box holds)
+    for (const QPoint at :
+         {box->characterRect(6).topLeft() + QPoint(1, 2), box->characterRect(8).center(),
+          box->characterRect(9).topRight() + QPoint(-1, 2)}) {
+        box->setCursorPosition(0);
+        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, at); // (QTest leaves it down)
+        QCOMPARE(box->selectedText(), u"beta"_s);
+    }
+}
+
 void Form1Test::messageBoxContextMenu() {
     Window w;
     w.load();
@@ -1208,6 +1229,10 @@ void Form1Test::skin_data() {
     QTest::newRow("a folder in the skin file's place") << QByteArray("/") << false;
     QTest::newRow("a sound skin") << QByteArray("QPushButton { color: #123456; }\n") << false;
     QTest::newRow("a broken skin") << QByteArray("QPushButton { color: red;\n") << true;
+    QTest::newRow("a quoted font name")
+        << QByteArray("QPushButton { font-family: \"DejaVu Sans\"; }\n") << false;
+    QTest::newRow("a string not closed")
+        << QByteArray("QPushButton { font-family: \"DejaVu Sans; }\n") << true;
 }
 
 void Form1Test::skin() {
