@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -472,7 +473,14 @@ void TestCalcBackend::autofit() {
             QZipReader(recorder.calls[0].last()).fileData(u"xl/worksheets/sheet1.xml"_s);
         QVERIFY(xml.contains("<sheetData"));
         QVERIFY(!xml.contains(R"(<col min="1")"));
-        QCOMPARE(xml.contains(R"(<col min="2" max="2")"), width > 0);
+        const QRegularExpressionMatch fitted =
+            QRegularExpression(uR"re(<col min="2" max="2" width="([0-9.]+)")re"_s)
+                .match(QString::fromUtf8(xml));
+        QCOMPARE(fitted.hasMatch(), width > 0);
+        if (width > 0) // (the format adds the cell's padding to the width)
+            QVERIFY2(fitted.captured(1).toDouble() >= width &&
+                         fitted.captured(1).toDouble() < width + 1,
+                     qPrintable(fitted.captured(1)));
         QVERIFY(xml.contains(R"(<col min="3" max="3")"));
     }
 }
