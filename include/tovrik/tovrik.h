@@ -24,7 +24,9 @@
  * memory from one message to the next: once it has cut messages like the next
  * ones (as long, with the same kinds of characters), it cuts them without
  * allocating. (Options with other national languages than its last cut's
- * make it build their tables again, which allocates.)
+ * make it build their tables again, which allocates; so does a thread's
+ * first message with characters that have no GSM-7 form, whose scratch
+ * tables are the thread's.)
  */
 #ifndef TOVRIK_TOVRIK_H
 #define TOVRIK_TOVRIK_H
