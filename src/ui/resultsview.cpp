@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -143,36 +144,19 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
     QTreeView::keyPressEvent(event);
 }
 
-namespace {
-
-// Marks the calls of the tree view's own handlers that send accessibility
-// events numbered its way.
-class TreeNumbered {
-public:
-    explicit TreeNumbered(int &depth) : m_depth(depth) { ++m_depth; }
-    ~TreeNumbered() { --m_depth; }
-    TreeNumbered(const TreeNumbered &) = delete;
-    TreeNumbered &operator=(const TreeNumbered &) = delete;
-
-private:
-    int &m_depth;
-};
-
-} // namespace
-
 void ResultsView::focusInEvent(QFocusEvent *event) {
-    const TreeNumbered numbered(m_treeNumbered);
+    const QScopedValueRollback numbered(m_treeNumbered, true);
     QTreeView::focusInEvent(event);
 }
 
 void ResultsView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
-    const TreeNumbered numbered(m_treeNumbered);
+    const QScopedValueRollback numbered(m_treeNumbered, true);
     QTreeView::currentChanged(current, previous);
 }
 
 void ResultsView::selectionChanged(const QItemSelection &selected,
                                    const QItemSelection &deselected) {
-    const TreeNumbered numbered(m_treeNumbered);
+    const QScopedValueRollback numbered(m_treeNumbered, true);
     QTreeView::selectionChanged(selected, deselected);
 }
 

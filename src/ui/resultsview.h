@@ -37,7 +37,7 @@ public:
     // its place in Qt's accessible tree, after a row of column headers:
     // (row + 1) * columns + column. While it sends one, the list's accessible
     // reads the child it names that way.
-    bool sendsTreeNumberedEvent() const { return m_treeNumbered > 0; }
+    bool sendsTreeNumberedEvent() const { return m_treeNumbered; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -58,7 +58,7 @@ private:
     QAction *m_tickAll;
     QAction *m_untickAll;
     QAction *m_invertTicks;
-    int m_treeNumbered = 0;
+    bool m_treeNumbered = false;
 };
 
 } // namespace tovrik::ui
