@@ -253,15 +253,17 @@ inline std::uint64_t otherThanGsm7Ascii(const unsigned char *s) {
 #endif
 }
 
-// The walk; isNew(c, stamps, stamp, lookedAt) tells whether c is new to it
-// and has no GSM-7 form, and notes it.
+// The walk; isNew(c, at, stamp) tells whether c, whose stamp is `at`, is new
+// to it and has no GSM-7 form, and notes it.
 template <class Found>
 void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, std::size_t most,
                        WithoutGsm7 &found) {
     thread_local LookedAt lookedAt;
     const std::uint16_t stamp = lookedAt.begin();
     std::uint16_t *const stamps = lookedAt.table();
-    const auto missing = [&](char32_t c) { return isNew(c, stamps, stamp, lookedAt); };
+    const auto missing = [&](char32_t c) {
+        return isNew(c, c < LookedAt::Size ? stamps[c] : lookedAt.beyond(c), stamp);
+    };
     // The first `most` are kept in slots, the others counted. Each character
     // found is written to the next free slot, and the slot is taken only when
     // the character is new and has no GSM-7 form: no branch on either. (There
@@ -314,9 +316,7 @@ void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, s
 void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
                            WithoutGsm7 &found) {
     // The stamps tell both: no branch on either.
-    const auto isNew = [](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
-                          LookedAt &lookedAt) {
-        std::uint16_t &at = c < LookedAt::Size ? stamps[c] : lookedAt.beyond(c);
+    const auto isNew = [](char32_t, std::uint16_t &at, std::uint16_t stamp) {
         const std::uint16_t was = at;
         at = std::max(was, stamp);
         return was < stamp;
@@ -329,9 +329,7 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            WithoutGsm7 &found) {
     // Another set of characters. (This walk has a table of its own, where
     // the stamps of the default alphabet's characters are simply seen once.)
-    const auto isNew = [&](char32_t c, std::uint16_t *stamps, std::uint16_t stamp,
-                           LookedAt &lookedAt) {
-        std::uint16_t &at = c < LookedAt::Size ? stamps[c] : lookedAt.beyond(c);
+    const auto isNew = [&](char32_t c, std::uint16_t &at, std::uint16_t stamp) {
         const bool first = at != stamp;
         at = stamp;
         return first && !has(c);
