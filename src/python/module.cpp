@@ -59,6 +59,18 @@ std::string typeName(const py::handle &object) {
     return std::string(py::str(py::type::handle_of(object).attr("__name__")));
 }
 
+// concat given as a bool (an int too, as Python's own flags take one). None
+// or another object is refused rather than read as false, which would cut
+// into SMS of their own without a word.
+tovrik_units unitsOf(const py::handle &concat) {
+    if (!PyLong_Check(concat.ptr()))
+        throw py::type_error("concat must be True or False, not " + typeName(concat));
+    const int truth = PyObject_IsTrue(concat.ptr());
+    if (truth < 0)
+        throw py::error_already_set();
+    return truth ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS;
+}
+
 // A limit given as any Python int. libtovrik checks its range; one too large
 // for a C int never reaches it, and is out of range as 0 is.
 int limitOf(const py::object &limit) {
@@ -590,11 +602,10 @@ def to_dict(self):
         "split()'s work.");
     m.def(
         "_sms",
-        [](const py::object &text, bool concat, const py::object &mode, const py::object &number,
-           const py::object &replace, const py::object &language) {
+        [](const py::object &text, const py::object &concat, const py::object &mode,
+           const py::object &number, const py::object &replace, const py::object &language) {
             const Choices choices(mode, number, replace, language);
-            const OptionsPtr options =
-                choices.options(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, 0);
+            const OptionsPtr options = choices.options(unitsOf(concat), 0);
             return cutOne(text, options.get(), choices.replaceAsked());
         },
         "sms()'s work.");
@@ -609,11 +620,10 @@ def to_dict(self):
         "split_batch()'s work.");
     m.def(
         "_sms_batch",
-        [](const py::iterable &texts, bool concat, const py::object &mode, const py::object &number,
-           const py::object &replace, const py::object &language) {
+        [](const py::iterable &texts, const py::object &concat, const py::object &mode,
+           const py::object &number, const py::object &replace, const py::object &language) {
             const Choices choices(mode, number, replace, language);
-            const OptionsPtr options =
-                choices.options(concat ? TOVRIK_UNITS_SMS_CONCAT : TOVRIK_UNITS_SMS, 0);
+            const OptionsPtr options = choices.options(unitsOf(concat), 0);
             return cutMany(texts, options.get(), choices.replaceAsked());
         },
         "sms_batch()'s work.");

@@ -125,6 +125,12 @@ class BadInput(unittest.TestCase):
             tovrik.split("abc", language="tr")  # national tables need SMS units
         with self.assertRaisesRegex(TypeError, "^the mode must be str or bytes, not int$"):
             tovrik.split("abc", mode=5)
+        for concat in (None, "yes"):  # neither reads as False
+            with self.assertRaisesRegex(TypeError, "^concat must be True or False, not "):
+                tovrik.sms("abc", concat=concat)
+            with self.assertRaisesRegex(TypeError, "^concat must be True or False, not "):
+                tovrik.sms_batch(["abc"], concat=concat)
+        self.assertEqual(tovrik.sms("x" * 200, concat=0), tovrik.sms("x" * 200, concat=False))
         with self.assertRaises(TypeError):
             tovrik.split("abc", limit=2.5)
         with self.assertRaises(TypeError):
