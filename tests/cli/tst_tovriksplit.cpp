@@ -231,6 +231,12 @@ void TovrikSplitTest::cuts_data() {
     QTest::newRow("70 units are one SMS in space mode")
         << QStringList{u"--sms"_s} << QByteArray("\xD0\xB6").repeated(66) + " bcd"
         << QByteArray("\xD0\xB6").repeated(66) + " bcd\n";
+    // (Each é after the a straddles two blocks of sixteen bytes.)
+    QTest::newRow("a GSM-7 SMS of its own in a UCS-2 message, its characters across blocks")
+        << QStringList{u"--sms"_s, u"--mode=exact"_s}
+        << "a" + QByteArray("\xC3\xA9").repeated(200) + "\xF0\x9F\x98\x80"
+        << "a" + QByteArray("\xC3\xA9").repeated(159) + "\n" + QByteArray("\xC3\xA9").repeated(41) +
+               "\xF0\x9F\x98\x80\n";
     QTest::newRow("look-alikes replaced")
         << QStringList{u"--sms"_s, u"--replace=always"_s}
         << QByteArray("It\xE2\x80\x99s \xE2\x80\x9Cgreat\xE2\x80\x9D")
@@ -287,6 +293,9 @@ void TovrikSplitTest::nationalTables_data() {
         << u"Kampanya şimdi başladı, ağustos sonuna kadar geçerli. Hemen arayın, kaçırmayın! "
            u"Çok güzel fırsatlar sizi bekliyor, hepsi burada. Bir de şu var 😀 tamam mı?"_s
         << u"tr/-"_s << u"UCS-2"_s << u"142 12"_s;
+    QTest::newRow("SMS of their own keep the default tables when none is GSM-7 with the pair")
+        << QStringList{u"--sms"_s, u"--language"_s, u"tr"_s} << u"ş😀"_s << u"-/-"_s << u"UCS-2"_s
+        << u"3"_s;
     QTest::newRow("look-alikes always replaced when the tables then send the text")
         << QStringList{u"--sms=concat"_s, u"--replace=always"_s, u"--language"_s, u"tr"_s}
         << u"Şimdi “üç”"_s << u"tr/-"_s << u"GSM-7"_s << u"10"_s;
