@@ -181,9 +181,17 @@ qreal MessageEdit::wrapWidth() const {
 }
 
 // The line starts of the paragraph text[from, end), end at a line feed or the
-// end of the text. Blanks at a line's end hang past the edge, as usual.
-void MessageEdit::wrapParagraph(qsizetype from, qsizetype end,
-                                std::vector<qsizetype> &lines) const {
+// end of the text, or of its lines from one that starts at `from`. Blanks at a
+// line's end hang past the edge, as usual.
+//
+// Lines are filled greedily, and what is carried from one line to the next
+// (the start of a word that did not fit) is measured again from the line's
+// start: wrapping from any line start gives the lines that follow it.
+template <class Meets>
+bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsizetype> &lines,
+                                Meets &&meets) const {
+    if (meets(from))
+        return false;
     lines.push_back(from);
     const qreal width = wrapWidth();
     const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
@@ -202,6 +210,8 @@ void MessageEdit::wrapParagraph(qsizetype from, qsizetype end,
     for (qsizetype i = from; i < end;) {
         const char16_t c = text[i];
         if (c == LineSeparator) {
+            if (meets(i + 1))
+                return false;
             lines.push_back(i + 1);
             start = i + 1;
             afterBlank = -1;
@@ -219,6 +229,8 @@ void MessageEdit::wrapParagraph(qsizetype from, qsizetype end,
         const qreal w = advance(codeAt(i, &units));
         if (x + w > width && i > start) {
             start = afterBlank > start ? afterBlank : i;
+            if (meets(start))
+                return false;
             lines.push_back(start);
             afterBlank = -1;
             x = 0;
@@ -231,6 +243,7 @@ void MessageEdit::wrapParagraph(qsizetype from, qsizetype end,
         x += w;
         i += units;
     }
+    return true;
 }
 
 void MessageEdit::wrapAll() {
@@ -239,7 +252,7 @@ void MessageEdit::wrapAll() {
         qsizetype end = m_text.indexOf(u'\n', from);
         if (end < 0)
             end = m_text.size();
-        wrapParagraph(from, end, m_lines);
+        wrapParagraph(from, end, m_lines, [](qsizetype) { return false; });
         if (end == m_text.size())
             break;
         from = end + 1;
@@ -345,35 +358,42 @@ qsizetype MessageEdit::positionAt(const QPoint &point) const {
 // --- editing ----------------------------------------------------------------
 
 void MessageEdit::apply(qsizetype position, qsizetype length, const QString &text) {
-    const qsizetype paragraph = position == 0 ? 0 : m_text.lastIndexOf(u'\n', position - 1) + 1;
-    qsizetype oldEnd = m_text.indexOf(u'\n', position + length);
-    if (oldEnd < 0)
-        oldEnd = m_text.size();
-    const auto first = std::lower_bound(m_lines.begin(), m_lines.end(), paragraph);
-    const auto next = std::upper_bound(m_lines.begin(), m_lines.end(), oldEnd);
-    const qsizetype firstIndex = first - m_lines.begin();
-    const qsizetype nextIndex = next - m_lines.begin();
+    // The lines are wrapped again from the one before the edited line (whose
+    // last word the edit may let in or push out) until a line starts where
+    // one started before, after the edit: from there on the text and so the
+    // lines are the same. A key typed in a paragraph of millions of
+    // characters costs a few lines.
+    const std::size_t firstIndex = std::size_t(qMax(0, lineOf(position) - 1));
+    const qsizetype delta = text.size() - length;
+    const qsizetype editEnd = position + text.size();
+    std::size_t next = std::size_t(
+        std::lower_bound(m_lines.begin(), m_lines.end(), position + length) - m_lines.begin());
+    const auto meets = [&](qsizetype start) {
+        if (start < editEnd)
+            return false;
+        while (next < m_lines.size() && m_lines[next] + delta < start)
+            ++next;
+        return next < m_lines.size() && m_lines[next] + delta == start;
+    };
 
     m_text.replace(position, length, text);
-    const qsizetype delta = text.size() - length;
-
-    qsizetype newEnd = m_text.indexOf(u'\n', position + text.size());
-    if (newEnd < 0)
-        newEnd = m_text.size();
     std::vector<qsizetype> fresh;
-    for (qsizetype from = paragraph;;) {
+    for (qsizetype from = m_lines[firstIndex];;) {
         qsizetype end = m_text.indexOf(u'\n', from);
-        if (end < 0 || end > newEnd)
-            end = newEnd;
-        wrapParagraph(from, end, fresh);
-        if (end == newEnd)
+        if (end < 0)
+            end = m_text.size();
+        if (!wrapParagraph(from, end, fresh, meets))
             break;
+        if (end == m_text.size()) {
+            next = m_lines.size(); // met no old line start
+            break;
+        }
         from = end + 1;
     }
-    for (auto it = m_lines.begin() + nextIndex; it != m_lines.end(); ++it)
+    for (auto it = m_lines.begin() + qsizetype(next); it != m_lines.end(); ++it)
         *it += delta;
-    m_lines.erase(m_lines.begin() + firstIndex, m_lines.begin() + nextIndex);
-    m_lines.insert(m_lines.begin() + firstIndex, fresh.begin(), fresh.end());
+    m_lines.erase(m_lines.begin() + qsizetype(firstIndex), m_lines.begin() + qsizetype(next));
+    m_lines.insert(m_lines.begin() + qsizetype(firstIndex), fresh.begin(), fresh.end());
     updateScrollBar();
     viewport()->update();
 }

@@ -18,7 +18,8 @@ namespace tovrik::ui {
 // and a pasted message is often one paragraph of millions of characters.
 // Here the text is one string; its wrap points come from a table of
 // character widths, which is cheap enough for the whole text, and only the
-// lines on view are shaped and drawn. An edit re-wraps its paragraph only.
+// lines on view are shaped and drawn. An edit re-wraps the lines it can
+// change only.
 //
 // The text is kept exactly as typed or pasted, with one exception: a line
 // break, however it came (CR LF, CR, LF or a paragraph separator), is one
@@ -116,7 +117,11 @@ private:
     // Wrapping.
     qreal advance(char32_t code) const;
     qreal wrapWidth() const;
-    void wrapParagraph(qsizetype from, qsizetype end, std::vector<qsizetype> &lines) const;
+    // Appends the line starts of text[from, end); false when meets(start)
+    // stopped it at a line start known already (which is not appended).
+    template <class Meets>
+    bool wrapParagraph(qsizetype from, qsizetype end, std::vector<qsizetype> &lines,
+                       Meets &&meets) const;
     void wrapAll();
     void updateScrollBar();
 

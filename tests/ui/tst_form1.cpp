@@ -154,6 +154,7 @@ private Q_SLOTS:
     void messageBoxEditing_data();
     void messageBoxEditing();
     void messageBoxLongText();
+    void messageBoxEditsWrapAsAWholeText();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
     void hover();
@@ -1029,6 +1030,65 @@ void Form1Test::messageBoxLongText() {
     for (qsizetype at = 0; at < 5000; at += 5) {
         box->setCursorPosition(at);
         QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
+    }
+}
+
+// Where each visual line starts, as Home finds it line after line.
+static QList<qsizetype> lineStarts(MessageEdit *box) {
+    QList<qsizetype> starts;
+    box->setCursorPosition(0);
+    for (;;) {
+        starts.append(box->cursorPosition());
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Home);
+        if (box->cursorPosition() == starts.last())
+            return starts;
+    }
+}
+
+// An edit wraps again only the lines it can change; they come out as the
+// whole text wraps: a first word shortened or split may join the line
+// before, a word lengthened moves on, a line break starts a paragraph.
+void Form1Test::messageBoxEditsWrapAsAWholeText() {
+    Window w;
+    w.load();
+    w.form.showCentred();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    MessageEdit *box = w.form.Text2;
+    QString text;
+    for (int i = 0; i < 120; ++i)
+        text += QString(1 + i * 7 % 11, QChar(u'a' + i % 26)) + u' ';
+    text += u"\nsecond paragraph\n"_s + text + u'\n' + u"word "_s.repeated(300);
+    box->setPlainText(text);
+    // Each edit at a place on the k-th line (from the end when negative), as
+    // keys typed there. (In the last paragraph every line holds as many
+    // words: one word more leaves the lines after it where they were.)
+    const struct {
+        int line;
+        int offset;
+        const char *keys; // '<' is Backspace, '\n' Return; after '|', pasted
+    } edits[] = {{3, 3, "<<<"},          {4, 1, " "},  {5, 0, "<"},
+                 {6, 2, "zzzzzzzzzzzz"}, {2, 0, "\n"}, {8, 4, "<<<<<<<<<<<<"},
+                 {1, 1, " x "},          {9, 0, "<<"}, {-6, 0, "|word "}};
+    for (const auto &edit : edits) {
+        const QList<qsizetype> before = lineStarts(box);
+        const int line = edit.line < 0 ? int(before.size()) + edit.line : edit.line;
+        box->setCursorPosition(before[line] + edit.offset);
+        if (edit.keys[0] == '|') {
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(edit.keys + 1));
+            QTest::keySequence(box, QKeySequence::Paste);
+        }
+        for (const char *k = edit.keys[0] == '|' ? "" : edit.keys; *k; ++k) {
+            if (*k == '<')
+                QTest::keyClick(box, Qt::Key_Backspace);
+            else if (*k == '\n')
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                QTest::keyClicks(box, QString(QLatin1Char(*k)));
+        }
+        const QList<qsizetype> edited = lineStarts(box);
+        box->setPlainText(box->text()); // wrapped whole
+        QCOMPARE(edited, lineStarts(box));
     }
 }
 
