@@ -59,11 +59,14 @@ std::string typeName(const py::handle &object) {
     return std::string(py::str(py::type::handle_of(object).attr("__name__")));
 }
 
-// concat given as a bool (an int too, as Python's own flags take one). None
-// or another object is refused rather than read as false, which would cut
-// into SMS of their own without a word.
+// concat given as a bool (an int or NumPy's bool too, as Python's own flags
+// take them). None or another object is refused rather than read as false,
+// which would cut into SMS of their own without a word.
 tovrik_units unitsOf(const py::handle &concat) {
-    if (!PyLong_Check(concat.ptr()))
+    const char *type = Py_TYPE(concat.ptr())->tp_name;
+    const bool numpyBool =
+        std::strcmp(type, "numpy.bool_") == 0 || std::strcmp(type, "numpy.bool") == 0;
+    if (!PyLong_Check(concat.ptr()) && !numpyBool)
         throw py::type_error("concat must be True or False, not " + typeName(concat));
     const int truth = PyObject_IsTrue(concat.ptr());
     if (truth < 0)
