@@ -73,10 +73,20 @@ struct Window {
 };
 
 // A message of the given length in one paragraph, the hardest case for the
-// box's layout: prose with its line breaks turned into blanks, or one word
-// without any blank (a pasted data blob).
-QString message(qsizetype length, bool blanks) {
-    if (blanks)
+// box's layout: prose with its line breaks turned into blanks (kind 1; with
+// an emoji, a Thai and a Devanagari word in every sentence, kind 2), or one
+// word without any blank (kind 0, a pasted data blob).
+QString message(qsizetype length, int kind) {
+    if (kind == 2) {
+        QString text = prose(length).replace(u"\r\n"_s, u"  "_s);
+        text.replace(u". "_s, u" \U0001F600 \u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 "
+                              u"\u0928\u092E\u0938\u094D\u0924\u0947 \U0001F44D\U0001F3FD. "_s);
+        text.truncate(length);
+        if (text.back().isHighSurrogate())
+            text.back() = u' '; // (no half emoji at the end)
+        return text;
+    }
+    if (kind == 1)
         return prose(length).replace(u"\r\n"_s, u"  "_s);
     static const QString alphabet =
         u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"_s;
@@ -105,10 +115,10 @@ void paste(tovrik::ui::Form1 &form, const QString &text) {
     settle(form);
 }
 
-// Arguments: length, blanks (1) or none (0).
+// Arguments: length, kind of message (see message()).
 void BM_PasteMessage(benchmark::State &state) {
     Window w;
-    const QString text = message(state.range(0), state.range(1) != 0);
+    const QString text = message(state.range(0), int(state.range(1)));
     w.form.Text2->setFocus();
     for (auto _ : state) {
         state.PauseTiming();
@@ -121,27 +131,29 @@ void BM_PasteMessage(benchmark::State &state) {
         state.SkipWithError("the paste did not arrive whole");
 }
 BENCHMARK(BM_PasteMessage)
-    ->ArgNames({"chars", "blanks"})
+    ->ArgNames({"chars", "kind"})
     ->Args({1'000'000, 1})
+    ->Args({1'000'000, 2})
     ->Args({1'000'000, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
 BENCHMARK(BM_PasteMessage)
     ->Name("BM_PasteMessage10M")
-    ->ArgNames({"chars", "blanks"})
+    ->ArgNames({"chars", "kind"})
     ->Args({10'000'000, 1})
+    ->Args({10'000'000, 2})
     ->Args({10'000'000, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);
 
 // One key typed into a pasted message, the cursor at its start (0) or its
-// end (1). Arguments: length, blanks, where.
+// end (1). Arguments: length, kind of message, where.
 void BM_TypeKey(benchmark::State &state) {
     Window w;
     w.form.Text2->setFocus();
-    paste(w.form, message(state.range(0), state.range(1) != 0));
+    paste(w.form, message(state.range(0), int(state.range(1))));
     w.form.Text2->setCursorPosition(state.range(2) ? w.form.Text2->text().size() : 0);
     settle(w.form);
     const qsizetype before = w.form.Text2->text().size();
@@ -153,14 +165,14 @@ void BM_TypeKey(benchmark::State &state) {
         state.SkipWithError("a key did not arrive");
 }
 BENCHMARK(BM_TypeKey)
-    ->ArgNames({"chars", "blanks", "end"})
-    ->ArgsProduct({{1'000'000}, {1, 0}, {0, 1}})
+    ->ArgNames({"chars", "kind", "end"})
+    ->ArgsProduct({{1'000'000}, {1, 2, 0}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);
 BENCHMARK(BM_TypeKey)
     ->Name("BM_TypeKey10M")
-    ->ArgNames({"chars", "blanks", "end"})
+    ->ArgNames({"chars", "kind", "end"})
     ->ArgsProduct({{10'000'000}, {1, 0}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

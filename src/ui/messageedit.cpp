@@ -171,7 +171,11 @@ qreal MessageEdit::advance(char32_t code) const {
             known = float(QFontMetricsF(font()).horizontalAdvance(QChar(char16_t(code))));
         return known;
     }
-    return QFontMetricsF(font()).horizontalAdvance(QString::fromUcs4(&code, 1));
+    // (Asking the font takes microseconds: a pasted text holds many emoji.)
+    const auto [known, added] = m_wideAdvances.try_emplace(code, 0.0f);
+    if (added)
+        known->second = float(QFontMetricsF(font()).horizontalAdvance(QString::fromUcs4(&code, 1)));
+    return known->second;
 }
 
 qreal MessageEdit::wrapWidth() const {
@@ -834,6 +838,7 @@ void MessageEdit::changeEvent(QEvent *event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_advances.clear();
+        m_wideAdvances.clear();
         wrapAll();
     }
 }

@@ -4,6 +4,7 @@
 #include <QBasicTimer>
 #include <QString>
 
+#include <unordered_map>
 #include <vector>
 
 class QMenu;
@@ -157,7 +158,8 @@ private:
     QBasicTimer m_blink;
     bool m_cursorShown = false;
     bool m_selecting = false;
-    mutable std::vector<float> m_advances; // for BMP characters; < 0 unknown
+    mutable std::vector<float> m_advances;                      // for BMP characters; < 0 unknown
+    mutable std::unordered_map<char32_t, float> m_wideAdvances; // for the others (emoji)
 };
 
 } // namespace tovrik::ui

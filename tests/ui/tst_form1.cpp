@@ -1031,6 +1031,14 @@ void Form1Test::messageBoxLongText() {
         box->setCursorPosition(at);
         QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
     }
+    // Emoji are measured in the font of the day too.
+    box->setPlainText(u"\U0001F600"_s.repeated(400));
+    const int lines = box->lineCount();
+    QFont big = box->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    box->setFont(big);
+    QVERIFY2(box->lineCount() >= lines * 3 / 2,
+             qPrintable(u"%1 then %2"_s.arg(lines).arg(box->lineCount())));
 }
 
 // Where each visual line starts, as Home finds it line after line.
