@@ -243,6 +243,17 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
                 x += advance(codeAt(j, &n));
                 j += n;
             }
+            // Moved on, the start of a word longer than a line may still not
+            // leave room for the character: the new line then ends before it
+            // too. No line passes the edge, and a wrap that starts at this
+            // line gives the same lines.
+            if (x + w > width && i > start) {
+                if (meets(i))
+                    return false;
+                lines.push_back(i);
+                start = i;
+                x = 0;
+            }
         }
         x += w;
         i += units;
@@ -362,12 +373,18 @@ qsizetype MessageEdit::positionAt(const QPoint &point) const {
 // --- editing ----------------------------------------------------------------
 
 void MessageEdit::apply(qsizetype position, qsizetype length, const QString &text) {
-    // The lines are wrapped again from the one before the edited line (whose
-    // last word the edit may let in or push out) until a line starts where
-    // one started before, after the edit: from there on the text and so the
-    // lines are the same. A key typed in a paragraph of millions of
-    // characters costs a few lines.
-    const std::size_t firstIndex = std::size_t(qMax(0, lineOf(position) - 1));
+    // The lines are wrapped again from the one before the edited line, whose
+    // end depends on the first character that did not fit on it, until a
+    // line starts where one started before, after the edit: from there on
+    // the text and so the lines are the same. A key typed in a paragraph of
+    // millions of characters costs a few lines.
+    //
+    // That first character is on the next line, or at the start of the one
+    // after it when the next line holds only the start of a word too long
+    // for a line. So an edit at the start of a line goes two lines back.
+    const int edited = lineOf(position);
+    const int back = position == lineStart(edited) ? 2 : 1;
+    const std::size_t firstIndex = std::size_t(qMax(0, edited - back));
     const qsizetype delta = text.size() - length;
     const qsizetype editEnd = position + text.size();
     std::size_t next = std::size_t(

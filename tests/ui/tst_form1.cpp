@@ -1098,6 +1098,24 @@ void Form1Test::messageBoxEditsWrapAsAWholeText() {
         box->setPlainText(box->text()); // wrapped whole
         QCOMPARE(edited, lineStarts(box));
     }
+    // A word too long for a line, after a blank: where the blank leaves room
+    // for as much of it as a line does, a blank typed where its second line
+    // starts lets that much join the blank's line, two lines up; and a key
+    // typed on its third line wraps from its second as the whole text does.
+    for (int width = 200; width < 240; ++width) {
+        box->resize(width, box->height());
+        for (const auto &[line, offset, key] :
+             {std::tuple(2, 0, Qt::Key_Space), {2, 3, Qt::Key_Y}}) {
+            box->setPlainText(u" "_s + QString(300, u'x'));
+            const QList<qsizetype> starts = lineStarts(box);
+            QVERIFY(starts.size() > 3);
+            box->setCursorPosition(starts[line] + offset);
+            QTest::keyClick(box, key);
+            const QList<qsizetype> edited = lineStarts(box);
+            box->setPlainText(box->text());
+            QCOMPARE(edited, lineStarts(box));
+        }
+    }
 }
 
 // Wherever on a word's letters the pointer is, its last letter's right
