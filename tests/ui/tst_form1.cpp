@@ -1085,14 +1085,15 @@ void Form1Test::messageBoxEditsWrapAsAWholeText() {
         if (edit.keys[0] == '|') {
             QGuiApplication::clipboard()->setText(QString::fromLatin1(edit.keys + 1));
             QTest::keySequence(box, QKeySequence::Paste);
-        }
-        for (const char *k = edit.keys[0] == '|' ? "" : edit.keys; *k; ++k) {
-            if (*k == '<')
-                QTest::keyClick(box, Qt::Key_Backspace);
-            else if (*k == '\n')
-                QTest::keyClick(box, Qt::Key_Return);
-            else
-                QTest::keyClicks(box, QString(QLatin1Char(*k)));
+        } else {
+            for (const char *k = edit.keys; *k; ++k) {
+                if (*k == '<')
+                    QTest::keyClick(box, Qt::Key_Backspace);
+                else if (*k == '\n')
+                    QTest::keyClick(box, Qt::Key_Return);
+                else
+                    QTest::keyClicks(box, QString(QLatin1Char(*k)));
+            }
         }
         const QList<qsizetype> edited = lineStarts(box);
         box->setPlainText(box->text()); // wrapped whole
