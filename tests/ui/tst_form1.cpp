@@ -122,6 +122,12 @@ struct Window {
     Form1 form{settings, desktop};
 
     void load() { form.Form_Load(programFolder.path()); }
+    // Loaded and on screen: its message box, or none when it never showed.
+    MessageEdit *shownMessageBox() {
+        load();
+        form.showCentred();
+        return QTest::qWaitForWindowExposed(&form) ? form.Text2 : nullptr;
+    }
 };
 
 } // namespace
@@ -1008,10 +1014,8 @@ void Form1Test::messageBoxEditing() {
 // on view wherever it goes.
 void Form1Test::messageBoxLongText() {
     Window w;
-    w.load();
-    w.form.showCentred();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    MessageEdit *box = w.form.Text2;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
     const QRect inside = box->viewport()->rect();
     for (const QString &text : {QString(5000, u'w'), QString(u"word "_s).repeated(1000)}) {
         box->setPlainText(text);
@@ -1059,10 +1063,8 @@ static QList<qsizetype> lineStarts(MessageEdit *box) {
 // before, a word lengthened moves on, a line break starts a paragraph.
 void Form1Test::messageBoxEditsWrapAsAWholeText() {
     Window w;
-    w.load();
-    w.form.showCentred();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    MessageEdit *box = w.form.Text2;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
     QString text;
     for (int i = 0; i < 120; ++i)
         text += QString(1 + i * 7 % 11, QChar(u'a' + i % 26)) + u' ';
@@ -1123,10 +1125,8 @@ void Form1Test::messageBoxEditsWrapAsAWholeText() {
 // half too, a double click selects that word.
 void Form1Test::messageBoxDoubleClickSelectsAWord() {
     Window w;
-    w.load();
-    w.form.showCentred();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    MessageEdit *box = w.form.Text2;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
     box->setPlainText(u"alpha beta gamma"_s);
     QVERIFY(!box->grab().isNull()); // (painted: one line, far fewer than the box holds)
     for (const QPoint at :
@@ -1141,10 +1141,8 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
 
 void Form1Test::messageBoxContextMenu() {
     Window w;
-    w.load();
-    w.form.showCentred();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-    MessageEdit *box = w.form.Text2;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
     box->setPlainText(u"some text"_s);
     QGuiApplication::clipboard()->setText(u"on the clipboard"_s);
     QStringList shown;
