@@ -161,6 +161,7 @@ private Q_SLOTS:
     void messageBoxEditing();
     void messageBoxLongText();
     void messageBoxEditsWrapAsAWholeText();
+    void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
     void hover();
@@ -1119,6 +1120,27 @@ void Form1Test::messageBoxEditsWrapAsAWholeText() {
             QCOMPARE(edited, lineStarts(box));
         }
     }
+}
+
+// A screen reader reads the box's text; an input method's unfinished word
+// leaves the selection alone, and the word it commits replaces it.
+void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(u"one two"_s);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+    QVERIFY(accessible && accessible->textInterface());
+    QCOMPARE(accessible->textInterface()->text(0, 7), u"one two"_s);
+    box->setCursorPosition(4);
+    box->setCursorPosition(7, true);
+    QInputMethodEvent preedit(u"ka"_s, {});
+    QCoreApplication::sendEvent(box, &preedit);
+    QCOMPARE(box->text(), u"one two"_s);
+    QInputMethodEvent commit;
+    commit.setCommitString(u"\u304B"_s);
+    QCoreApplication::sendEvent(box, &commit);
+    QCOMPARE(box->text(), u"one \u304B"_s);
 }
 
 // Wherever on a word's letters the pointer is, its last letter's right
