@@ -24,6 +24,19 @@ printf '%s' "$E2E_SAMPLE" >"$E2E_WORK/expected-sample.bin"
 e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" \
     "the sample text (copied out of the message box after \"Load Sample/Example Text\")"
 
+# A word double-clicked in the message box becomes the primary selection,
+# which X11 programs paste with a middle click.
+primary_holds_sample_text() {
+    local text
+    text=$(timeout 10 xclip -selection primary -o 2>/dev/null) || return 1
+    [[ -n "$text" && "$E2E_SAMPLE" == *"$text"* ]]
+}
+read -r x y <<<"$E2E_AT_MESSAGE"
+timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" click --repeat 2 1 ||
+    e2e_fail "xdotool could not double-click at $x,$y"
+e2e_poll 20 "a double-clicked word of the message as the primary selection" \
+    primary_holds_sample_text
+
 e2e_tick_all
 
 E2E_BOX=
