@@ -23,9 +23,8 @@ constexpr LanguageSet LanguageBit(Language language) {
 }
 
 // Reads a comma-separated list of ISO 639-1 codes ("tr,es,pt"). False, with
-// a message for a person in `error`, for an empty list, an unknown code, or a
-// language whose tables are not yet checked against a second listing of the
-// standard (so far only Turkish, Spanish and Portuguese are).
+// a message for a person in `error`, for an empty list or an unknown code.
+// The codes: tr, es, pt, bn, gu, hi, kn, ml, or, pa, ta, te and ur.
 bool ParseLanguages(std::string_view list, LanguageSet &languages, std::string &error);
 
 // The tables a message is sent with: a locking shift table (Default: the
