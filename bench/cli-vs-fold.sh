@@ -152,5 +152,6 @@ whole "--number '%k/%n %t'" "$work/oneline" --number '%k/%n %t'
 whole "--sms --replace=always --json (none)" "$work/oneline" --sms --replace=always --json
 sed 's/,/\xE2\x80\x99/g' "$work/oneline" >"$work/curly" # a comma becomes a curly quote
 whole "--sms --replace=always --json (replaced)" "$work/curly" --sms --replace=always --json
+whole "--sms=concat --replace=when-cheaper --json" "$work/curly" --sms=concat --replace=when-cheaper --json
 whole "--records lines --json (one record)" "$work/oneline" --records lines --json
 whole "--limit 32 --json, 32-byte pieces" "$work/short" --limit 32 --json

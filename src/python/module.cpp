@@ -571,17 +571,18 @@ PYBIND11_MODULE(tovrik, m) {
     py::dict scope;
     py::exec(R"(
 def to_dict(self):
-    """The result as tovrik-split --json writes it: encoding, segments, the
-    national tables, the replacement, why UCS-2, and the parts."""
+    """The result as tovrik-split --json writes it, in its order and without
+    its "id": encoding, segments, the national tables, why UCS-2, the
+    replacement, and the parts."""
     line = {"encoding": self.encoding, "segments": self.segments}
     if self.shift:
         line["shift"] = dict(self.shift)
+    if self.encoding == "UCS-2":
+        line["nonGsm7"] = {"characters": list(self.non_gsm7), "more": self.non_gsm7_more}
     if self.replaced is not None:
         line["replaced"] = self.replaced
         if self.sent is not None:
             line["sent"] = self.sent
-    if self.encoding == "UCS-2":
-        line["nonGsm7"] = {"characters": list(self.non_gsm7), "more": self.non_gsm7_more}
     line["parts"] = [dict({"text": p.text, "encoding": p.encoding, "units": p.units},
                           **({"shift": dict(self.shift)}
                              if self.shift and p.encoding == "GSM-7" else {}))
@@ -633,8 +634,10 @@ def to_dict(self):
     py::exec(R"(
 def split(text, limit=160, mode="space", number=None, replace="never"):
     """Cuts text (str, or UTF-8 bytes) into pieces of at most `limit` UTF-16 code
-    units (1 to 32767). mode: "space" (whole words), "exact" or "period"
-    (whole sentences). number: a format such as "%k/%n %t" that numbers
+    units (1 to 32767), except that a word ("space") or sentence ("period")
+    longer than the limit stays whole, and a character of two units is never
+    split (with limit 1 it is a piece of two). mode: "space" (whole words),
+    "exact" or "period" (whole sentences). number: a format such as "%k/%n %t" that numbers
     the pieces. replace: "when-cheaper" or "always" replaces look-alike
     characters (curly quotes, dashes, odd spaces) by GSM-7 ones, as
     tovrik-split --replace. Raises tovrik.Error with libtovrik's message on bad

@@ -62,11 +62,12 @@ class Result(structseq[Any], tuple[tuple[Part, ...], str, int]):
     def non_gsm7_more(self) -> int:
         """How many other different characters have no GSM-7 form."""
     def to_dict(self) -> dict[str, Any]:
-        """The result as tovrik-split --json writes it."""
+        """The result as tovrik-split --json writes it, in its order, without "id"."""
 
 def split(text: Text, limit: int = 160, mode: Mode = "space",
           number: Optional[str] = None, replace: Replace = "never") -> Result:
-    """Cuts text into pieces of at most `limit` UTF-16 code units."""
+    """Cuts text into pieces of at most `limit` UTF-16 code units; a longer word
+    or sentence stays whole, and a character of two units is never split."""
 
 def sms(text: Text, concat: bool = True, mode: Mode = "space",
         number: Optional[str] = None, replace: Replace = "never",
