@@ -42,6 +42,7 @@ private Q_SLOTS:
     void longRowShowsItsStart();
     void checkMarks();
     void clearEmptiesList();
+    void checksThatChangeNothingAreNotSignalled();
 };
 
 void ResultsModelTest::readingMissingCellsThrows_data() {
@@ -168,6 +169,18 @@ void ResultsModelTest::clearEmptiesList() {
     QCOMPARE(model.headerCount(), 2);
     model.appendRow(u"again"_s);
     QCOMPARE(texts(model), QStringList{u"again"_s});
+}
+
+void ResultsModelTest::checksThatChangeNothingAreNotSignalled() {
+    ResultsModel model;
+    fill(model);
+    QSignalSpy changed(&model, &ResultsModel::dataChanged);
+    model.toggleCheckedRows({});
+    model.toggleCheckedRows({{5, 7}}); // past the last row
+    model.clear();
+    model.setAllChecked(true); // no rows
+    model.invertAllChecked();
+    QCOMPARE(changed.count(), 0);
 }
 
 QTEST_GUILESS_MAIN(ResultsModelTest)

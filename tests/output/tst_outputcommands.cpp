@@ -125,6 +125,7 @@ private Q_SLOTS:
     void exportRows();
     void exportLimits();
     void exportWithoutApplication();
+    void exportFailingCall_data();
     void exportFailingCall();
 };
 
@@ -581,17 +582,30 @@ void OutputCommandsTest::exportWithoutApplication() {
     QCOMPARE(desktop.messages.first().title, u"Tovrik"_s);
 }
 
+void OutputCommandsTest::exportFailingCall_data() {
+    QTest::addColumn<QString>("failOn");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("later"); // a call that still follows
+    QTest::newRow("data cell") << u"Cells(2,1)"_s << 154 << u"Cells(3,1)=two"_s;
+    QTest::newRow("first header") << u"Cells(1,1)"_s << 126 << u"Cells(1,2)=Note"_s;
+    QTest::newRow("second header") << u"Cells(1,2)"_s << 130 << u"Cells(2,1)=one"_s;
+}
+
 void OutputCommandsTest::exportFailingCall() {
+    QFETCH(QString, failOn);
+    QFETCH(int, line);
+    QFETCH(QString, later);
     ResultsModel list;
-    fill(list, {u"Results"_s}, {u"+one"_s, u"+two"_s});
+    fill(list, {u"Results"_s, u"Note"_s}, {u"+one|a"_s, u"+two|b"_s});
     TestDesktop desktop;
-    desktop.spreadsheetFailOn = u"Cells(2,1)"_s;
+    desktop.spreadsheetFailOn = failOn;
     PointerShape pointer;
     PushButton3_Click({list, pointer, desktop, noPump});
     QCOMPARE(desktop.messages.size(), 1);
-    QVERIFY(desktop.messages.first().text.contains(u"PushButton3_Click at line 154"_s));
-    // The following steps ran: row 2, the fit, showing; the pointer is back.
-    QVERIFY(desktop.spreadsheetLog.contains(u"Cells(3,1)=two"_s));
+    QVERIFY2(desktop.messages.first().text.contains(u"PushButton3_Click at line %1"_s.arg(line)),
+             qPrintable(desktop.messages.first().text));
+    // The following steps ran, to the fit and showing; the pointer is back.
+    QVERIFY(desktop.spreadsheetLog.contains(later));
     QCOMPARE(desktop.spreadsheetLog.last(), u"Visible=True"_s);
     QCOMPARE(pointer.value(), 0);
 }
