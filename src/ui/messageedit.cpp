@@ -191,6 +191,12 @@ qreal MessageEdit::wrapWidth() const {
 // Lines are filled greedily, and what is carried from one line to the next
 // (the start of a word that did not fit) is measured again from the line's
 // start: wrapping from any line start gives the lines that follow it.
+//
+// A word longer than a line is broken between graphemes, so that no line
+// starts with a skin tone, half a flag or a mark; only a grapheme wider than
+// a line is broken between its code points. Whether a grapheme ends at a
+// place depends on nothing after the place and nothing before a line start,
+// so this keeps the lines that follow a line start its own.
 template <class Meets>
 bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsizetype> &lines,
                                 Meets &&meets) const {
@@ -210,6 +216,24 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
         }
         *units = 1;
         return c;
+    };
+    m_graphemes.setText(std::u16string_view(text + from, std::size_t(end - from)));
+    // Where a line that starts at lineStart ends when text[i] does not fit on
+    // it: the last grapheme boundary after lineStart up to i, else i.
+    const auto graphemeEnd = [&](qsizetype lineStart, qsizetype i) {
+        for (qsizetype at = i; at > lineStart; --at)
+            if (!QChar::isLowSurrogate(text[at]) && m_graphemes.isBoundary(at - from))
+                return at;
+        return i;
+    };
+    const auto widthOf = [&](qsizetype first, qsizetype last) {
+        qreal sum = 0;
+        for (qsizetype j = first; j < last;) {
+            qsizetype n = 1;
+            sum += advance(codeAt(j, &n));
+            j += n;
+        }
+        return sum;
     };
     for (qsizetype i = from; i < end;) {
         const char16_t c = text[i];
@@ -232,28 +256,22 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
         qsizetype units = 1;
         const qreal w = advance(codeAt(i, &units));
         if (x + w > width && i > start) {
-            start = afterBlank > start ? afterBlank : i;
+            start = afterBlank > start ? afterBlank : graphemeEnd(start, i);
             if (meets(start))
                 return false;
             lines.push_back(start);
             afterBlank = -1;
-            x = 0;
-            for (qsizetype j = start; j < i;) {
-                qsizetype n = 1;
-                x += advance(codeAt(j, &n));
-                j += n;
-            }
             // Moved on, the start of a word longer than a line may still not
             // leave room for the character: the new line then ends before it
             // too. No line passes the edge, and a wrap that starts at this
             // line gives the same lines.
-            if (x + w > width && i > start) {
-                if (meets(i))
+            if (widthOf(start, i) + w > width && i > start) {
+                start = graphemeEnd(start, i);
+                if (meets(start))
                     return false;
-                lines.push_back(i);
-                start = i;
-                x = 0;
+                lines.push_back(start);
             }
+            x = widthOf(start, i);
         }
         x += w;
         i += units;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/graphemes.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
@@ -160,6 +162,7 @@ private:
     bool m_selecting = false;
     mutable std::vector<float> m_advances;                      // for BMP characters; < 0 unknown
     mutable std::unordered_map<char32_t, float> m_wideAdvances; // for the others (emoji)
+    mutable core::GraphemeBoundaries<char16_t> m_graphemes;     // of the paragraph being wrapped
 };
 
 } // namespace tovrik::ui

@@ -1,6 +1,7 @@
 // The main window on the offscreen platform: layout, focus, the hover
 // pointer, the small commands, and start-up with a private settings folder.
 #include "core/cutter.h"
+#include "core/graphemes.h"
 #include "fakesettings.h"
 #include "settings/settingsstore.h"
 #include "shell/applicationtitle.h"
@@ -161,6 +162,8 @@ private Q_SLOTS:
     void messageBoxEditing();
     void messageBoxLongText();
     void messageBoxEditsWrapAsAWholeText();
+    void messageBoxWrapsBetweenGraphemes_data();
+    void messageBoxWrapsBetweenGraphemes();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
@@ -1118,6 +1121,46 @@ void Form1Test::messageBoxEditsWrapAsAWholeText() {
             const QList<qsizetype> edited = lineStarts(box);
             box->setPlainText(box->text());
             QCOMPARE(edited, lineStarts(box));
+        }
+    }
+}
+
+void Form1Test::messageBoxWrapsBetweenGraphemes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("measured"); // this machine has fonts for it
+    const QString thumbs = u"\U0001F44D\U0001F3FD"_s.repeated(60);
+    QTest::newRow("skin tones") << thumbs << true;
+    QTest::newRow("after a blank") << u" "_s + thumbs << true;
+    QTest::newRow("flags") << u"x\U0001F1EF\U0001F1F5"_s.repeated(60) << true;
+    QTest::newRow("family") << u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_s.repeated(40) << true;
+    QTest::newRow("marks") << u"e\u0301\u0323"_s.repeated(120) << true;
+    QTest::newRow("Thai") << u"\u0E17\u0E35\u0E48\u0E19\u0E35\u0E48"_s.repeated(50) << false;
+    QTest::newRow("Devanagari") << u"\u0928\u092E\u0938\u094D\u0924\u0947"_s.repeated(50) << false;
+}
+
+// A word longer than a line wraps between graphemes: no line starts with a
+// skin tone, half a flag, a joiner or a mark, and none passes the edge.
+void Form1Test::messageBoxWrapsBetweenGraphemes() {
+    QFETCH(QString, text);
+    QFETCH(bool, measured);
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    core::GraphemeBoundaries<char16_t> graphemes;
+    graphemes.setText(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
+                                          std::size_t(text.size())));
+    for (int width = 60; width < 160; width += 7) {
+        box->resize(width, box->height());
+        box->setPlainText(text);
+        const QList<qsizetype> starts = lineStarts(box);
+        QVERIFY(starts.size() > 3);
+        for (const qsizetype start : starts) {
+            QVERIFY2(graphemes.isBoundary(start), qPrintable(u"%1 at %2"_s.arg(width).arg(start)));
+            if (!measured || start == 0)
+                continue;
+            const qsizetype last = start - (text[start - 1].isLowSurrogate() ? 2 : 1);
+            box->setCursorPosition(last); // in view
+            QVERIFY(box->characterRect(last).right() < box->viewport()->width());
         }
     }
 }
