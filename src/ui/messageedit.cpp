@@ -590,6 +590,25 @@ QMenu *MessageEdit::createStandardContextMenu(QWidget *parent) {
 
 // --- moving -----------------------------------------------------------------
 
+// The cursor moves between graphemes as ICU finds them. Qt's own rules (as
+// QTextLayout applies them) break after Indic and Thai letters at every code
+// unit, even inside a surrogate pair, where a key typed or Delete would
+// leave half a character.
+qsizetype MessageEdit::graphemeBoundary(int line, qsizetype position, bool forward) const {
+    const qsizetype start = lineStart(line);
+    const qsizetype end = lineEnd(line);
+    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
+    m_graphemes.setText(std::u16string_view(text + start, std::size_t(end - start)));
+    const auto inside = [&](qsizetype at) {
+        if (QChar::isLowSurrogate(text[at]) && QChar::isHighSurrogate(text[at - 1]))
+            return true; // between the halves of a pair
+        return !m_graphemes.isBoundary(at - start);
+    };
+    while (position > start && position < end && inside(position))
+        position += forward ? 1 : -1;
+    return position;
+}
+
 qsizetype MessageEdit::nextPosition(qsizetype position, bool word) const {
     if (position >= m_text.size())
         return m_text.size();
@@ -597,10 +616,11 @@ qsizetype MessageEdit::nextPosition(qsizetype position, bool word) const {
     const qsizetype start = lineStart(line);
     if (position >= lineEnd(line))
         return position + 1; // over the line break
+    if (!word)
+        return graphemeBoundary(line, position + 1, true);
     QTextLayout layout;
     prepareLayout(layout, line);
-    const int at = layout.nextCursorPosition(
-        int(position - start), word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+    const int at = layout.nextCursorPosition(int(position - start), QTextLayout::SkipWords);
     return qMax(position + 1, start + at);
 }
 
@@ -613,11 +633,12 @@ qsizetype MessageEdit::previousPosition(qsizetype position, bool word) const {
             return position - 1; // over the line break
         --line;                  // into the wrapped line above
     }
+    if (!word)
+        return graphemeBoundary(line, position - 1, false);
     const qsizetype start = lineStart(line);
     QTextLayout layout;
     prepareLayout(layout, line);
-    const int at = layout.previousCursorPosition(
-        int(position - start), word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters);
+    const int at = layout.previousCursorPosition(int(position - start), QTextLayout::SkipWords);
     return qMin(position - 1, start + at);
 }
 

@@ -143,6 +143,9 @@ private:
     // Moves.
     qsizetype nextPosition(qsizetype position, bool word) const;
     qsizetype previousPosition(qsizetype position, bool word) const;
+    // The nearest grapheme boundary of a line from position, towards its
+    // end when forward, else towards its start; either end counts.
+    qsizetype graphemeBoundary(int line, qsizetype position, bool forward) const;
     bool moveByKey(QKeyEvent *event);
     void ensureCursorVisible();
     void cursorMoved(bool keepGoalX = false);

@@ -164,6 +164,8 @@ private Q_SLOTS:
     void messageBoxEditsWrapAsAWholeText();
     void messageBoxWrapsBetweenGraphemes_data();
     void messageBoxWrapsBetweenGraphemes();
+    void messageBoxMovesByGraphemes_data();
+    void messageBoxMovesByGraphemes();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
@@ -1163,6 +1165,45 @@ void Form1Test::messageBoxWrapsBetweenGraphemes() {
             QVERIFY(box->characterRect(last).right() < box->viewport()->width());
         }
     }
+}
+
+void Form1Test::messageBoxMovesByGraphemes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<qsizetype>>("stops");
+    const QString family = u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_s;
+    QTest::newRow("family after Devanagari")
+        << u"\u0928\u0928"_s + family + u" x"_s << QList<qsizetype>{0, 1, 2, 10, 11, 12};
+    QTest::newRow("flag after Thai")
+        << u"\u0E01\u0E01\U0001F1EF\U0001F1F5 x"_s << QList<qsizetype>{0, 1, 2, 6, 7, 8};
+    QTest::newRow("family after Latin") << u"ab"_s + family << QList<qsizetype>{0, 1, 2, 10};
+}
+
+// The arrow keys and Delete go by whole graphemes, after every script: the
+// cursor never stops inside an emoji or a surrogate pair.
+void Form1Test::messageBoxMovesByGraphemes() {
+    QFETCH(QString, text);
+    QFETCH(QList<qsizetype>, stops);
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(text);
+    box->setCursorPosition(0);
+    QList<qsizetype> right{0};
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        QTest::keyClick(box, Qt::Key_Right);
+        right.append(box->cursorPosition());
+    }
+    QCOMPARE(right, stops);
+    QList<qsizetype> left{box->cursorPosition()};
+    for (qsizetype i = 1; i < stops.size(); ++i) {
+        QTest::keyClick(box, Qt::Key_Left);
+        left.prepend(box->cursorPosition());
+    }
+    QCOMPARE(left, stops);
+    // Delete takes the emoji whole.
+    box->setCursorPosition(2);
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCOMPARE(box->text(), text.left(2) + text.mid(stops[3]));
 }
 
 // A screen reader reads the box's text; an input method's unfinished word
