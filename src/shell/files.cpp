@@ -50,8 +50,10 @@ QString GetDefaultOutputFolder() {
 bool FileExists(const QString &path) {
     if (path.isEmpty())
         return false;
-    const QFileInfo info(path);
-    return info.exists() && info.lastModified().isValid();
+    // Whatever exists has a time stamp to read. (Not QFileInfo::lastModified:
+    // it reads the stamp 1970-01-01 00:00:00, which archives often give
+    // their files, as none.)
+    return QFileInfo::exists(path);
 }
 
 } // namespace tovrik::shell

@@ -67,6 +67,8 @@ void FilesTest::fileExists_data() {
     QTest::newRow("missing name") << u"absent.txt"_s << false;
     QTest::newRow("missing folder") << u"nowhere/absent.txt"_s << false;
     QTest::newRow("empty path") << QString() << false;
+    // Archives that normalise time stamps leave files dated 1970-01-01 00:00:00.
+    QTest::newRow("a file dated at the epoch") << u"epoch.txt"_s << true;
 }
 
 void FilesTest::fileExists() {
@@ -77,6 +79,10 @@ void FilesTest::fileExists() {
     QVERIFY(present.open(QIODevice::WriteOnly));
     present.close();
     QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+    QFile epoch(dir.filePath(u"epoch.txt"_s));
+    QVERIFY(epoch.open(QIODevice::WriteOnly));
+    QVERIFY(epoch.setFileTime(QDateTime::fromSecsSinceEpoch(0), QFileDevice::FileModificationTime));
+    epoch.close();
     QCOMPARE(FileExists(name.isEmpty() ? QString() : dir.filePath(name)), exists);
 }
 
