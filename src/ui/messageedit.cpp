@@ -355,7 +355,7 @@ qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
     // The end of a wrapped line is the start of the next: stay on this one.
     if (lineWraps(line) && at >= layout.text().size() && at > 0)
         at = layout.previousCursorPosition(at);
-    return lineStart(line) + at;
+    return graphemeBoundary(line, lineStart(line) + at, false);
 }
 
 qreal MessageEdit::xOf(qsizetype position) const {
@@ -593,7 +593,8 @@ QMenu *MessageEdit::createStandardContextMenu(QWidget *parent) {
 // The cursor moves between graphemes as ICU finds them. Qt's own rules (as
 // QTextLayout applies them) break after Indic and Thai letters at every code
 // unit, even inside a surrogate pair, where a key typed or Delete would
-// leave half a character.
+// leave half a character; and its word stops fall inside a keycap emoji
+// ("#" before its U+FE0F U+20E3) or before a mark on a punctuation sign.
 qsizetype MessageEdit::graphemeBoundary(int line, qsizetype position, bool forward) const {
     const qsizetype start = lineStart(line);
     const qsizetype end = lineEnd(line);
@@ -621,7 +622,7 @@ qsizetype MessageEdit::nextPosition(qsizetype position, bool word) const {
     QTextLayout layout;
     prepareLayout(layout, line);
     const int at = layout.nextCursorPosition(int(position - start), QTextLayout::SkipWords);
-    return qMax(position + 1, start + at);
+    return graphemeBoundary(line, qMax(position + 1, start + at), true);
 }
 
 qsizetype MessageEdit::previousPosition(qsizetype position, bool word) const {
@@ -639,7 +640,7 @@ qsizetype MessageEdit::previousPosition(qsizetype position, bool word) const {
     QTextLayout layout;
     prepareLayout(layout, line);
     const int at = layout.previousCursorPosition(int(position - start), QTextLayout::SkipWords);
-    return qMin(position - 1, start + at);
+    return graphemeBoundary(line, qMin(position - 1, start + at), false);
 }
 
 bool MessageEdit::moveByKey(QKeyEvent *event) {
@@ -723,8 +724,8 @@ bool MessageEdit::moveByKey(QKeyEvent *event) {
         case Home:
             to = lineStart(line);
             break;
-        case End:
-            to = positionOnLine(line, 1e6); // past any line's end
+        case End: // the line's logical end, also where it reads right to left
+            to = lineWraps(line) ? previousPosition(lineEnd(line), false) : lineEnd(line);
             break;
         case Top:
             to = 0;

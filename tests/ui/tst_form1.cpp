@@ -166,6 +166,8 @@ private Q_SLOTS:
     void messageBoxWrapsBetweenGraphemes();
     void messageBoxMovesByGraphemes_data();
     void messageBoxMovesByGraphemes();
+    void messageBoxKeysLandBetweenGraphemes_data();
+    void messageBoxKeysLandBetweenGraphemes();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
@@ -1204,6 +1206,55 @@ void Form1Test::messageBoxMovesByGraphemes() {
     box->setCursorPosition(2);
     QTest::keyClick(box, Qt::Key_Delete);
     QCOMPARE(box->text(), text.left(2) + text.mid(stops[3]));
+}
+
+void Form1Test::messageBoxKeysLandBetweenGraphemes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<qsizetype>(
+        "at"); // where a key typed then lands; -1: anywhere between graphemes
+    const QString devanagari = u"\u0915"_s + u"\u0915\U0001F600"_s.repeated(40);
+    const QString thai = u"\u0E01"_s + u"\u0E01\U0001F600"_s.repeated(40);
+    QTest::newRow("End, wrapped after Devanagari")
+        << devanagari << QKeySequence(u"Ctrl+Home, End"_s) << qsizetype(-1);
+    QTest::newRow("End, wrapped after Thai")
+        << thai << QKeySequence(u"Ctrl+Home, End"_s) << qsizetype(-1);
+    QTest::newRow("Up onto a wrapped line's end")
+        << devanagari + u'\n' + QString(66, u'x') << QKeySequence(u"Ctrl+End, Up, Up, Up"_s)
+        << qsizetype(-1);
+    QTest::newRow("word back over a keycap")
+        << u"x #\uFE0F\u20E3"_s << QKeySequence(u"Ctrl+End, Ctrl+Left"_s) << qsizetype(2);
+    QTest::newRow("word on over a keycap")
+        << u"call *\uFE0F\u20E3 now"_s << QKeySequence(u"Ctrl+Home, Ctrl+Right, Ctrl+Right"_s)
+        << qsizetype(-1);
+    QTest::newRow("word back onto a marked bracket")
+        << u"a (\u0301b"_s << QKeySequence(u"Ctrl+End, Ctrl+Left"_s) << qsizetype(-1);
+    QTest::newRow("End, right to left")
+        << u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD 2024"_s
+        << QKeySequence(u"Ctrl+Home, End"_s) << qsizetype(14);
+}
+
+// Every key that moves the cursor leaves it between graphemes, so a key typed
+// there never splits a character; End goes to the line's logical end.
+void Form1Test::messageBoxKeysLandBetweenGraphemes() {
+    QFETCH(QString, text);
+    QFETCH(QKeySequence, keys);
+    QFETCH(qsizetype, at);
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(text);
+    QTest::keySequence(box, keys);
+    const qsizetype cursor = box->cursorPosition();
+    core::GraphemeBoundaries<char16_t> graphemes;
+    graphemes.setText(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()),
+                                          std::size_t(text.size())));
+    QVERIFY2(cursor > 0 && cursor < text.size() ? graphemes.isBoundary(cursor) : true,
+             qPrintable(QString::number(cursor)));
+    if (at >= 0)
+        QCOMPARE(cursor, at);
+    QTest::keyClicks(box, u"Z"_s);
+    QCOMPARE(box->text(), text.left(cursor) + u'Z' + text.mid(cursor));
 }
 
 // A screen reader reads the box's text; an input method's unfinished word
