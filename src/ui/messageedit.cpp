@@ -334,6 +334,15 @@ void MessageEdit::prepareLayout(QTextLayout &layout, int line) const {
     QTextLine textLine = layout.createLine();
     textLine.setPosition(QPointF(0, 0));
     layout.endLayout();
+    // Blanks that end a line hang past its edge: on the right of a line that
+    // reads left to right, on the left of one that reads right to left.
+    const QString &text = layout.text();
+    if (text.isRightToLeft()) {
+        qsizetype words = text.size();
+        while (words > 0 && isBlank(text.at(words - 1).unicode()))
+            --words;
+        textLine.setPosition(QPointF(-textLine.cursorToX(int(words)), 0));
+    }
 }
 
 int MessageEdit::lineHeight() const {

@@ -168,6 +168,8 @@ private Q_SLOTS:
     void messageBoxMovesByGraphemes();
     void messageBoxKeysLandBetweenGraphemes_data();
     void messageBoxKeysLandBetweenGraphemes();
+    void messageBoxRightToLeftLinesStayInside_data();
+    void messageBoxRightToLeftLinesStayInside();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDoubleClickSelectsAWord();
@@ -1255,6 +1257,32 @@ void Form1Test::messageBoxKeysLandBetweenGraphemes() {
         QCOMPARE(cursor, at);
     QTest::keyClicks(box, u"Z"_s);
     QCOMPARE(box->text(), text.left(cursor) + u'Z' + text.mid(cursor));
+}
+
+void Form1Test::messageBoxRightToLeftLinesStayInside_data() {
+    QTest::addColumn<QString>("text");
+    const QString hebrewArabic = u"\u05E9\u05DC\u05D5\u05DD \u0645\u0631\u062D\u0628\u0627 "_s;
+    QTest::newRow("tabs") << u"\u05E9\u05DC\u05D5\u05DD\t"_s.repeated(12);
+    QTest::newRow("many blanks") << hebrewArabic.repeated(5) + QString(60, u' ') + hebrewArabic;
+}
+
+// The blanks that end a right-to-left line hang past its left edge, as those
+// of a left-to-right line hang past its right one: no word is pushed out.
+void Form1Test::messageBoxRightToLeftLinesStayInside() {
+    QFETCH(QString, text);
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(text);
+    QVERIFY(box->lineCount() > 1);
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text[at] == u' ' || text[at] == u'\t')
+            continue;
+        box->setCursorPosition(at); // in view
+        const QRect r = box->characterRect(at);
+        QVERIFY2(r.left() >= 0 && r.right() < box->viewport()->width(),
+                 qPrintable(u"%1 at %2"_s.arg(r.right()).arg(at)));
+    }
 }
 
 // A screen reader reads the box's text; an input method's unfinished word
