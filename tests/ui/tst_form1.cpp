@@ -30,6 +30,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
@@ -172,6 +173,7 @@ private Q_SLOTS:
     void messageBoxRightToLeftLinesStayInside();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
+    void messageBoxDrawsTextAndCursor();
     void messageBoxDoubleClickSelectsAWord();
     void hover();
     void listIsGuardedWhileBusy();
@@ -985,6 +987,9 @@ void Form1Test::messageBoxEditing_data() {
         << u"abc\ndef"_s << 1 << QStringList{u"Down"_s, u"=X"_s} << u"abc\ndXef"_s << QString();
     QTest::newRow("Ctrl+Backspace takes a word")
         << u"one two"_s << 7 << QStringList{u"Ctrl+Backspace"_s} << u"one "_s << QString();
+    QTest::newRow("Backspace takes a selection")
+        << u"hello"_s << 5 << QStringList{u"Shift+Left"_s, u"Shift+Left"_s, u"Backspace"_s}
+        << u"hel"_s << QString();
     QTest::newRow("a surrogate pair goes whole")
         << u"a\U0001F600"_s << 3 << QStringList{u"Backspace"_s} << u"a"_s << QString();
 }
@@ -1038,6 +1043,15 @@ void Form1Test::messageBoxLongText() {
         QTest::keyClick(box, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(box->cursorPosition(), text.size());
         QVERIFY(!box->characterRect(text.size()).isEmpty());
+        // The page keys go a page down and back; Down within the view
+        // leaves it where it is.
+        QTest::keyClick(box, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_PageDown);
+        QVERIFY(box->cursorPosition() > 0);
+        QTest::keyClick(box, Qt::Key_PageUp);
+        QCOMPARE(box->cursorPosition(), 0);
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(box->verticalScrollBar()->value(), 0);
     }
     // Blanks are where lines end: no word is cut.
     box->setPlainText(QString(u"word "_s).repeated(1000));
@@ -1314,6 +1328,9 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
     QVERIFY(box);
     box->setPlainText(u"alpha beta gamma"_s);
     QVERIFY(!box->grab().isNull()); // (painted: one line, far fewer than the box holds)
+    // A click puts the cursor there.
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->characterRect(6).center());
+    QCOMPARE(box->cursorPosition(), 6);
     for (const QPoint at :
          {box->characterRect(6).topLeft() + QPoint(1, 2), box->characterRect(8).center(),
           box->characterRect(9).topRight() + QPoint(-1, 2)}) {
@@ -1322,6 +1339,30 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
         QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, at); // (QTest leaves it down)
         QCOMPARE(box->selectedText(), u"beta"_s);
     }
+}
+
+// The box draws its text, and the cursor on the cursor's line only.
+void Form1Test::messageBoxDrawsTextAndCursor() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setFocus();
+    const auto inked = [&](const QRect &area) {
+        const QImage image = box->viewport()->grab().toImage();
+        const QRgb base = image.pixel(image.width() - 2, image.height() - 2);
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) != base)
+                    return true;
+        return false;
+    };
+    box->setPlainText(u"\n\n"_s);
+    box->setCursorPosition(1);
+    const QRect cursor = box->characterRect(1); // on the second line
+    QVERIFY(inked(cursor));
+    QVERIFY(!inked(box->characterRect(0))); // none on the others
+    box->setPlainText(u"WWWW"_s);
+    QVERIFY(inked(box->characterRect(0).adjusted(2, 0, 30, 0)));
 }
 
 void Form1Test::messageBoxContextMenu() {
