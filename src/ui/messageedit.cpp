@@ -281,6 +281,7 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
 
 void MessageEdit::wrapAll() {
     m_lines.clear();
+    m_direction = {};
     for (qsizetype from = 0;;) {
         qsizetype end = m_text.indexOf(u'\n', from);
         if (end < 0)
@@ -326,23 +327,58 @@ void MessageEdit::prepareLayout(QTextLayout &layout, int line) const {
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     option.setTabStopDistance(TabStop);
+    // Every line of a paragraph reads its way, and one that reads right to
+    // left lies against the right edge; the blanks that end a line hang past
+    // the edge it ends at.
+    const Qt::LayoutDirection direction = paragraphDirection(line);
+    option.setTextDirection(direction);
+    option.setAlignment(direction == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft);
     layout.setTextOption(option);
     layout.setCacheEnabled(true);
     if (!m_preedit.isEmpty() && lineOf(m_cursor) == line)
         layout.setPreeditArea(int(m_cursor - start), m_preedit);
     layout.beginLayout();
     QTextLine textLine = layout.createLine();
+    textLine.setLineWidth(wrapWidth());
     textLine.setPosition(QPointF(0, 0));
     layout.endLayout();
-    // Blanks that end a line hang past its edge: on the right of a line that
-    // reads left to right, on the left of one that reads right to left.
-    const QString &text = layout.text();
-    if (text.isRightToLeft()) {
-        qsizetype words = text.size();
-        while (words > 0 && isBlank(text.at(words - 1).unicode()))
-            --words;
-        textLine.setPosition(QPointF(-textLine.cursorToX(int(words)), 0));
+}
+
+Qt::LayoutDirection MessageEdit::paragraphDirection(int line) const {
+    const auto continues = [&](int k) { return m_text.at(lineStart(k) - 1) != u'\n'; };
+    // Painting and moving ask line after line: the paragraph known so far
+    // is followed down before it is looked for anew.
+    if (line > m_direction.last && m_direction.last >= m_direction.first) {
+        while (m_direction.last < line && continues(m_direction.last + 1))
+            ++m_direction.last;
     }
+    if (line < m_direction.first || line > m_direction.last) {
+        int first = line;
+        while (first > 0 && continues(first))
+            --first;
+        // Its first strong letter, before its line feed.
+        Qt::LayoutDirection value = Qt::LeftToRight;
+        qsizetype i = lineStart(first);
+        for (; i < m_text.size() && m_text.at(i) != u'\n';) {
+            char32_t c = m_text.at(i).unicode();
+            qsizetype units = 1;
+            if (QChar::isHighSurrogate(c) && i + 1 < m_text.size() &&
+                m_text.at(i + 1).isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(char16_t(c), m_text.at(i + 1).unicode());
+                units = 2;
+            }
+            const QChar::Direction d = QChar::direction(c);
+            if (d == QChar::DirL)
+                break;
+            if (d == QChar::DirR || d == QChar::DirAL) {
+                value = Qt::RightToLeft;
+                break;
+            }
+            i += units;
+        }
+        m_direction = {first, line, i, value};
+    }
+    return m_direction.value;
 }
 
 int MessageEdit::lineHeight() const {
@@ -424,6 +460,14 @@ void MessageEdit::apply(qsizetype position, qsizetype length, const QString &tex
         return next < m_lines.size() && m_lines[next] + delta == start;
     };
 
+    // The known paragraph keeps its direction when the edit comes after the
+    // letter that decides it and neither makes nor joins paragraphs; of its
+    // lines, those before the ones wrapped again stay where they were.
+    if (position > m_direction.decided &&
+        !QStringView(m_text).mid(position, length).contains(u'\n') && !text.contains(u'\n'))
+        m_direction.last = qMin(m_direction.last, int(firstIndex));
+    else
+        m_direction = {};
     m_text.replace(position, length, text);
     std::vector<qsizetype> fresh;
     for (qsizetype from = m_lines[firstIndex];;) {

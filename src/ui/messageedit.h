@@ -134,6 +134,8 @@ private:
     qsizetype lineEnd(int line) const; // before its line feed, if any
     bool lineWraps(int line) const;    // ends without a line feed, more text follows
     void prepareLayout(QTextLayout &layout, int line) const;
+    // The direction of a line's paragraph, from its first strong letter.
+    Qt::LayoutDirection paragraphDirection(int line) const;
     int lineHeight() const;
     int firstVisibleLine() const;
     int visibleLineCount() const;
@@ -165,7 +167,14 @@ private:
     bool m_selecting = false;
     mutable std::vector<float> m_advances;                      // for BMP characters; < 0 unknown
     mutable std::unordered_map<char32_t, float> m_wideAdvances; // for the others (emoji)
-    mutable core::GraphemeBoundaries<char16_t> m_graphemes;     // of the paragraph being wrapped
+    struct Direction {
+        int first = 0; // the paragraph's lines, as far as they are known
+        int last = -1;
+        qsizetype decided = -1; // where its first strong letter is (or its end)
+        Qt::LayoutDirection value = Qt::LeftToRight;
+    };
+    mutable Direction m_direction;                          // of the paragraph last asked about
+    mutable core::GraphemeBoundaries<char16_t> m_graphemes; // of the paragraph being wrapped
 };
 
 } // namespace tovrik::ui

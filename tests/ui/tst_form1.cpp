@@ -171,6 +171,7 @@ private Q_SLOTS:
     void messageBoxKeysLandBetweenGraphemes();
     void messageBoxRightToLeftLinesStayInside_data();
     void messageBoxRightToLeftLinesStayInside();
+    void messageBoxLinesReadTheirParagraphsWay();
     void messageBoxForInputMethodsAndScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDrawsTextAndCursor();
@@ -1278,17 +1279,19 @@ void Form1Test::messageBoxRightToLeftLinesStayInside_data() {
     const QString hebrewArabic = u"\u05E9\u05DC\u05D5\u05DD \u0645\u0631\u062D\u0628\u0627 "_s;
     QTest::newRow("tabs") << u"\u05E9\u05DC\u05D5\u05DD\t"_s.repeated(12);
     QTest::newRow("many blanks") << hebrewArabic.repeated(5) + QString(60, u' ') + hebrewArabic;
+    QTest::newRow("a number at the end") << u"\u05E9\u05DC\u05D5\u05DD 100"_s;
+    QTest::newRow("a word at the end") << u"\u05E9\u05DC\u05D5\u05DD hello"_s;
 }
 
-// The blanks that end a right-to-left line hang past its left edge, as those
-// of a left-to-right line hang past its right one: no word is pushed out.
+// A right-to-left line lies against the right edge, and the blanks that end
+// it hang past the left one, as those of a left-to-right line hang past its
+// right one: no word is pushed out.
 void Form1Test::messageBoxRightToLeftLinesStayInside() {
     QFETCH(QString, text);
     Window w;
     MessageEdit *box = w.shownMessageBox();
     QVERIFY(box);
     box->setPlainText(text);
-    QVERIFY(box->lineCount() > 1);
     for (qsizetype at = 0; at < text.size(); ++at) {
         if (text[at] == u' ' || text[at] == u'\t')
             continue;
@@ -1297,6 +1300,26 @@ void Form1Test::messageBoxRightToLeftLinesStayInside() {
         QVERIFY2(r.left() >= 0 && r.right() < box->viewport()->width(),
                  qPrintable(u"%1 at %2"_s.arg(r.right()).arg(at)));
     }
+}
+
+// Each line reads its paragraph's way. After a line separator, "hello"
+// starts the second line: it lies right of the Hebrew in a paragraph that
+// reads right to left, and in one that reads left to right, after it.
+void Form1Test::messageBoxLinesReadTheirParagraphsWay() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    for (const auto &[paragraph, hello, hebrew] :
+         {std::tuple(u"\u05E9\u05DC\u05D5\u05DD\u2028hello \u05E9\u05DC\u05D5\u05DD"_s, 5, 11),
+          {u"hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 11, 6}}) {
+        box->setPlainText(paragraph);
+        QVERIFY(box->characterRect(hello).x() > box->characterRect(hebrew).x());
+    }
+    // A Hebrew letter put at its start turns it, second line and all.
+    box->setCursorPosition(0);
+    QGuiApplication::clipboard()->setText(u"\u05E9"_s);
+    QTest::keySequence(box, QKeySequence::Paste);
+    QVERIFY(box->characterRect(12).x() < box->characterRect(7).x());
 }
 
 // A screen reader reads the box's text; an input method's unfinished word
