@@ -359,6 +359,7 @@ Qt::LayoutDirection MessageEdit::paragraphDirection(int line) const {
         // Its first strong letter, before its line feed.
         Qt::LayoutDirection value = Qt::LeftToRight;
         qsizetype i = lineStart(first);
+        int isolates = 0;
         for (; i < m_text.size() && m_text.at(i) != u'\n';) {
             char32_t c = m_text.at(i).unicode();
             qsizetype units = 1;
@@ -367,10 +368,15 @@ Qt::LayoutDirection MessageEdit::paragraphDirection(int line) const {
                 c = QChar::surrogateToUcs4(char16_t(c), m_text.at(i + 1).unicode());
                 units = 2;
             }
+            // (Letters inside an isolate do not count.)
             const QChar::Direction d = QChar::direction(c);
-            if (d == QChar::DirL)
+            if (d == QChar::DirLRI || d == QChar::DirRLI || d == QChar::DirFSI)
+                ++isolates;
+            else if (d == QChar::DirPDI && isolates > 0)
+                --isolates;
+            else if (isolates == 0 && d == QChar::DirL)
                 break;
-            if (d == QChar::DirR || d == QChar::DirAL) {
+            else if (isolates == 0 && (d == QChar::DirR || d == QChar::DirAL)) {
                 value = Qt::RightToLeft;
                 break;
             }

@@ -1311,6 +1311,8 @@ void Form1Test::messageBoxLinesReadTheirParagraphsWay() {
     QVERIFY(box);
     for (const auto &[paragraph, hello, hebrew] :
          {std::tuple(u"\u05E9\u05DC\u05D5\u05DD\u2028hello \u05E9\u05DC\u05D5\u05DD"_s, 5, 11),
+          // (a letter inside an isolate does not decide)
+          {u"\u2067\u05E9\u2069 hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 15, 10},
           {u"hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 11, 6}}) {
         box->setPlainText(paragraph);
         QVERIFY(box->characterRect(hello).x() > box->characterRect(hebrew).x());
