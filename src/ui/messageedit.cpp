@@ -221,10 +221,8 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
     // Where a line that starts at lineStart ends when text[i] does not fit on
     // it: the last grapheme boundary after lineStart up to i, else i.
     const auto graphemeEnd = [&](qsizetype lineStart, qsizetype i) {
-        for (qsizetype at = i; at > lineStart; --at)
-            if (!QChar::isLowSurrogate(text[at]) && m_graphemes.isBoundary(at - from))
-                return at;
-        return i;
+        const qsizetype at = towardsGrapheme(from, lineStart, end, i, false);
+        return at > lineStart ? at : i;
     };
     const auto widthOf = [&](qsizetype first, qsizetype last) {
         qreal sum = 0;
@@ -356,7 +354,9 @@ Qt::LayoutDirection MessageEdit::paragraphDirection(int line) const {
         int first = line;
         while (first > 0 && continues(first))
             --first;
-        // Its first strong letter, before its line feed.
+        // Its first strong letter, before its line feed (as
+        // QString::isRightToLeft finds it, but bounded there and telling
+        // where it is).
         Qt::LayoutDirection value = Qt::LeftToRight;
         qsizetype i = lineStart(first);
         int isolates = 0;
@@ -657,12 +657,18 @@ QMenu *MessageEdit::createStandardContextMenu(QWidget *parent) {
 qsizetype MessageEdit::graphemeBoundary(int line, qsizetype position, bool forward) const {
     const qsizetype start = lineStart(line);
     const qsizetype end = lineEnd(line);
+    m_graphemes.setText(std::u16string_view(
+        reinterpret_cast<const char16_t *>(m_text.constData()) + start, std::size_t(end - start)));
+    return towardsGrapheme(start, start, end, position, forward);
+}
+
+qsizetype MessageEdit::towardsGrapheme(qsizetype base, qsizetype start, qsizetype end,
+                                       qsizetype position, bool forward) const {
     const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
-    m_graphemes.setText(std::u16string_view(text + start, std::size_t(end - start)));
     const auto inside = [&](qsizetype at) {
         if (QChar::isLowSurrogate(text[at]) && QChar::isHighSurrogate(text[at - 1]))
             return true; // between the halves of a pair
-        return !m_graphemes.isBoundary(at - start);
+        return !m_graphemes.isBoundary(at - base);
     };
     while (position > start && position < end && inside(position))
         position += forward ? 1 : -1;

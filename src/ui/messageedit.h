@@ -148,6 +148,10 @@ private:
     // The nearest grapheme boundary of a line from position, towards its
     // end when forward, else towards its start; either end counts.
     qsizetype graphemeBoundary(int line, qsizetype position, bool forward) const;
+    // The same between start and end, in the text m_graphemes holds, which
+    // starts at base.
+    qsizetype towardsGrapheme(qsizetype base, qsizetype start, qsizetype end, qsizetype position,
+                              bool forward) const;
     bool moveByKey(QKeyEvent *event);
     void ensureCursorVisible();
     void cursorMoved(bool keepGoalX = false);
