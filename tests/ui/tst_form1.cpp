@@ -1026,6 +1026,19 @@ void Form1Test::messageBoxEditing() {
     QCOMPARE(rows.remove(u' ').remove(u'\n'), QString(after).remove(u' ').remove(u'\n'));
 }
 
+// Where each visual line starts, as Home finds it line after line.
+static QList<qsizetype> lineStarts(MessageEdit *box) {
+    QList<qsizetype> starts;
+    box->setCursorPosition(0);
+    for (;;) {
+        starts.append(box->cursorPosition());
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Home);
+        if (box->cursorPosition() == starts.last())
+            return starts;
+    }
+}
+
 // A message far longer than the box wraps within it, and the cursor stays
 // on view wherever it goes.
 void Form1Test::messageBoxLongText() {
@@ -1060,6 +1073,11 @@ void Form1Test::messageBoxLongText() {
         box->setCursorPosition(at);
         QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
     }
+    // A grapheme wider than a line (a chain of joined emoji) is broken
+    // between its code points, each line holding some.
+    box->setPlainText(u"\U0001F468\u200D"_s.repeated(400) + u"\U0001F468"_s);
+    QVERIFY(box->lineCount() > 1);
+    QCOMPARE(lineStarts(box).size(), qsizetype(box->lineCount()));
     // Emoji are measured in the font of the day too.
     box->setPlainText(u"\U0001F600"_s.repeated(400));
     const int lines = box->lineCount();
@@ -1068,19 +1086,6 @@ void Form1Test::messageBoxLongText() {
     box->setFont(big);
     QVERIFY2(box->lineCount() >= lines * 3 / 2,
              qPrintable(u"%1 then %2"_s.arg(lines).arg(box->lineCount())));
-}
-
-// Where each visual line starts, as Home finds it line after line.
-static QList<qsizetype> lineStarts(MessageEdit *box) {
-    QList<qsizetype> starts;
-    box->setCursorPosition(0);
-    for (;;) {
-        starts.append(box->cursorPosition());
-        QTest::keyClick(box, Qt::Key_Down);
-        QTest::keyClick(box, Qt::Key_Home);
-        if (box->cursorPosition() == starts.last())
-            return starts;
-    }
 }
 
 // An edit wraps again only the lines it can change; they come out as the
