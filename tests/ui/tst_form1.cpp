@@ -1073,6 +1073,12 @@ void Form1Test::messageBoxLongText() {
         box->setCursorPosition(at);
         QCOMPARE(box->characterRect(at + 3).top(), box->characterRect(at).top());
     }
+    // Down from a wrapped line keeps the column: every line starts a word.
+    box->setCursorPosition(2);
+    QTest::keyClick(box, Qt::Key_Down);
+    const qsizetype second = box->cursorPosition() - 2;
+    QCOMPARE(box->text().mid(second, 5), u"word "_s);
+    QVERIFY(second > 0);
     // A grapheme wider than a line (a chain of joined emoji) is broken
     // between its code points, each line holding some.
     box->setPlainText(u"\U0001F468\u200D"_s.repeated(400) + u"\U0001F468"_s);
@@ -1224,6 +1230,9 @@ void Form1Test::messageBoxMovesByGraphemes() {
         left.prepend(box->cursorPosition());
     }
     QCOMPARE(left, stops);
+    // A position set inside a surrogate pair goes to its start.
+    box->setCursorPosition(3);
+    QCOMPARE(box->cursorPosition(), 2);
     // Delete takes the emoji whole.
     box->setCursorPosition(2);
     QTest::keyClick(box, Qt::Key_Delete);
@@ -1348,6 +1357,12 @@ void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
     commit.setCommitString(u"\u304B"_s);
     QCoreApplication::sendEvent(box, &commit);
     QCOMPARE(box->text(), u"one \u304B"_s);
+    // With a selection, its anchor's place is not the cursor's.
+    box->setCursorPosition(0);
+    box->setCursorPosition(3, true);
+    const QWidget *widget = box;
+    QVERIFY(widget->inputMethodQuery(Qt::ImAnchorRectangle).toRect().x() <
+            widget->inputMethodQuery(Qt::ImCursorRectangle).toRect().x());
 }
 
 // Wherever on a word's letters the pointer is, its last letter's right
