@@ -212,10 +212,24 @@ int main(void) {
            TOVRIK_ERROR_NULL, "part");
     expect("a part of a NULL splitter", tovrik_get_part(NULL, 0, &part, &error), &error,
            TOVRIK_ERROR_NULL, "the splitter is NULL");
-    if (tovrik_part_count(NULL) != 0 || tovrik_segments(NULL) != 0) {
-        printf("FAIL a NULL splitter has parts\n");
-        ++failures;
+    /* A NULL splitter, and one that has cut nothing yet: no results. */
+    tovrik_splitter *fresh = NULL;
+    tovrik_splitter_new(&fresh, NULL);
+    const tovrik_splitter *const empty[] = {NULL, fresh};
+    for (int k = 0; k < 2; ++k) {
+        const tovrik_splitter *s = empty[k];
+        size_t sent = 1, character = 1;
+        if (tovrik_part_count(s) != 0 || tovrik_segments(s) != 0 ||
+            tovrik_message_encoding(s) != TOVRIK_GSM7 || strcmp(tovrik_shift_locking(s), "") != 0 ||
+            strcmp(tovrik_shift_single(s), "") != 0 || tovrik_replaced(s) != 0 ||
+            strcmp(tovrik_sent_text(s, &sent), "") != 0 || sent != 0 ||
+            tovrik_non_gsm7_count(s) != 0 || tovrik_non_gsm7(s, 0, &character) != NULL ||
+            character != 0 || tovrik_non_gsm7_more(s) != 0) {
+            printf("FAIL %s splitter has results\n", s ? "a new" : "a NULL");
+            ++failures;
+        }
     }
+    tovrik_splitter_free(fresh);
     tovrik_options_free(NULL);
     tovrik_splitter_free(NULL);
 

@@ -18,6 +18,7 @@ MESSAGES = [
     "z" * 161,
     "Çağrı merkezimiz “açık” — şimdi arayın… {kampanya} 20€ geçerli. " * 4,
     "Não há ‘nada’ a fazer – até já, coração. " * 6,
+    "Wait… ok",  # replaced, the same number of bytes
     "नमस्ते, आप कैसे हैं? कल मिलते हैं। ₹500 ಡ ಪ ਸੑ ੴ అ౦€ سلام، دوست؟ " * 4,
 ]
 
@@ -42,6 +43,7 @@ OPTIONS = [
      ("sms", "exact", 0, None, "when-cheaper", "pt")),
     (["--sms=concat", "--replace=always", "--number", "%k/%n %t"],
      ("concat", "space", 0, "%k/%n %t", "always", None)),
+    (["--sms", "--replace=always"], ("sms", "space", 0, None, "always")),
     (["--limit", "50", "--replace=when-cheaper"], ("chars", "space", 50, None, "when-cheaper")),
     # No room for the text: an error on both sides.
     (["--limit", "4", "--number", "%k/%n %t"], ("chars", "space", 4, "%k/%n %t")),
