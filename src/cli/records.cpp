@@ -375,16 +375,16 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
         std::string_view bytes;
         bool wellFormed = false;
         for (; reader.next(bytes, wellFormed); ++record) {
-            // An offset in the first record counts its byte-order mark, as
-            // one in a whole message does.
-            std::ptrdiff_t mark = 0;
-            if (record == 1) {
-                mark = std::ptrdiff_t(bytes.size());
-                bytes = SkipByteOrderMark(bytes);
-                mark -= std::ptrdiff_t(bytes.size());
-                if (bytes.empty() && !reader.ended())
-                    break; // a byte-order mark alone: an empty input
-            }
+            // Each record is a message of its own, and a byte-order mark at
+            // its start is dropped, as at the start of a whole message: files
+            // that each begin with one are often joined, and a block of GNU
+            // parallel's that begins at a record must give what one run does.
+            // An offset in the record counts the mark.
+            std::ptrdiff_t mark = std::ptrdiff_t(bytes.size());
+            bytes = SkipByteOrderMark(bytes);
+            mark -= std::ptrdiff_t(bytes.size());
+            if (mark > 0 && bytes.empty() && !reader.ended())
+                break; // a byte-order mark alone ends the input: no record
             // A CR LF line end is a line end; a CR that ends the input is text.
             if (options.records == RecordFormat::Lines && reader.ended() && !bytes.empty() &&
                 bytes.back() == '\r')

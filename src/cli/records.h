@@ -26,7 +26,7 @@
 // end, and a final line without LF counts. A nul record ends at NUL, and a
 // final one without it counts. An empty line or record is an empty message
 // (no parts), except in jsonl, where it is not a JSON object. A byte-order
-// mark at the very start of the input is dropped.
+// mark at the start of a record is dropped.
 
 namespace tovrik::cli {
 
