@@ -141,6 +141,23 @@ public:
         if (!m_splitter.split(message, m_options))
             return false;
         ByteBuffer &buffer = out.buffer();
+        // A text as long as a message (a word the cut keeps whole, the text
+        // sent) goes out in stretches that end where a character does, so
+        // that the line never holds it whole.
+        const auto appendLong = [&](std::string_view text, auto &&append) {
+            for (;;) {
+                std::size_t size = std::min(text.size(), Threshold);
+                while (size < text.size() &&
+                       (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80)
+                    ++size;
+                append(text.substr(0, size));
+                text.remove_prefix(size);
+                if (text.empty())
+                    return;
+                if (spill)
+                    out.spill();
+            }
+        };
         writeId(buffer, id, record);
         buffer.append(R"(,"encoding":")");
         buffer.append(core::SmsEncodingName(m_splitter.messageEncoding()));
@@ -166,19 +183,9 @@ public:
             buffer.append(R"(,"replaced":)");
             buffer.appendNumber(std::int64_t(m_splitter.replaced()));
             if (m_splitter.replaced() > 0) {
-                // The text sent is as long as the message: it goes out in
-                // stretches too, each ending where a character does.
                 buffer.append(R"(,"sent":")");
-                for (std::string_view rest = m_splitter.text(); !rest.empty();) {
-                    std::size_t size = std::min(rest.size(), Threshold);
-                    while (size < rest.size() &&
-                           (static_cast<unsigned char>(rest[size]) & 0xC0) == 0x80)
-                        ++size;
-                    AppendJsonStringBody(buffer, rest.substr(0, size));
-                    rest.remove_prefix(size);
-                    if (spill)
-                        out.spill();
-                }
+                appendLong(m_splitter.text(),
+                           [&](std::string_view text) { AppendJsonStringBody(buffer, text); });
                 buffer.append('"');
             }
         }
@@ -187,10 +194,12 @@ public:
         for (std::ptrdiff_t i = 0; i < count; ++i) {
             buffer.append(i == 0 ? R"({"text":")" : R"(,{"text":")");
             render(i, [&](std::string_view text) {
-                if (source)
-                    source->appendText(buffer, text);
-                else
-                    AppendJsonStringBody(buffer, text);
+                appendLong(text, [&](std::string_view stretch) {
+                    if (source)
+                        source->appendText(buffer, stretch);
+                    else
+                        AppendJsonStringBody(buffer, stretch);
+                });
             });
             const core::PieceSplitter::Cost cost = m_splitter.cost(i);
             buffer.append(R"(","encoding":")");
@@ -303,6 +312,10 @@ int RunMessage(const Options &options, std::string_view message, int outputFd) {
         return cut ? 0 : 1;
     } catch (const WriteFault &fault) {
         report(cannotWrite(fault));
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // Pieces that went out stay out; nothing more is written.
+        report("out of memory: the message is too long");
         return 1;
     }
 }

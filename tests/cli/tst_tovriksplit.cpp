@@ -101,6 +101,7 @@ private Q_SLOTS:
     void fileShrinksWhileRead();
     void nulSearchedFromTheOffset();
     void outOfMemoryKeepsFinishedRecords();
+    void outOfMemoryForAWholeMessage();
     void blockThatCannotBeHad();
     void icuThatCannotBeLoaded();
     void wholeMessagesStayNearTheirSize_data();
@@ -984,21 +985,49 @@ void TovrikSplitTest::outOfMemoryKeepsFinishedRecords() {
     QCOMPARE(lines[2], QByteArray(R"({"id":null,"record":3,"error":"out of memory"})"));
 }
 
+// A message whose cut allocates more than the memory there is: told, not
+// a crash.
+void TovrikSplitTest::outOfMemoryForAWholeMessage() {
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer needs more address space than the limit leaves");
+#endif
+    QTemporaryDir dir;
+    const QString path = writeMessage(dir, QByteArray(1 << 20, 'x'), 64); // 64 Mi pieces
+    QProcess process;
+    process.setProgram(u"/bin/sh"_s);
+    process.setArguments({u"-c"_s,
+                          u"ulimit -v 400000 && exec \"$0\" --limit 1 --mode exact --json \"$1\""_s,
+                          QString::fromUtf8(TOVRIK_SPLIT_PATH), path});
+    process.start();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(process.readAllStandardError(),
+             QByteArray("tovrik-split: out of memory: the message is too long\n"));
+}
+
 void TovrikSplitTest::wholeMessagesStayNearTheirSize_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("fromFile");
-    QTest::newRow("a message from a file") << QStringList{u"--sms"_s, u"--json"_s} << true;
-    QTest::newRow("a message from a pipe") << QStringList{u"--sms"_s, u"--json"_s} << false;
-    QTest::newRow("a record") << QStringList{u"--sms"_s, u"--json"_s, u"--records=lines"_s}
+    QTest::addColumn<bool>("oneWord");
+    QTest::newRow("a message from a file") << QStringList{u"--sms"_s, u"--json"_s} << true << false;
+    QTest::newRow("a message from a pipe")
+        << QStringList{u"--sms"_s, u"--json"_s} << false << false;
+    QTest::newRow("a record") << QStringList{u"--sms"_s, u"--json"_s, u"--records=lines"_s} << false
                               << false;
+    // One piece as long as the message: its text goes out as it is written.
+    QTest::newRow("a word kept whole") << QStringList{u"--json"_s} << true << true;
 }
 
 // A message of 64 MiB, cut whole: memory stays within twice its size.
 void TovrikSplitTest::wholeMessagesStayNearTheirSize() {
     QFETCH(QStringList, arguments);
     QFETCH(bool, fromFile);
+    QFETCH(bool, oneWord);
     std::signal(SIGPIPE, SIG_IGN);
-    const QByteArray mebibyte = Sample.repeated((1 << 20) / Sample.size() + 1).first(1 << 20);
+    const QByteArray mebibyte = oneWord
+                                    ? QByteArray(1 << 20, 'x')
+                                    : Sample.repeated((1 << 20) / Sample.size() + 1).first(1 << 20);
     QTemporaryDir dir;
     const QString path = writeMessage(dir, mebibyte, 64);
     const int file = fromFile ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
