@@ -19,6 +19,7 @@ MESSAGES = [
     "Çağrı merkezimiz “açık” — şimdi arayın… {kampanya} 20€ geçerli. " * 4,
     "Não há ‘nada’ a fazer – até já, coração. " * 6,
     "Wait… ok",  # replaced, the same number of bytes
+    "Go — now…",  # replaced too, right after
     "नमस्ते, आप कैसे हैं? कल मिलते हैं। ₹500 ಡ ಪ ਸੑ ੴ అ౦€ سلام، دوست؟ " * 4,
 ]
 
