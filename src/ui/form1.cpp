@@ -557,7 +557,7 @@ void Form1::PushButton7_Click() {
 
 void Form1::PushButton8_Click() {
     shell::HandlerSteps s(m_desktop, u"PushButton8_Click"_s);
-    s.step(100, [&] { Text2->setPlainText(QString::fromUtf16(SampleText)); });
+    s.step(100, [&] { Text2->replaceAll(QString::fromUtf16(SampleText)); });
 }
 
 void Form1::PushButton5_Click() {

@@ -545,6 +545,11 @@ void MessageEdit::setPlainText(const QString &text) {
     Q_EMIT textChanged();
 }
 
+void MessageEdit::replaceAll(const QString &text) {
+    replace(0, m_text.size(), text);
+    setCursorPosition(0);
+}
+
 void MessageEdit::insertPlainText(const QString &text) {
     replace(selectionStart(), selectionEnd() - selectionStart(), text);
 }
@@ -971,7 +976,18 @@ void MessageEdit::scrollContentsBy(int, int) {
 
 void MessageEdit::mousePressEvent(QMouseEvent *event) {
     const qsizetype at = positionAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) &&
+        event->timestamp() < m_tripleClickBefore &&
+        (event->position().toPoint() - m_tripleClickAt).manhattanLength() <
+            QApplication::startDragDistance()) {
+        // The third click: the paragraph, with its line feed.
+        m_tripleClickBefore = 0;
+        const qsizetype end = m_text.indexOf(u'\n', at);
+        m_anchor = at > 0 ? m_text.lastIndexOf(u'\n', at - 1) + 1 : 0;
+        m_cursor = end < 0 ? m_text.size() : end + 1;
+        m_selecting = false;
+        cursorMoved();
+    } else if (event->button() == Qt::LeftButton) {
         setCursorPosition(at, event->modifiers() & Qt::ShiftModifier);
         m_selecting = true;
     } else if (event->button() == Qt::MiddleButton &&
@@ -1015,6 +1031,9 @@ void MessageEdit::mouseDoubleClickEvent(QMouseEvent *event) {
     m_anchor = start + from;
     m_cursor = start + to;
     m_selecting = false;
+    m_tripleClickAt = event->position().toPoint();
+    m_tripleClickBefore =
+        event->timestamp() + quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     cursorMoved();
 }
 

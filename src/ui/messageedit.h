@@ -38,6 +38,9 @@ public:
     QString toPlainText() const { return m_text; }
     // Replaces the text; nothing to undo afterwards.
     void setPlainText(const QString &text);
+    // Replaces the whole text as one edit the user can undo; the cursor goes
+    // to the start.
+    void replaceAll(const QString &text);
     // Puts the text in place of the selection, as a paste does.
     void insertPlainText(const QString &text);
     void clear() { setPlainText(QString()); }
@@ -169,6 +172,9 @@ private:
     QBasicTimer m_blink;
     bool m_cursorShown = false;
     bool m_selecting = false;
+    // A press here before this time (a third click) selects the paragraph.
+    QPoint m_tripleClickAt;
+    quint64 m_tripleClickBefore = 0;
     mutable std::vector<float> m_advances;                      // for BMP characters; < 0 unknown
     mutable std::unordered_map<char32_t, float> m_wideAdvances; // for the others (emoji)
     struct Direction {

@@ -35,6 +35,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QStyleHints>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
@@ -387,6 +388,9 @@ void Form1Test::sampleReplacesTypedText() {
     QCOMPARE(sample.count(u' '), 40);
     QCOMPARE(sample.count(u'.'), 3);
     QCOMPARE(w.form.results().count(), 1); // the list is not touched
+    QCOMPARE(w.form.Text2->cursorPosition(), 0);
+    w.form.Text2->undo(); // the typed text is not lost
+    QCOMPARE(w.form.Text2->toPlainText(), u"typed by hand"_s);
 }
 
 void Form1Test::startSplittingFillsList() {
@@ -1383,6 +1387,29 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
         QTest::mouseDClick(box->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, at); // (QTest leaves it down)
         QCOMPARE(box->selectedText(), u"beta"_s);
+    }
+    // A third click soon after selects the paragraph with its line feed; a
+    // later one places the cursor.
+    box->setPlainText(u"one\nalpha beta gamma\nthree"_s);
+    const QPoint at = box->characterRect(11).center();
+    quint64 time = 10000;
+    const auto send = [&](QEvent::Type type, quint64 after) {
+        QMouseEvent event(type, at, box->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        event.setTimestamp(time += after);
+        QCoreApplication::sendEvent(box->viewport(), &event);
+    };
+    const quint64 interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    for (const quint64 third : {interval / 2, interval + 1}) {
+        send(QEvent::MouseButtonPress, 10000);
+        send(QEvent::MouseButtonRelease, 10);
+        send(QEvent::MouseButtonDblClick, 10);
+        send(QEvent::MouseButtonRelease, 10);
+        QCOMPARE(box->selectedText(), u"beta"_s);
+        send(QEvent::MouseButtonPress, third);
+        send(QEvent::MouseButtonRelease, 10);
+        QCOMPARE(box->selectedText(), third < interval ? u"alpha beta gamma\n"_s : QString());
     }
 }
 
