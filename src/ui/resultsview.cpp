@@ -8,7 +8,9 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPainter>
 #include <QScopedValueRollback>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -147,6 +149,28 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
 void ResultsView::focusInEvent(QFocusEvent *event) {
     const QScopedValueRollback numbered(m_treeNumbered, true);
     QTreeView::focusInEvent(event);
+    if (model() && model()->rowCount() == 0)
+        viewport()->update();
+}
+
+void ResultsView::focusOutEvent(QFocusEvent *event) {
+    QTreeView::focusOutEvent(event);
+    if (model() && model()->rowCount() == 0)
+        viewport()->update();
+}
+
+void ResultsView::paintEvent(QPaintEvent *event) {
+    QTreeView::paintEvent(event);
+    // With no row, no row's outline shows where the focus is: the list's
+    // inside does, as the style draws a focus frame (after a key moved it).
+    if (!hasFocus() || !model() || model()->rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void ResultsView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {

@@ -177,6 +177,7 @@ private Q_SLOTS:
     void messageBoxContextMenu();
     void messageBoxDrawsTextAndCursor();
     void messageBoxDoubleClickSelectsAWord();
+    void emptyListShowsItsFocus();
     void hover();
     void listIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -1411,6 +1412,22 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
         send(QEvent::MouseButtonRelease, 10);
         QCOMPARE(box->selectedText(), third < interval ? u"alpha beta gamma\n"_s : QString());
     }
+}
+
+// An empty list that the keyboard gives the focus to shows it: with no row,
+// no row's outline can.
+void Form1Test::emptyListShowsItsFocus() {
+    Window w;
+    QVERIFY(w.shownMessageBox());
+    ResultsView *list = w.form.ListView1;
+    QCOMPARE(list->model()->rowCount(), 0);
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    const QImage unfocused = list->grab().toImage();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Backtab); // away and back by the keyboard
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(list->hasFocus());
+    QVERIFY(list->grab().toImage() != unfocused);
 }
 
 // The box draws its text, and the cursor on the cursor's line only.
