@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -506,7 +507,7 @@ void MessageEdit::replace(qsizetype position, qsizetype length, const QString &t
     if (merges)
         m_undo.back().inserted += inserted;
     else
-        m_undo.push_back({position, removed, inserted, m_cursor, m_anchor, typed});
+        m_undo.push_back({position, removed, inserted, m_cursor, m_anchor, typed, false});
     m_redo.clear();
     apply(position, length, inserted);
     m_cursor = m_anchor = position + inserted.size();
@@ -588,14 +589,17 @@ void MessageEdit::setCursorPosition(qsizetype position, bool keepAnchor) {
 void MessageEdit::undo() {
     if (m_undo.empty())
         return;
-    Edit edit = std::move(m_undo.back());
-    m_undo.pop_back();
-    apply(edit.position, edit.inserted.size(), edit.removed);
-    notifyAccessibility(edit.position, edit.inserted, edit.removed);
-    m_cursor = edit.cursorBefore;
-    m_anchor = edit.anchorBefore;
-    edit.typed = false;
-    m_redo.push_back(std::move(edit));
+    for (bool more = true; more && !m_undo.empty();) {
+        Edit edit = std::move(m_undo.back());
+        m_undo.pop_back();
+        more = edit.withPrevious;
+        apply(edit.position, edit.inserted.size(), edit.removed);
+        notifyAccessibility(edit.position, edit.inserted, edit.removed);
+        m_cursor = edit.cursorBefore;
+        m_anchor = edit.anchorBefore;
+        edit.typed = false;
+        m_redo.push_back(std::move(edit));
+    }
     cursorMoved();
     Q_EMIT textChanged();
 }
@@ -603,12 +607,14 @@ void MessageEdit::undo() {
 void MessageEdit::redo() {
     if (m_redo.empty())
         return;
-    Edit edit = std::move(m_redo.back());
-    m_redo.pop_back();
-    apply(edit.position, edit.removed.size(), edit.inserted);
-    notifyAccessibility(edit.position, edit.removed, edit.inserted);
-    m_cursor = m_anchor = edit.position + edit.inserted.size();
-    m_undo.push_back(std::move(edit));
+    do {
+        Edit edit = std::move(m_redo.back());
+        m_redo.pop_back();
+        apply(edit.position, edit.removed.size(), edit.inserted);
+        notifyAccessibility(edit.position, edit.removed, edit.inserted);
+        m_cursor = m_anchor = edit.position + edit.inserted.size();
+        m_undo.push_back(std::move(edit));
+    } while (!m_redo.empty() && m_redo.back().withPrevious);
     cursorMoved();
     Q_EMIT textChanged();
 }
@@ -987,6 +993,10 @@ void MessageEdit::mousePressEvent(QMouseEvent *event) {
         m_cursor = end < 0 ? m_text.size() : end + 1;
         m_selecting = false;
         cursorMoved();
+    } else if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) &&
+               onSelection(event->position().toPoint())) {
+        m_dragPending = true;
+        m_pressAt = event->position().toPoint();
     } else if (event->button() == Qt::LeftButton) {
         setCursorPosition(at, event->modifiers() & Qt::ShiftModifier);
         m_selecting = true;
@@ -998,13 +1008,25 @@ void MessageEdit::mousePressEvent(QMouseEvent *event) {
 }
 
 void MessageEdit::mouseMoveEvent(QMouseEvent *event) {
-    if (m_selecting && (event->buttons() & Qt::LeftButton))
+    if (m_dragPending && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressAt).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        m_dragPending = false;
+        dragSelection();
+    } else if (m_selecting && (event->buttons() & Qt::LeftButton)) {
         setCursorPosition(positionAt(event->position().toPoint()), true);
+    }
 }
 
 void MessageEdit::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return;
+    if (m_dragPending) {
+        // Pressed on the selection and let go without a drag: a click.
+        m_dragPending = false;
+        setCursorPosition(positionAt(m_pressAt));
+        return;
+    }
     m_selecting = false;
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection())
@@ -1121,10 +1143,55 @@ void MessageEdit::dragMoveEvent(QDragMoveEvent *event) {
         event->acceptProposedAction();
 }
 
+bool MessageEdit::onSelection(const QPoint &point) const {
+    if (!hasSelection())
+        return false;
+    const qsizetype at = positionAt(point);
+    return (at > selectionStart() && at < selectionEnd()) ||
+           characterRect(selectionStart()).contains(point) ||
+           characterRect(selectionEnd() - 1).contains(point);
+}
+
+void MessageEdit::dragSelection() {
+    auto *data = new QMimeData;
+    data->setText(selectedText());
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    m_dragging = true;
+    m_droppedHere = false;
+    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    m_dragging = false;
+    // Moved elsewhere: it leaves here (a move within the box is the drop's).
+    if (action == Qt::MoveAction && !m_droppedHere)
+        deleteSelection();
+}
+
 void MessageEdit::dropEvent(QDropEvent *event) {
     if (!event->mimeData()->hasText())
         return;
-    setCursorPosition(positionAt(event->position().toPoint()));
+    const qsizetype to = positionAt(event->position().toPoint());
+    if (m_dragging && event->dropAction() == Qt::MoveAction) {
+        // The selection moved within the box: one edit to undo. Dropped on
+        // itself, it stays.
+        m_droppedHere = true;
+        event->acceptProposedAction();
+        const qsizetype start = selectionStart();
+        const qsizetype end = selectionEnd();
+        if (to >= start && to <= end)
+            return;
+        const QString moved = selectedText();
+        replace(start, end - start, QString());
+        const qsizetype at = to > end ? to - (end - start) : to;
+        replace(at, 0, moved);
+        m_undo.back().withPrevious = true;
+        m_anchor = at;
+        m_cursor = at + moved.size();
+        cursorMoved();
+        return;
+    }
+    if (m_dragging)
+        m_droppedHere = true; // copied: the selection stays too
+    setCursorPosition(to);
     insertFromMimeData(event->mimeData());
     event->acceptProposedAction();
 }

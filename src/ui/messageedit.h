@@ -112,6 +112,7 @@ private:
         qsizetype cursorBefore;
         qsizetype anchorBefore;
         bool typed;
+        bool withPrevious; // undone and redone with the edit before it (a move)
     };
 
     // The one place that changes the text.
@@ -119,6 +120,10 @@ private:
     void apply(qsizetype position, qsizetype length, const QString &text);
     void insertFromMimeData(const QMimeData *source);
     void deleteSelection();
+    // Whether point lies on the selected text.
+    bool onSelection(const QPoint &point) const;
+    // Drags the selection out: moved, or copied with Ctrl.
+    void dragSelection();
 
     // Wrapping.
     qreal advance(char32_t code) const;
@@ -172,6 +177,12 @@ private:
     QBasicTimer m_blink;
     bool m_cursorShown = false;
     bool m_selecting = false;
+    // A press on the selection: a drag once the pointer moves far enough,
+    // else a click where it was pressed.
+    bool m_dragPending = false;
+    QPoint m_pressAt;
+    bool m_dragging = false;    // the selection is being dragged
+    bool m_droppedHere = false; // and was dropped in this box
     // A press here before this time (a third click) selects the paragraph.
     QPoint m_tripleClickAt;
     quint64 m_tripleClickBefore = 0;

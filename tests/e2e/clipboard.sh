@@ -37,6 +37,43 @@ timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" 
 e2e_poll 20 "a double-clicked word of the message as the primary selection" \
     primary_holds_sample_text
 
+# That word, dragged to the start of the box, moves there; one Ctrl+Z takes
+# the move back. (Each place the word stands in the sample is a candidate.)
+word=$(timeout 10 xclip -selection primary -o)
+WORD="$word" SAMPLE="$E2E_SAMPLE" OUT="$E2E_WORK" /usr/bin/python3 -c '
+import os
+word, sample = os.environ["WORD"], os.environ["SAMPLE"]
+at = sample.find(word)
+while at >= 0:
+    moved = word + sample[:at] + sample[at + len(word):]
+    open(os.path.join(os.environ["OUT"], "moved-%d.bin" % at), "wb").write(moved.encode())
+    at = sample.find(word, at + 1)
+'
+moved_to_start() {
+    local candidate
+    e2e_clipboard_to "$E2E_WORK/clipboard.bin" || return 1
+    for candidate in "$E2E_WORK"/moved-*.bin; do
+        cmp -s "$candidate" "$E2E_WORK/clipboard.bin" && return 0
+    done
+    return 1
+}
+left=${E2E_REGION_MESSAGE#*+}
+top=${left#*+}
+left=${left%+*}
+# (Parked first, as in e2e_click; and later than a triple click would be.)
+timeout 10 xdotool sleep 0.5 mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" mousedown 1 \
+    mousemove_relative --sync 0 8 sleep 0.2 mousemove_relative --sync 0 8 sleep 0.2 \
+    mousemove --sync --window "$E2E_WID" "$((left + 3))" "$((top + 5))" sleep 0.2 \
+    mousemove_relative --sync 1 0 sleep 0.2 mouseup 1 ||
+    e2e_fail "xdotool could not drag from $x,$y"
+e2e_key ctrl+a
+e2e_key ctrl+c
+e2e_poll 20 "the word \"$word\" moved to the start of the message box" moved_to_start
+e2e_key ctrl+z
+e2e_key ctrl+a
+e2e_key ctrl+c
+e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" "the sample again after Ctrl+Z undid the move"
+
 e2e_tick_all
 
 E2E_BOX=

@@ -1389,6 +1389,11 @@ void Form1Test::messageBoxDoubleClickSelectsAWord() {
         QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, at); // (QTest leaves it down)
         QCOMPARE(box->selectedText(), u"beta"_s);
     }
+    // A click on the selection (a drag's press that did not move) places
+    // the cursor.
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->characterRect(8).center());
+    QVERIFY(!box->hasSelection());
+    QCOMPARE(box->cursorPosition(), 8);
     // A third click soon after selects the paragraph with its line feed; a
     // later one places the cursor.
     box->setPlainText(u"one\nalpha beta gamma\nthree"_s);
