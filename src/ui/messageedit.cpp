@@ -403,11 +403,46 @@ int MessageEdit::visibleLineCount() const {
 qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
     QTextLayout layout;
     prepareLayout(layout, line);
-    int at = layout.lineAt(0).xToCursor(x);
+    const QTextLine textLine = layout.lineAt(0);
+    const qsizetype start = lineStart(line);
+    const qsizetype end = lineEnd(line);
     // The end of a wrapped line is the start of the next: stay on this one.
-    if (lineWraps(line) && at >= layout.text().size() && at > 0)
-        at = layout.previousCursorPosition(at);
-    return graphemeBoundary(line, lineStart(line) + at, false);
+    const qsizetype last =
+        lineWraps(line) && end > start ? graphemeBoundary(line, end - 1, false) : end;
+    const auto distance = [&](qsizetype at) {
+        return std::abs(textLine.cursorToX(int(at - start)) - x);
+    };
+    const qsizetype answer =
+        qMin(graphemeBoundary(line, start + textLine.xToCursor(x), false), last);
+    // Qt 6.4's xToCursor answers the line's end, or a place further on, for
+    // a point on the second glyph of a character drawn with several (a
+    // decomposed "ệ", an emoji with a skin tone where no emoji font is
+    // installed). An answer with a nearer place beside it is looked for
+    // again among the line's grapheme boundaries. The first places of a line
+    // are enough: the blanks that end it hang past the box's edge, and it
+    // holds no more than a box's width of other characters.
+    const qreal away = distance(answer);
+    const qsizetype before = answer > start ? graphemeBoundary(line, answer - 1, false) : answer;
+    const qsizetype after =
+        answer < last ? qMin(graphemeBoundary(line, answer + 1, true), last) : answer;
+    if (distance(before) >= away && distance(after) >= away)
+        return answer;
+    constexpr qsizetype MostUnits = 8192;
+    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
+    m_graphemes.setText(std::u16string_view(text + start, std::size_t(end - start)));
+    qsizetype nearest = answer;
+    qreal least = away;
+    for (qsizetype at = start; at <= last && at - start < MostUnits; ++at) {
+        if (at > start && at < end &&
+            ((QChar::isLowSurrogate(text[at]) && QChar::isHighSurrogate(text[at - 1])) ||
+             !m_graphemes.isBoundary(at - start)))
+            continue; // inside a grapheme
+        if (const qreal d = distance(at); d < least) {
+            least = d;
+            nearest = at;
+        }
+    }
+    return nearest;
 }
 
 qreal MessageEdit::xOf(qsizetype position) const {
@@ -1170,27 +1205,28 @@ void MessageEdit::dropEvent(QDropEvent *event) {
     if (!event->mimeData()->hasText())
         return;
     const qsizetype to = positionAt(event->position().toPoint());
-    if (m_dragging && event->dropAction() == Qt::MoveAction) {
-        // The selection moved within the box: one edit to undo. Dropped on
-        // itself, it stays.
+    if (m_dragging) {
+        // The selection, dragged within the box. Dropped onto itself it
+        // stays as it is, also when copied; moved, it is one edit to undo.
         m_droppedHere = true;
         event->acceptProposedAction();
         const qsizetype start = selectionStart();
         const qsizetype end = selectionEnd();
-        if (to >= start && to <= end)
+        const bool move = event->dropAction() == Qt::MoveAction;
+        if (move ? to >= start && to <= end : to > start && to < end)
             return;
-        const QString moved = selectedText();
-        replace(start, end - start, QString());
-        const qsizetype at = to > end ? to - (end - start) : to;
-        replace(at, 0, moved);
-        m_undo.back().withPrevious = true;
-        m_anchor = at;
-        m_cursor = at + moved.size();
-        cursorMoved();
-        return;
+        if (move) {
+            const QString moved = selectedText();
+            replace(start, end - start, QString());
+            const qsizetype at = to > end ? to - (end - start) : to;
+            replace(at, 0, moved);
+            m_undo.back().withPrevious = true;
+            m_anchor = at;
+            m_cursor = at + moved.size();
+            cursorMoved();
+            return;
+        }
     }
-    if (m_dragging)
-        m_droppedHere = true; // copied: the selection stays too
     setCursorPosition(to);
     insertFromMimeData(event->mimeData());
     event->acceptProposedAction();

@@ -29,10 +29,13 @@ e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" \
 primary_holds_sample_text() {
     local text
     text=$(timeout 10 xclip -selection primary -o 2>/dev/null) || return 1
-    [[ -n "$text" && "$E2E_SAMPLE" == *"$text"* ]]
+    [[ -n "$text" && "$text" != *" "* && "$E2E_SAMPLE" == *"$text"* ]]
 }
 read -r x y <<<"$E2E_AT_MESSAGE"
-timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" click --repeat 2 1 ||
+e2e_key ctrl+Home # (no selection left under the pointer)
+# (Later than the click above could make a double click with the first.)
+timeout 10 xdotool sleep 0.5 mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" \
+    click --repeat 2 1 ||
     e2e_fail "xdotool could not double-click at $x,$y"
 e2e_poll 20 "a double-clicked word of the message as the primary selection" \
     primary_holds_sample_text
@@ -66,13 +69,31 @@ timeout 10 xdotool sleep 0.5 mousemove 0 0 mousemove --sync --window "$E2E_WID" 
     mousemove --sync --window "$E2E_WID" "$((left + 3))" "$((top + 5))" sleep 0.2 \
     mousemove_relative --sync 1 0 sleep 0.2 mouseup 1 ||
     e2e_fail "xdotool could not drag from $x,$y"
-e2e_key ctrl+a
-e2e_key ctrl+c
+# The box's text, copied out: the clipboard is emptied first, so that a copy
+# of nothing cannot pass for the text.
+copy_box() {
+    printf '' | timeout 10 xclip -selection clipboard -i || e2e_fail "xclip could not empty the clipboard"
+    e2e_key ctrl+a
+    e2e_key ctrl+c
+}
+copy_box
 e2e_poll 20 "the word \"$word\" moved to the start of the message box" moved_to_start
 e2e_key ctrl+z
-e2e_key ctrl+a
-e2e_key ctrl+c
+copy_box
 e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" "the sample again after Ctrl+Z undid the move"
+# The whole text, dropped onto itself as a copy (Ctrl held), stays as it is.
+e2e_key ctrl+a
+sleep 0.5
+timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" sleep 0.2 keydown ctrl \
+    mousedown 1 sleep 0.2 ||
+    e2e_fail "xdotool could not press Ctrl at $x,$y"
+for step in 1 2 3 4 5 6; do
+    timeout 10 xdotool sleep 0.15 mousemove --window "$E2E_WID" "$((x - 10 * step))" "$y" ||
+        e2e_fail "xdotool could not drag from $x,$y with Ctrl"
+done
+timeout 10 xdotool sleep 0.3 mouseup 1 sleep 0.3 keyup ctrl || e2e_fail "xdotool could not drop"
+copy_box
+e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" "the sample, unchanged by a copy dropped onto itself"
 
 e2e_tick_all
 

@@ -178,6 +178,7 @@ private Q_SLOTS:
     void messageBoxDrawsTextAndCursor();
     void messageBoxDoubleClickSelectsAWord();
     void emptyListShowsItsFocus();
+    void messageBoxPointsLandInOrder();
     void hover();
     void listIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -1433,6 +1434,26 @@ void Form1Test::emptyListShowsItsFocus() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QVERIFY(list->hasFocus());
     QVERIFY(list->grab().toImage() != unfocused);
+}
+
+// Along a left-to-right line, the place a point lands on never goes back,
+// also over characters drawn with several glyphs (with no emoji font here, a
+// skin tone is a box of its own).
+void Form1Test::messageBoxPointsLandInOrder() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    for (const QString &text : {u"ab e\u0323\u0302 cd ef gh"_s,
+                                u"ab \U0001F44D\U0001F3FD cd \U0001F469\u200D\U0001F467 ef"_s}) {
+        box->setPlainText(text);
+        qsizetype before = 0;
+        for (int x = 0; x < box->characterRect(text.size()).x(); ++x) {
+            const qsizetype at = box->positionAt(QPoint(x, box->characterRect(0).center().y()));
+            QVERIFY2(at >= before, qPrintable(u"x %1: %2 after %3"_s.arg(x).arg(at).arg(before)));
+            before = at;
+        }
+        QCOMPARE(before, text.size());
+    }
 }
 
 // The box draws its text, and the cursor on the cursor's line only.
