@@ -992,6 +992,8 @@ void MessageEdit::paintEvent(QPaintEvent *) {
             const int at = int(m_cursor - start) + int(m_preedit.size());
             layout.drawCursor(&painter, QPointF(Margin, y), at, 1);
         }
+        if (m_dropAt >= 0 && lineOf(m_dropAt) == line)
+            layout.drawCursor(&painter, QPointF(Margin, y), int(m_dropAt - start), 1);
     }
 }
 
@@ -1169,13 +1171,28 @@ QVariant MessageEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void MessageEdit::dragEnterEvent(QDragEnterEvent *event) {
-    if (event->mimeData()->hasText())
-        event->acceptProposedAction();
+    dragMoveEvent(event);
 }
 
 void MessageEdit::dragMoveEvent(QDragMoveEvent *event) {
-    if (event->mimeData()->hasText())
-        event->acceptProposedAction();
+    if (!event->mimeData()->hasText())
+        return;
+    event->acceptProposedAction();
+    // Near the top or bottom edge the box scrolls on, a line a move; a caret
+    // shows where the text would land.
+    const int y = event->position().toPoint().y();
+    const int edge = lineHeight() / 2;
+    if (y < edge)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - 1);
+    else if (y >= viewport()->height() - edge)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
+    m_dropAt = positionAt(event->position().toPoint());
+    viewport()->update();
+}
+
+void MessageEdit::dragLeaveEvent(QDragLeaveEvent *) {
+    m_dropAt = -1;
+    viewport()->update();
 }
 
 bool MessageEdit::onSelection(const QPoint &point) const {
@@ -1202,6 +1219,8 @@ void MessageEdit::dragSelection() {
 }
 
 void MessageEdit::dropEvent(QDropEvent *event) {
+    m_dropAt = -1;
+    viewport()->update();
     if (!event->mimeData()->hasText())
         return;
     const qsizetype to = positionAt(event->position().toPoint());

@@ -100,6 +100,7 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
@@ -183,6 +184,7 @@ private:
     QPoint m_pressAt;
     bool m_dragging = false;    // the selection is being dragged
     bool m_droppedHere = false; // and was dropped in this box
+    qsizetype m_dropAt = -1;    // where text dragged over the box would land
     // A press here before this time (a third click) selects the paragraph.
     QPoint m_tripleClickAt;
     quint64 m_tripleClickBefore = 0;

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -179,6 +180,7 @@ private Q_SLOTS:
     void messageBoxDoubleClickSelectsAWord();
     void emptyListShowsItsFocus();
     void messageBoxPointsLandInOrder();
+    void messageBoxShowsWhereADropLands();
     void hover();
     void listIsGuardedWhileBusy();
     void sampleReplacesTypedText();
@@ -1454,6 +1456,38 @@ void Form1Test::messageBoxPointsLandInOrder() {
         }
         QCOMPARE(before, text.size());
     }
+}
+
+// Text dragged over the box shows where it would land, and near the bottom
+// edge the box scrolls on; the mark goes when the drag leaves.
+void Form1Test::messageBoxShowsWhereADropLands() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(u"one two three\n"_s.repeated(20));
+    const QImage still = box->viewport()->grab().toImage(); // (no focus: no cursor)
+    QMimeData data;
+    data.setText(u"x"_s);
+    const QRect letter = box->characterRect(5);
+    QDragEnterEvent enter(letter.topLeft() + QPoint(1, 2), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(box->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    const QImage marked = box->viewport()->grab().toImage();
+    // (The caret may fall a pixel either side of the letter's edge.)
+    const auto edge = [&](const QImage &image) {
+        return image.copy(letter.left() - 1, letter.top(), 3, letter.height());
+    };
+    QVERIFY(edge(marked) != edge(still));
+    QCOMPARE(box->verticalScrollBar()->value(), 0);
+    QDragMoveEvent bottom(QPoint(10, box->viewport()->height() - 1), Qt::CopyAction, &data,
+                          Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box->viewport(), &bottom);
+    QCOMPARE(box->verticalScrollBar()->value(), 1);
+    box->verticalScrollBar()->setValue(0);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(box->viewport(), &leave);
+    QCOMPARE(box->viewport()->grab().toImage(), still);
 }
 
 // The box draws its text, and the cursor on the cursor's line only.
