@@ -427,16 +427,13 @@ qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
         answer < last ? qMin(graphemeBoundary(line, answer + 1, true), last) : answer;
     if (distance(before) >= away && distance(after) >= away)
         return answer;
+    // (m_graphemes holds the line: graphemeBoundary gave it the line above.)
     constexpr qsizetype MostUnits = 8192;
-    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
-    m_graphemes.setText(std::u16string_view(text + start, std::size_t(end - start)));
     qsizetype nearest = answer;
     qreal least = away;
     for (qsizetype at = start; at <= last && at - start < MostUnits; ++at) {
-        if (at > start && at < end &&
-            ((QChar::isLowSurrogate(text[at]) && QChar::isHighSurrogate(text[at - 1])) ||
-             !m_graphemes.isBoundary(at - start)))
-            continue; // inside a grapheme
+        if (at > start && at < end && insideGrapheme(start, at))
+            continue;
         if (const qreal d = distance(at); d < least) {
             least = d;
             nearest = at;
@@ -708,15 +705,16 @@ qsizetype MessageEdit::graphemeBoundary(int line, qsizetype position, bool forwa
     return towardsGrapheme(start, start, end, position, forward);
 }
 
+bool MessageEdit::insideGrapheme(qsizetype base, qsizetype position) const {
+    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
+    if (QChar::isLowSurrogate(text[position]) && QChar::isHighSurrogate(text[position - 1]))
+        return true; // between the halves of a pair
+    return !m_graphemes.isBoundary(position - base);
+}
+
 qsizetype MessageEdit::towardsGrapheme(qsizetype base, qsizetype start, qsizetype end,
                                        qsizetype position, bool forward) const {
-    const char16_t *text = reinterpret_cast<const char16_t *>(m_text.constData());
-    const auto inside = [&](qsizetype at) {
-        if (QChar::isLowSurrogate(text[at]) && QChar::isHighSurrogate(text[at - 1]))
-            return true; // between the halves of a pair
-        return !m_graphemes.isBoundary(at - base);
-    };
-    while (position > start && position < end && inside(position))
+    while (position > start && position < end && insideGrapheme(base, position))
         position += forward ? 1 : -1;
     return position;
 }
@@ -1019,8 +1017,9 @@ void MessageEdit::scrollContentsBy(int, int) {
 
 void MessageEdit::mousePressEvent(QMouseEvent *event) {
     const qsizetype at = positionAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) &&
-        event->timestamp() < m_tripleClickBefore &&
+    const bool plainLeft =
+        event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier);
+    if (plainLeft && event->timestamp() < m_tripleClickBefore &&
         (event->position().toPoint() - m_tripleClickAt).manhattanLength() <
             QApplication::startDragDistance()) {
         // The third click: the paragraph, with its line feed.
@@ -1030,8 +1029,7 @@ void MessageEdit::mousePressEvent(QMouseEvent *event) {
         m_cursor = end < 0 ? m_text.size() : end + 1;
         m_selecting = false;
         cursorMoved();
-    } else if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) &&
-               onSelection(event->position().toPoint())) {
+    } else if (plainLeft && onSelection(event->position().toPoint())) {
         m_dragPending = true;
         m_pressAt = event->position().toPoint();
     } else if (event->button() == Qt::LeftButton) {

@@ -161,6 +161,9 @@ private:
     // starts at base.
     qsizetype towardsGrapheme(qsizetype base, qsizetype start, qsizetype end, qsizetype position,
                               bool forward) const;
+    // Whether position lies inside a grapheme (or a surrogate pair) of the
+    // text m_graphemes holds, which starts at base.
+    bool insideGrapheme(qsizetype base, qsizetype position) const;
     bool moveByKey(QKeyEvent *event);
     void ensureCursorVisible();
     void cursorMoved(bool keepGoalX = false);

@@ -953,6 +953,19 @@ void TovrikSplitTest::nulSearchedFromTheOffset() {
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 1);
 }
 
+namespace {
+
+// tovrik-split with options (shell words) and a file, in about 400 MB of
+// address space.
+void startWithLittleMemory(QProcess &process, const QString &options, const QString &path) {
+    process.setProgram(u"/bin/sh"_s);
+    process.setArguments({u"-c"_s, u"ulimit -v 400000 && exec \"$0\" "_s + options + u" \"$1\""_s,
+                          QString::fromUtf8(TOVRIK_SPLIT_PATH), path});
+    process.start();
+}
+
+} // namespace
+
 // A record too big for the memory there is: the records before it go out,
 // and it is reported.
 void TovrikSplitTest::outOfMemoryKeepsFinishedRecords() {
@@ -970,11 +983,7 @@ void TovrikSplitTest::outOfMemoryKeepsFinishedRecords() {
             file.write(QByteArray(1 << 20, 'x')); // one record of 512 MiB
     }
     QProcess process;
-    process.setProgram(u"/bin/sh"_s);
-    process.setArguments({u"-c"_s,
-                          u"ulimit -v 400000 && exec \"$0\" --records=lines --json \"$1\""_s,
-                          QString::fromUtf8(TOVRIK_SPLIT_PATH), path});
-    process.start();
+    startWithLittleMemory(process, u"--records=lines --json"_s, path);
     QVERIFY(process.waitForFinished(60000));
     const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
     QCOMPARE(process.exitCode(), 1);
@@ -994,11 +1003,7 @@ void TovrikSplitTest::outOfMemoryForAWholeMessage() {
     QTemporaryDir dir;
     const QString path = writeMessage(dir, QByteArray(1 << 20, 'x'), 64); // 64 Mi pieces
     QProcess process;
-    process.setProgram(u"/bin/sh"_s);
-    process.setArguments({u"-c"_s,
-                          u"ulimit -v 400000 && exec \"$0\" --limit 1 --mode exact --json \"$1\""_s,
-                          QString::fromUtf8(TOVRIK_SPLIT_PATH), path});
-    process.start();
+    startWithLittleMemory(process, u"--limit 1 --mode exact --json"_s, path);
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
