@@ -81,19 +81,26 @@ e2e_poll 20 "the word \"$word\" moved to the start of the message box" moved_to_
 e2e_key ctrl+z
 copy_box
 e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" "the sample again after Ctrl+Z undid the move"
-# The whole text, dropped onto itself as a copy (Ctrl held), stays as it is.
-e2e_key ctrl+a
-sleep 0.5
-timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" sleep 0.2 keydown ctrl \
-    mousedown 1 sleep 0.2 ||
-    e2e_fail "xdotool could not press Ctrl at $x,$y"
-for step in 1 2 3 4 5 6; do
-    timeout 10 xdotool sleep 0.15 mousemove --window "$E2E_WID" "$((x - 10 * step))" "$y" ||
-        e2e_fail "xdotool could not drag from $x,$y with Ctrl"
-done
-timeout 10 xdotool sleep 0.3 mouseup 1 sleep 0.3 keyup ctrl || e2e_fail "xdotool could not drop"
-copy_box
-e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" "the sample, unchanged by a copy dropped onto itself"
+# The whole text, dropped onto itself, moved or copied (Ctrl held), stays as
+# it is.
+drop_onto_itself() { # KEY: the key held during the drag, or none
+    e2e_key ctrl+a
+    sleep 0.5
+    timeout 10 xdotool mousemove 0 0 mousemove --sync --window "$E2E_WID" "$x" "$y" sleep 0.2 \
+        ${1:+keydown "$1"} mousedown 1 sleep 0.2 ||
+        e2e_fail "xdotool could not press at $x,$y"
+    for step in 1 2 3 4 5 6; do
+        timeout 10 xdotool sleep 0.15 mousemove --window "$E2E_WID" "$((x - 10 * step))" "$y" ||
+            e2e_fail "xdotool could not drag from $x,$y"
+    done
+    timeout 10 xdotool sleep 0.3 mouseup 1 sleep 0.3 ${1:+keyup "$1"} ||
+        e2e_fail "xdotool could not drop"
+    copy_box
+    e2e_expect_clipboard "$E2E_WORK/expected-sample.bin" \
+        "the sample, unchanged by a drop onto itself${1:+ with $1 held}"
+}
+drop_onto_itself
+drop_onto_itself ctrl
 
 e2e_tick_all
 

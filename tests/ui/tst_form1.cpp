@@ -1335,7 +1335,9 @@ void Form1Test::messageBoxLinesReadTheirParagraphsWay() {
          {std::tuple(u"\u05E9\u05DC\u05D5\u05DD\u2028hello \u05E9\u05DC\u05D5\u05DD"_s, 5, 11),
           // (a letter inside an isolate does not decide)
           {u"\u2067\u05E9\u2069 hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 15, 10},
-          {u"hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 11, 6}}) {
+          {u"hello\u2028\u05E9\u05DC\u05D5\u05DD hello"_s, 11, 6},
+          // (a right-to-left letter past the BMP decides too: Adlam)
+          {u"\U0001E900\u2028hello \u05E9\u05DC\u05D5\u05DD"_s, 3, 9}}) {
         box->setPlainText(paragraph);
         QVERIFY(box->characterRect(hello).x() > box->characterRect(hebrew).x());
     }
