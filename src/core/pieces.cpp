@@ -336,6 +336,8 @@ PieceSplitter::Cost PieceSplitter::textCost(std::string_view piece) const {
             return {SmsEncoding::Gsm7, scan.units};
         encoding = SmsEncoding::Ucs2;
     }
+    if (encoding == SmsEncoding::Gsm7 && m_alphabet)
+        return {encoding, Gsm7Cost(piece, *m_alphabet)};
     return {encoding, SmsCost(piece, encoding)};
 }
 

@@ -182,6 +182,8 @@ private Q_SLOTS:
     void graphemesStayWhole();
     void droppedBlanksLeaveRoom_data();
     void droppedBlanksLeaveRoom();
+    void blanksJoinWhereTheirSeptetsFit_data();
+    void blanksJoinWhereTheirSeptetsFit();
 };
 
 void SmsTest::alphabet() {
@@ -795,6 +797,42 @@ void SmsTest::droppedBlanksLeaveRoom() {
     QVERIFY(splitter.split(message, {sms, mode, 0, nullptr, core::Replacement::Never, enabled}));
     QCOMPARE(qsizetype(splitter.pieces().size()), pieces);
     QCOMPARE(splitter.tables().locking, language);
+}
+
+// Trailing blanks join the last part only as far as they fit it, counted in
+// the septets of the tables in use (two for a character of a single shift
+// table).
+void SmsTest::blanksJoinWhereTheirSeptetsFit_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<SplitMode>("mode");
+    QTest::addColumn<core::LanguageSet>("languages");
+    QTest::addColumn<std::ptrdiff_t>("room"); // of a part with the tables chosen
+    const QString blanks = u" "_s.repeated(20);
+    const auto es = core::LanguageBit(core::Language::Spanish);
+    QTest::newRow("Spanish single shift, exact")
+        << u"a"_s.repeated(149) + u"á"_s.repeated(74) + blanks << SplitMode::Exact << es
+        << std::ptrdiff_t(149);
+    QTest::newRow("Spanish single shift, period")
+        << u"a"_s.repeated(149) + u"á"_s.repeated(74) + blanks << SplitMode::Period << es
+        << std::ptrdiff_t(149);
+    QTest::newRow("Urdu, both tables")
+        << u"ا"_s + u"a"_s.repeated(145) + u"#"_s.repeated(73) + blanks << SplitMode::Exact
+        << core::LanguageBit(core::Language::Urdu) << std::ptrdiff_t(146);
+}
+
+void SmsTest::blanksJoinWhereTheirSeptetsFit() {
+    QFETCH(QString, message);
+    QFETCH(SplitMode, mode);
+    QFETCH(core::LanguageSet, languages);
+    QFETCH(std::ptrdiff_t, room);
+    PieceSplitter splitter;
+    QVERIFY(splitter.split(
+        message, {SmsUnits::Concat, mode, 0, nullptr, core::Replacement::Never, languages}));
+    QCOMPARE(splitter.pieces().size(), std::size_t(2));
+    for (qsizetype i = 0; i < 2; ++i)
+        QVERIFY2(splitter.cost(i).units <= room,
+                 qPrintable(QString::number(splitter.cost(i).units)));
+    QCOMPARE(splitter.cost(1).units, room); // the blanks that fit are kept
 }
 
 QTEST_GUILESS_MAIN(SmsTest)
