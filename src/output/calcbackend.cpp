@@ -199,6 +199,21 @@ void CalcWorksheet::setCell(int row, int column, const QString &text) {
                 .arg(column)
                 .arg(text.size())
                 .arg(MaxCellTextLength));
+    // The file holds some characters as escapes of seven, and the writer
+    // counts those against the same limit.
+    if (text.size() > MaxCellTextLength / 7) {
+        const QByteArray stored = CellText(text);
+        const auto characters =
+            std::count_if(stored.begin(), stored.end(), [](char b) { return (b & 0xC0) != 0x80; });
+        if (characters > MaxCellTextLength)
+            throw shell::Failure(
+                u"The text for row %1, column %2 has characters that the file holds as escapes "
+                u"(NUL, U+FFFE, U+FFFF or text that reads like _x0041_); with them it is %3 "
+                u"characters long, and a cell holds at most %4."_s.arg(row)
+                    .arg(column)
+                    .arg(characters)
+                    .arg(MaxCellTextLength));
+    }
 
     const auto r = std::size_t(row - 1);
     const auto c = std::size_t(column - 1);

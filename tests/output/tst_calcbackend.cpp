@@ -397,16 +397,23 @@ void TestCalcBackend::cellLimits_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("length");
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("inside"); // put in the middle of the text
 
-    QTest::newRow("row 0") << 0 << 1 << 1 << false;
-    QTest::newRow("column 0") << 1 << 0 << 1 << false;
-    QTest::newRow("negative row") << -1 << 1 << 1 << false;
-    QTest::newRow("past the last row") << MaxSheetRows + 1 << 1 << 1 << false;
-    QTest::newRow("past the last column") << 1 << MaxSheetColumns + 1 << 1 << false;
-    QTest::newRow("text too long") << 1 << 1 << MaxCellTextLength + 1 << false;
-    QTest::newRow("last row") << MaxSheetRows << 1 << 1 << true;
-    QTest::newRow("last column") << 1 << MaxSheetColumns << 1 << true;
-    QTest::newRow("longest text") << 1 << 1 << MaxCellTextLength << true;
+    QTest::newRow("row 0") << 0 << 1 << 1 << false << QString();
+    QTest::newRow("column 0") << 1 << 0 << 1 << false << QString();
+    QTest::newRow("negative row") << -1 << 1 << 1 << false << QString();
+    QTest::newRow("past the last row") << MaxSheetRows + 1 << 1 << 1 << false << QString();
+    QTest::newRow("past the last column") << 1 << MaxSheetColumns + 1 << 1 << false << QString();
+    QTest::newRow("text too long") << 1 << 1 << MaxCellTextLength + 1 << false << QString();
+    QTest::newRow("last row") << MaxSheetRows << 1 << 1 << true << QString();
+    QTest::newRow("last column") << 1 << MaxSheetColumns << 1 << true << QString();
+    QTest::newRow("longest text") << 1 << 1 << MaxCellTextLength << true << QString();
+    // Stored as _x0000_ and _x005F_x0041_: six characters more each.
+    QTest::newRow("longest text with a NUL") << 1 << 1 << MaxCellTextLength << false << u"\0"_s;
+    QTest::newRow("a NUL with room for its escape")
+        << 1 << 1 << MaxCellTextLength - 6 << true << u"\0"_s;
+    QTest::newRow("longest text that reads like an escape")
+        << 1 << 1 << MaxCellTextLength << false << u"_x0041_"_s;
 }
 
 void TestCalcBackend::cellLimits() {
@@ -414,11 +421,13 @@ void TestCalcBackend::cellLimits() {
     QFETCH(int, column);
     QFETCH(int, length);
     QFETCH(bool, accepted);
+    QFETCH(QString, inside);
 
     RecordingLauncher recorder;
     CalcApplication calc(u"soffice"_s, recorder.launcher());
     Worksheet &sheet = calc.addWorkbook().activeSheet();
-    const QString text(length, u'x');
+    QString text(length - inside.size(), u'x');
+    text.insert(text.size() / 2, inside);
     if (!accepted) {
         QVERIFY_THROWS_EXCEPTION(Failure, sheet.setCell(row, column, text));
         return;
