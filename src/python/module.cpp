@@ -437,13 +437,27 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     tovrik_error error;
     std::size_t failed = messages.size();
     bool outOfMemory = false;
+    bool interrupted = false;
     SplitterPtr splitter = makeSplitter();
     {
         py::gil_scoped_release release;
         try {
             parts.reserve(messages.size());
+            // Ctrl+C and other signals are looked at every few megabytes, so
+            // a long batch can be stopped; their handlers need the GIL.
+            constexpr std::size_t SignalsEvery = std::size_t(4) << 20;
+            std::size_t sinceSignals = 0;
             for (std::size_t m = 0; m < messages.size(); ++m) {
                 const std::string_view message = messages[m];
+                sinceSignals += message.size() + 64; // (and something a message)
+                if (sinceSignals >= SignalsEvery) {
+                    sinceSignals = 0;
+                    const py::gil_scoped_acquire hold;
+                    if (PyErr_CheckSignals() != 0) {
+                        interrupted = true;
+                        break;
+                    }
+                }
                 if (tovrik_split(splitter.get(), options, message.data(), message.size(), &error) !=
                     TOVRIK_OK) {
                     failed = m;
@@ -484,6 +498,8 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     }
     if (outOfMemory)
         throw std::bad_alloc();
+    if (interrupted)
+        throw py::error_already_set(); // (what the handler raised)
     if (failed < messages.size())
         raise(error, "text " + std::to_string(failed) + ": ");
     if (refused)

@@ -246,6 +246,38 @@ class Gil(unittest.TestCase):
             other.join()
         self.assertEqual(seen, ["inside"])
 
+    def test_ctrl_c_stops_a_batch(self):
+        # As above, the other thread runs only once the batch lets the GIL go,
+        # and then sends SIGINT. The handler sees whether it runs inside the
+        # call: the batch holds a copy of the list of texts until it returns.
+        import signal
+        import sys
+        import threading
+
+        copies = 50000
+        texts = [MESSAGES[3].encode()] * copies  # (the parts of bytes are new texts)
+        inside = []
+
+        def handler(number, frame):
+            inside.append(sys.getrefcount(texts[0]) > 2 * copies)
+            raise KeyboardInterrupt
+
+        wake = threading.Event()
+        other = threading.Thread(target=lambda: (wake.wait(), os.kill(os.getpid(), signal.SIGINT)))
+        other.start()
+        before = signal.signal(signal.SIGINT, handler)
+        interval = sys.getswitchinterval()
+        sys.setswitchinterval(1000)
+        try:
+            wake.set()
+            with self.assertRaises(KeyboardInterrupt):
+                tovrik.sms_batch(texts)
+        finally:
+            sys.setswitchinterval(interval)
+            signal.signal(signal.SIGINT, before)
+            other.join()
+        self.assertEqual(inside, [True])
+
 
 class Documented(unittest.TestCase):
     def test_library_is_not_looked_for_in_the_current_folder(self):
