@@ -116,6 +116,26 @@ public:
         edit()->setCursorPosition(endIndex);
         edit()->setCursorPosition(startIndex);
     }
+    // A line is a line as the box shows it, from its start to the next
+    // line's (its blanks and line feed with it); other boundaries are Qt's.
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                             int *endOffset) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textBeforeOffset(offset, type, startOffset, endOffset);
+        return line(lineAt(offset) - 1, startOffset, endOffset);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                         int *endOffset) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAtOffset(offset, type, startOffset, endOffset);
+        return line(lineAt(offset), startOffset, endOffset);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                            int *endOffset) const override {
+        if (type != QAccessible::LineBoundary)
+            return QAccessibleTextInterface::textAfterOffset(offset, type, startOffset, endOffset);
+        return line(lineAt(offset) + 1, startOffset, endOffset);
+    }
     QString attributes(int, int *startOffset, int *endOffset) const override {
         *startOffset = 0;
         *endOffset = characterCount();
@@ -131,6 +151,21 @@ public:
         edit()->setCursorPosition(startOffset);
         edit()->setCursorPosition(endOffset, true);
         edit()->insertPlainText(text);
+    }
+
+private:
+    int lineAt(int offset) const { return edit()->lineOf(qBound(0, offset, characterCount())); }
+    // The text of a visual line; none, at offsets -1, where there is none.
+    QString line(int index, int *startOffset, int *endOffset) const {
+        const MessageEdit *box = edit();
+        if (index < 0 || index >= box->lineCount()) {
+            *startOffset = *endOffset = -1;
+            return {};
+        }
+        *startOffset = int(box->lineStart(index));
+        *endOffset =
+            index + 1 < box->lineCount() ? int(box->lineStart(index + 1)) : characterCount();
+        return text(*startOffset, *endOffset);
     }
 };
 

@@ -74,6 +74,8 @@ public:
 
     // Visual lines, for tests and the accessibility interface.
     int lineCount() const { return int(m_lines.size()); }
+    int lineOf(qsizetype position) const;
+    qsizetype lineStart(int line) const { return m_lines[std::size_t(line)]; }
     // The box-relative rectangle of the character at position; empty when
     // its line is not on view.
     QRect characterRect(qsizetype position) const;
@@ -138,8 +140,6 @@ private:
     void updateScrollBar();
 
     // Lines.
-    int lineOf(qsizetype position) const;
-    qsizetype lineStart(int line) const { return m_lines[std::size_t(line)]; }
     qsizetype lineEnd(int line) const; // before its line feed, if any
     bool lineWraps(int line) const;    // ends without a line feed, more text follows
     void prepareLayout(QTextLayout &layout, int line) const;

@@ -168,16 +168,18 @@ public:
     }
     int rowCount() const override { return view()->model() ? model()->rowCount() : 0; }
     int selectedColumnCount() const override { return 0; }
-    int selectedRowCount() const override { return int(selectedRows().size()); }
+    int selectedRowCount() const override {
+        int count = 0;
+        for (const auto &[top, bottom] : view()->selectedStretches())
+            count += bottom - top + 1;
+        return count;
+    }
     QList<int> selectedColumns() const override { return {}; }
     QList<int> selectedRows() const override {
         QList<int> rows;
-        if (!view()->selectionModel())
-            return rows;
-        for (const QItemSelectionRange &range : view()->selectionModel()->selection())
-            for (int r = range.top(); r <= range.bottom(); ++r)
-                if (!rows.contains(r))
-                    rows.append(r);
+        for (const auto &[top, bottom] : view()->selectedStretches())
+            for (int r = top; r <= bottom; ++r)
+                rows.append(r);
         return rows;
     }
     bool isColumnSelected(int) const override { return false; }

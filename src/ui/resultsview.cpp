@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -70,29 +71,34 @@ void ResultsView::setResults(commands::ResultsModel *model) {
 }
 
 // A tick or untick is announced row by row; many rows at once (Tick All on a
-// long list) as one change of the list's data.
+// long list) as one change of the list's data, and the current row's own, as
+// screen readers speak of the row they are on.
 void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                 const QList<int> &roles) {
     if (!roles.contains(Qt::CheckStateRole))
         return;
     constexpr int RowByRow = 64;
     const int first = topLeft.row(), last = bottomRight.row();
-    if (last - first < RowByRow) {
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
-        for (int row = first; list && row <= last; ++row) {
-            if (QAccessibleInterface *item = list->child(row)) {
-                QAccessible::State changed;
-                changed.checked = true;
-                QAccessibleStateChangeEvent event(item, changed);
-                m_announce(&event);
-            }
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    const auto announceRow = [&](int row) {
+        if (QAccessibleInterface *item = list ? list->child(row) : nullptr) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(item, changed);
+            m_announce(&event);
         }
+    };
+    if (last - first < RowByRow) {
+        for (int row = first; row <= last; ++row)
+            announceRow(row);
         return;
     }
     QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::DataChanged);
     event.setFirstRow(first);
     event.setLastRow(last);
     m_announce(&event);
+    if (const int current = currentIndex().row(); current >= first && current <= last)
+        announceRow(current);
 }
 
 // New results and a cleared list are announced.
@@ -104,9 +110,6 @@ void ResultsView::announceRows(int change, int first, int last) {
     m_announce(&event);
 }
 
-// The selected rows as stretches, straight from the selection's ranges: a
-// list of every selected index would cost a million entries for Ctrl+A on a
-// million rows.
 QList<std::pair<int, int>> ResultsView::selectedStretches() const {
     QList<std::pair<int, int>> stretches;
     if (!selectionModel())
@@ -114,8 +117,6 @@ QList<std::pair<int, int>> ResultsView::selectedStretches() const {
     const QItemSelection selection = selectionModel()->selection();
     for (const QItemSelectionRange &range : selection)
         stretches.append({range.top(), range.bottom()});
-    if (stretches.isEmpty() && currentIndex().isValid())
-        stretches.append({currentIndex().row(), currentIndex().row()});
     // Ranges of one row from several columns, or that overlap, count once.
     std::sort(stretches.begin(), stretches.end());
     QList<std::pair<int, int>> merged;
@@ -126,6 +127,13 @@ QList<std::pair<int, int>> ResultsView::selectedStretches() const {
             merged.append(s);
     }
     return merged;
+}
+
+QList<std::pair<int, int>> ResultsView::rowsToActOn() const {
+    QList<std::pair<int, int>> stretches = selectedStretches();
+    if (stretches.isEmpty() && currentIndex().isValid())
+        stretches.append({currentIndex().row(), currentIndex().row()});
+    return stretches;
 }
 
 void ResultsView::keyPressEvent(QKeyEvent *event) {
@@ -139,7 +147,7 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
         return;
     }
     if (m_results && event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        m_results->toggleCheckedRows(selectedStretches());
+        m_results->toggleCheckedRows(rowsToActOn());
         event->accept();
         return;
     }
@@ -147,10 +155,27 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
 }
 
 void ResultsView::focusInEvent(QFocusEvent *event) {
-    const QScopedValueRollback numbered(m_treeNumbered, true);
-    QTreeView::focusInEvent(event);
+    const bool hadCurrent = currentIndex().isValid();
+    {
+        const QScopedValueRollback numbered(m_treeNumbered, true);
+        QTreeView::focusInEvent(event);
+    }
     if (model() && model()->rowCount() == 0)
         viewport()->update();
+    // Back in the list, the row it is on is named as it is on entering it the
+    // first time (when the first row becomes current): after the list's own
+    // focus, so that the row is what a screen reader says last.
+    if (hadCurrent)
+        QTimer::singleShot(0, this, [this] {
+            QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+            QAccessibleInterface *item = list && hasFocus() && currentIndex().isValid()
+                                             ? list->child(currentIndex().row())
+                                             : nullptr;
+            if (item) {
+                QAccessibleEvent focus(item, QAccessible::Focus);
+                m_announce(&focus);
+            }
+        });
 }
 
 void ResultsView::focusOutEvent(QFocusEvent *event) {

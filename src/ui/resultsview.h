@@ -39,6 +39,11 @@ public:
     // reads the child it names that way.
     bool sendsTreeNumberedEvent() const { return m_treeNumbered; }
 
+    // The selected rows as stretches (first, last), in order, each row once:
+    // straight from the selection's ranges, as a list of every selected index
+    // would cost a million entries for Ctrl+A on a million rows.
+    QList<std::pair<int, int>> selectedStretches() const;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -50,7 +55,9 @@ protected:
                           const QItemSelection &deselected) override;
 
 private:
-    QList<std::pair<int, int>> selectedStretches() const;
+    // The selected stretches, or else the current row (the rows a command
+    // of the context menu acts on).
+    QList<std::pair<int, int>> rowsToActOn() const;
     void announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                        const QList<int> &roles);
     void announceRows(int change, int first, int last);

@@ -434,6 +434,10 @@ void Form1Test::tickingRows() {
 
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(view->selectionModel()->selectedRows().size(), 3);
+    QAccessibleTableInterface *table =
+        QAccessible::queryAccessibleInterface(view)->tableInterface();
+    QCOMPARE(table->selectedRows(), (QList<int>{0, 1, 2}));
+    QCOMPARE(table->selectedRowCount(), 3);
     QTest::keyClick(view, Qt::Key_Space);
     QVERIFY(list.checked(1) && list.checked(2) && list.checked(3));
     QTest::keyClick(view, Qt::Key_Space);
@@ -441,8 +445,10 @@ void Form1Test::tickingRows() {
 
     // Space on a selection of one row ticks that row only.
     view->clearSelection();
+    QCOMPARE(table->selectedRowCount(), 0); // (the current row is not selected)
     view->selectionModel()->select(list.index(1, 0),
                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(table->selectedRows(), QList<int>{1});
     QTest::keyClick(view, Qt::Key_Space);
     QVERIFY(!list.checked(1) && list.checked(2) && !list.checked(3));
 
@@ -464,6 +470,16 @@ void Form1Test::tickingRows() {
     QVERIFY(!list.checked(1) && list.checked(2) && !list.checked(3));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
     QVERIFY(!list.checked(2));
+
+    // Ticks of many rows at once still name the current row's own.
+    for (int i = 0; i < 100; ++i)
+        list.appendRow(u"r"_s);
+    view->setCurrentIndex(list.index(70, 0));
+    w.desktop.heard.clear();
+    view->tickAllAction()->trigger();
+    QVERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+        return h.type == QAccessible::StateChanged && h.checkedChanged && h.row == 70;
+    }));
 }
 
 void Form1Test::rowTicksForScreenReaders_data() {
@@ -578,6 +594,13 @@ void Form1Test::screenReadersHearTheCurrentRow() {
         for (const auto &[type, at] : std::as_const(heard))
             QCOMPARE(at, row);
     }
+    // Back in the list from elsewhere, its current row is named again.
+    w.form.Text2->setFocus(Qt::TabFocusReason);
+    w.desktop.heard.clear();
+    view->setFocus(Qt::BacktabFocusReason);
+    QTRY_VERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+        return h.type == QAccessible::Focus && h.row == 1;
+    }));
 }
 
 void Form1Test::resultsAnnounced_data() {
@@ -1358,6 +1381,25 @@ void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
     QVERIFY(accessible && accessible->textInterface());
     QCOMPARE(accessible->textInterface()->text(0, 7), u"one two"_s);
+    // A line is a line on screen, not the paragraph.
+    box->setPlainText(u"word "_s.repeated(200).trimmed() + u"\nlast"_s);
+    QVERIFY(box->lineCount() > 3);
+    QAccessibleTextInterface *text = accessible->textInterface();
+    int start = 0, end = 0;
+    const int second = int(box->lineStart(1));
+    QCOMPARE(text->textAtOffset(second + 2, QAccessible::LineBoundary, &start, &end),
+             box->text().mid(second, box->lineStart(2) - second));
+    QCOMPARE(start, second);
+    text->textBeforeOffset(second + 2, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(std::pair(start, end), std::pair(0, second));
+    text->textAfterOffset(second, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(start, int(box->lineStart(2)));
+    const int size = int(box->text().size());
+    QCOMPARE(text->textAtOffset(size, QAccessible::LineBoundary, &start, &end), u"last"_s);
+    QCOMPARE(std::pair(start, end), std::pair(size - 4, size));
+    QCOMPARE(text->textAfterOffset(size, QAccessible::LineBoundary, &start, &end), QString());
+    QCOMPARE(std::pair(start, end), std::pair(-1, -1));
+    box->setPlainText(u"one two"_s);
     box->setCursorPosition(4);
     box->setCursorPosition(7, true);
     QInputMethodEvent preedit(u"ka"_s, {});
