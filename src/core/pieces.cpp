@@ -399,7 +399,8 @@ void PieceSplitter::withoutGsm7(std::size_t most, WithoutGsm7 &found) const {
     // that the pair lacking the fewest of them lacks.
     const Gsm7Alphabet &nearest = m_national.pairs()[m_national.nearest(texts)].alphabet;
     CharactersWithoutGsm7(
-        texts, [&](char32_t c) { return nearest.septets(c) != 0; }, most, found);
+        texts, [&](char32_t c) { return nearest.septets(c) != 0; }, most, found,
+        !nearest.keepsDefaultAscii());
 }
 
 SmsEncoding PieceSplitter::messageEncoding() const {

@@ -257,7 +257,7 @@ inline std::uint64_t otherThanGsm7Ascii(const unsigned char *s) {
 // to it and has no GSM-7 form, and notes it.
 template <class Found>
 void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, std::size_t most,
-                       WithoutGsm7 &found) {
+                       WithoutGsm7 &found, bool asciiToo = false) {
     thread_local LookedAt lookedAt;
     const std::uint16_t stamp = lookedAt.begin();
     std::uint16_t *const stamps = lookedAt.table();
@@ -293,6 +293,20 @@ void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, s
             }
         }
     };
+    const auto done = [&] {
+        found.characters.resize(std::min(count, kept));
+        found.more = count - found.characters.size();
+    };
+    // Where ASCII characters may lack a form too: every character.
+    if (asciiToo) {
+        for (const std::string_view text : texts)
+            for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
+                const char32_t c = DecodeAt(text.data(), at, length);
+                slots[std::min(count, kept)] = text.substr(at, length);
+                count += std::size_t(missing(c));
+            }
+        return done();
+    }
     for (const std::string_view text : texts) {
         const auto *s = reinterpret_cast<const unsigned char *>(text.data());
         const std::size_t n = text.size();
@@ -307,8 +321,7 @@ void charactersWithout(std::span<const std::string_view> texts, Found &&isNew, s
             walk(last, n - whole <= 64 ? 64 : 128, text.data() + whole);
         }
     }
-    found.characters.resize(std::min(count, kept));
-    found.more = count - found.characters.size();
+    done();
 }
 
 } // namespace
@@ -326,7 +339,7 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            const std::function<bool(char32_t)> &has, std::size_t most,
-                           WithoutGsm7 &found) {
+                           WithoutGsm7 &found, bool asciiToo) {
     // Another set of characters. (This walk has a table of its own, where
     // the stamps of the default alphabet's characters are simply seen once.)
     const auto isNew = [&](char32_t c, std::uint16_t &at, std::uint16_t stamp) {
@@ -334,7 +347,7 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
         at = stamp;
         return first && !has(c);
     };
-    charactersWithout(texts, isNew, most, found);
+    charactersWithout(texts, isNew, most, found, asciiToo);
 }
 
 SmsScan ScanSms(std::string_view text, const Gsm7Alphabet &alphabet) {

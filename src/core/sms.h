@@ -97,10 +97,12 @@ void CharactersWithoutGsm7(std::string_view text, std::size_t most, WithoutGsm7 
 // The same over several texts in turn.
 void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t most,
                            WithoutGsm7 &found);
-// The same with another set of characters than the default tables'.
+// The same with another set of characters than the default tables'; unless
+// it has every ASCII character that they have, pass asciiToo, and each of
+// those is looked at too.
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            const std::function<bool(char32_t)> &has, std::size_t most,
-                           WithoutGsm7 &found);
+                           WithoutGsm7 &found, bool asciiToo = false);
 
 // How much of each piece is left for the text: a piece is GSM-7 when its
 // text allows it (and gsm7Allowed), else UCS-2. GSM-7 is measured with the

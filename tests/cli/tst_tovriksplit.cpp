@@ -200,6 +200,14 @@ void TovrikSplitTest::cuts_data() {
                       "{\"text\":\"\xE0\xB0\x85\xE0\xB1\xA6\xE2\x82\xAC\",\"encoding\":\"UCS-2\","
                       "\"units\":3}]}"
                       "\n");
+    QTest::newRow("why UCS-2 when the nearest pair lacks an ASCII character")
+        << QStringList{u"--sms=concat"_s, u"--json"_s, u"--language=tr,hi"_s}
+        << QByteArray("\xC5\x9F/\xE0\xA4\x95\xE0\xA4\x95") // ş/कक
+        << QByteArray(R"({"id":null,"encoding":"UCS-2","segments":1,)"
+                      R"("nonGsm7":{"characters":["/"],"more":0},"parts":[)"
+                      "{\"text\":\"\xC5\x9F/\xE0\xA4\x95\xE0\xA4\x95\",\"encoding\":\"UCS-2\","
+                      "\"units\":4}]}"
+                      "\n");
     QTest::newRow("characters listed as JSON escapes them")
         << QStringList{u"--sms=concat"_s, u"--json"_s}
         << QByteArray("a\tb\xC2\x85"

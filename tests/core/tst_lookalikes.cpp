@@ -123,6 +123,9 @@ private Q_SLOTS:
             twice, [](char32_t c) { return c == '-'; }, 5, found);
         QCOMPARE(found.characters, std::vector<std::string_view>{"\xC3\xA9"});
         QCOMPARE(found.more, std::size_t(0));
+        CharactersWithoutGsm7(
+            twice, [](char32_t c) { return c != '-'; }, 5, found, true); // ASCII looked at too
+        QCOMPARE(found.characters, std::vector<std::string_view>{"-"});
         CharactersWithoutGsm7(twice[0], 5, found);
         QVERIFY(found.characters.empty());
         // Text after text, past the count where what was seen is forgotten.
