@@ -55,8 +55,8 @@ protected:
                           const QItemSelection &deselected) override;
 
 private:
-    // The selected stretches, or else the current row (the rows a command
-    // of the context menu acts on).
+    // The selected stretches, or else the current row: the rows Space ticks
+    // or unticks.
     QList<std::pair<int, int>> rowsToActOn() const;
     void announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                        const QList<int> &roles);
