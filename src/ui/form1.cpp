@@ -15,6 +15,7 @@
 #include "ui/resultsview.h"
 #include "ui/startup.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -108,6 +109,14 @@ int scrolledTo(int at, int span, int c0, int c1, int f0, int f1) {
     return at;
 }
 
+// The window as screen readers know windows: a plain widget would be a
+// "filler", and its title would not be spoken when it comes up.
+QAccessibleInterface *windowFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String(Form1::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *parent)
@@ -115,6 +124,11 @@ Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *par
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_settings(settings), m_desktop(desktop), m_split(settings) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(windowFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setObjectName(u"Form1"_s);
     buildControls();
     buildTabOrder();

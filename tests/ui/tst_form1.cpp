@@ -941,6 +941,7 @@ void Form1Test::accessibleNames() {
     QVERIFY(a);
     QCOMPARE(a->text(QAccessible::Name), name);
     QCOMPARE(captionOf(w.form.PushButton5), u"..."_s); // the captions stay
+    QCOMPARE(QAccessible::queryAccessibleInterface(&w.form)->role(), QAccessible::Window);
 }
 
 void Form1Test::messageAsTyped_data() {
