@@ -79,9 +79,8 @@ void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &b
         return;
     constexpr int RowByRow = 64;
     const int first = topLeft.row(), last = bottomRight.row();
-    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
     const auto announceRow = [&](int row) {
-        if (QAccessibleInterface *item = list ? list->child(row) : nullptr) {
+        if (QAccessibleInterface *item = accessibleRow(row)) {
             QAccessible::State changed;
             changed.checked = true;
             QAccessibleStateChangeEvent event(item, changed);
@@ -167,15 +166,18 @@ void ResultsView::focusInEvent(QFocusEvent *event) {
     // focus, so that the row is what a screen reader says last.
     if (hadCurrent)
         QTimer::singleShot(0, this, [this] {
-            QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
-            QAccessibleInterface *item = list && hasFocus() && currentIndex().isValid()
-                                             ? list->child(currentIndex().row())
-                                             : nullptr;
-            if (item) {
+            if (!hasFocus() || !currentIndex().isValid())
+                return;
+            if (QAccessibleInterface *item = accessibleRow(currentIndex().row())) {
                 QAccessibleEvent focus(item, QAccessible::Focus);
                 m_announce(&focus);
             }
         });
+}
+
+QAccessibleInterface *ResultsView::accessibleRow(int row) {
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    return list ? list->child(row) : nullptr;
 }
 
 void ResultsView::focusOutEvent(QFocusEvent *event) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QAccessibleEvent;
+class QAccessibleInterface;
 class QAction;
 
 namespace tovrik::commands {
@@ -61,6 +62,8 @@ private:
     void announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                        const QList<int> &roles);
     void announceRows(int change, int first, int last);
+    // A row as assistive tools know it; none without accessibility.
+    QAccessibleInterface *accessibleRow(int row);
 
     commands::ResultsModel *m_results = nullptr;
     std::function<void(QAccessibleEvent *)> m_announce;
