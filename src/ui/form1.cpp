@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -589,23 +590,44 @@ void Form1::PushButton5_Click() {
         s.step(106, [&] { Text4->setText(folder); });
 }
 
+// The output commands read the list row by row and let clicks in meanwhile;
+// one of those may start another output command, which ends by putting the
+// default pointer back. While the first still reads the list, its busy
+// pointer returns with it, and with it the guard of the list.
+void Form1::readList(const std::function<void()> &command) {
+    const int shape = m_pointer.value();
+    const bool inside = m_listReaders++ > 0;
+    const auto done = qScopeGuard([&] {
+        --m_listReaders;
+        if (inside)
+            m_pointer.set(shape);
+    });
+    command();
+}
+
 void Form1::PushButton6_Click() {
-    shell::EventPump pump;
-    output::PushButton6_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    readList([this] {
+        shell::EventPump pump;
+        output::PushButton6_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    });
 }
 
 void Form1::PushButton1_Click() {
-    shell::EventPump pump;
-    output::PushButton1_Click({{m_results, m_pointer, m_desktop, [&] { pump(); }},
-                               m_split,
-                               [this] { return Text4->text(); },
-                               [this] { return Text3->text(); },
-                               m_saveFileName});
+    readList([this] {
+        shell::EventPump pump;
+        output::PushButton1_Click({{m_results, m_pointer, m_desktop, [&] { pump(); }},
+                                   m_split,
+                                   [this] { return Text4->text(); },
+                                   [this] { return Text3->text(); },
+                                   m_saveFileName});
+    });
 }
 
 void Form1::PushButton3_Click() {
-    shell::EventPump pump;
-    output::PushButton3_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    readList([this] {
+        shell::EventPump pump;
+        output::PushButton3_Click({m_results, m_pointer, m_desktop, [&] { pump(); }});
+    });
 }
 
 } // namespace tovrik::ui

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QGroupBox;
@@ -95,6 +96,7 @@ private:
     void keepTabStopsOnSelection();
     QString messageText() const;
     void applyPointer(int value);
+    void readList(const std::function<void()> &command);
 
     // The controls lie on a client of fixed size inside a frameless scroll
     // area that fills the window; it scrolls only when the screen is smaller.
@@ -108,6 +110,7 @@ private:
     shell::PointerShape m_pointer;
     std::optional<QCursor> m_handCursor;
     QString m_saveFileName; // the save dialog keeps its name for the run
+    int m_listReaders = 0;  // output commands running, one inside another
     bool m_syncing = false;
     // Pointer value that hovering each control sets; -1 sets nothing.
     QHash<const QWidget *, int> m_hover;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace tovrik::testing {
@@ -17,8 +18,9 @@ class RecordingSpreadsheet : public shell::SpreadsheetApplication,
                              shell::Workbook,
                              shell::Worksheet {
 public:
-    explicit RecordingSpreadsheet(QStringList &log, QString failOn = {})
-        : m_log(log), m_failOn(std::move(failOn)) {}
+    explicit RecordingSpreadsheet(QStringList &log, QString failOn = {},
+                                  std::function<void(const QString &)> called = {})
+        : m_log(log), m_failOn(std::move(failOn)), m_called(std::move(called)) {}
     shell::Workbook &addWorkbook() override {
         record(QStringLiteral("Workbooks.add"));
         return *this;
@@ -38,11 +40,14 @@ public:
 private:
     void record(const QString &call) {
         m_log.append(call);
+        if (m_called)
+            m_called(call);
         if (!m_failOn.isEmpty() && call.startsWith(m_failOn))
             throw shell::Failure(QStringLiteral("Automation error"));
     }
     QStringList &m_log;
     QString m_failOn;
+    std::function<void(const QString &)> m_called;
 };
 
 // Every side effect recorded or scripted.
@@ -83,6 +88,7 @@ public:
     bool spreadsheetInstalled = true;
     QString spreadsheetFailOn;
     QStringList spreadsheetLog;
+    std::function<void(const QString &)> spreadsheetCalled; // after each call is logged
     int spreadsheetsCreated = 0;
 
     QList<QUrl> openedUrls;
@@ -127,7 +133,8 @@ public:
             throw shell::Failure(QStringLiteral("ActiveX component can't create object"));
         ++spreadsheetsCreated;
         spreadsheetLog.append(QStringLiteral("create"));
-        return std::make_unique<RecordingSpreadsheet>(spreadsheetLog, spreadsheetFailOn);
+        return std::make_unique<RecordingSpreadsheet>(spreadsheetLog, spreadsheetFailOn,
+                                                      spreadsheetCalled);
     }
     bool openUrl(const QUrl &url) override {
         openedUrls.append(url);

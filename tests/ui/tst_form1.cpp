@@ -183,6 +183,7 @@ private Q_SLOTS:
     void messageBoxShowsWhereADropLands();
     void hover();
     void listIsGuardedWhileBusy();
+    void listStaysGuardedWhileACommandRunsInAnother();
     void sampleReplacesTypedText();
     void startSplittingFillsList();
     void tickingRows();
@@ -378,6 +379,34 @@ void Form1Test::listIsGuardedWhileBusy() {
     QCOMPARE(w.form.results().count(), 0);
     QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // empty: nothing to say
     QVERIFY(w.desktop.messages.isEmpty());
+}
+
+// A click let in while an export reads the list can start a copy, which ends
+// with the default pointer; the export still reads the list, which stays
+// guarded until it is done.
+void Form1Test::listStaysGuardedWhileACommandRunsInAnother() {
+    Window w;
+    w.load();
+    for (const QString &text : {u"one"_s, u"two"_s}) {
+        w.form.results().appendRow(text);
+        w.form.results().setChecked(w.form.results().count(), true);
+    }
+    w.form.Text2->setPlainText(u"a new message"_s);
+    int clicks = 0;
+    w.desktop.spreadsheetCalled = [&](const QString &call) {
+        if (!call.startsWith(u"Cells(2,"_s) || clicks++ > 0)
+            return;
+        QTest::mouseClick(w.form.PushButton6, Qt::LeftButton); // copy
+        QTest::mouseClick(w.form.PushButton2, Qt::LeftButton); // Start Splitting
+        QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // Clear List
+    };
+    QTest::mouseClick(w.form.PushButton3, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
+    QVERIFY(w.desktop.clipboard.contains(u"two"_s));
+    QVERIFY(w.desktop.spreadsheetLog.contains(u"Cells(3,1)=two"_s));
+    QCOMPARE(w.form.results().count(), 2);
+    QCOMPARE(w.form.results().checked(2), true);
+    QCOMPARE(w.form.pointer().value(), 0);
 }
 
 void Form1Test::sampleReplacesTypedText() {
