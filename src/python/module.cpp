@@ -392,7 +392,7 @@ py::object cutOne(const py::handle &text, const tovrik_options *options, bool re
 
 // Many texts: their bytes are gathered with the GIL held, cut with it
 // released, and the results built with it held again.
-py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool replaceAsked) {
+py::list cutMany(const py::object &texts, const tovrik_options *options, bool replaceAsked) {
     // The texts in a tuple of our own, which no other thread can change while
     // their bytes are cut without the GIL.
     const auto sequence = py::reinterpret_steal<py::object>(PySequence_Tuple(texts.ptr()));
@@ -404,10 +404,13 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     // error is then the first text's that cannot be cut.
     std::vector<std::string_view> messages;
     messages.reserve(count);
+    std::vector<char> isStr; // the parts of a str are slices of it
+    isStr.reserve(count);
     std::exception_ptr refused;
     for (std::size_t m = 0; m < count && !refused; ++m) {
         try {
             messages.push_back(utf8Of(items[m], std::ptrdiff_t(m)));
+            isStr.push_back(PyUnicode_Check(items[m]) ? 1 : 0);
         } catch (...) {
             refused = std::current_exception();
         }
@@ -421,6 +424,10 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     struct PartCut {
         std::size_t from;   // into `numbered`, or the message's offset
         std::size_t length; // bytes
+        // A slice of a str: where, in code points (counted here, without
+        // the GIL, rather than while the results are built).
+        std::size_t character;
+        std::size_t characters;
         tovrik_encoding encoding;
         std::size_t units;
         bool numbered; // the text is in `numbered`
@@ -480,15 +487,24 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
                     extra.nonGsm7.assign(extra.nonGsm7.size(), std::string_view());
                 }
                 const std::size_t count = tovrik_part_count(splitter.get());
+                std::size_t byte = 0; // and the code points before it
+                std::size_t character = 0;
                 for (std::size_t i = 0; i < count; ++i) {
                     tovrik_part part;
                     tovrik_get_part(splitter.get(), i, &part, nullptr);
                     const bool own = part.text == message.data() + part.offset;
                     const std::size_t from = own ? part.offset : numbered.size();
-                    if (!own)
+                    std::size_t characters = 0;
+                    if (!own) {
                         numbered.append(part.text, part.text_length);
-                    parts.push_back({from, part.text_length, part.encoding, part.units, !own,
-                                     own && part.text_length == message.size()});
+                    } else if (isStr[m]) {
+                        character += codePoints(message.substr(byte, from - byte));
+                        characters = codePoints(message.substr(from, part.text_length));
+                        byte = from + part.text_length;
+                    }
+                    parts.push_back({from, part.text_length, character, characters, part.encoding,
+                                     part.units, !own, own && part.text_length == message.size()});
+                    character += characters;
                 }
             }
             cuts[messages.size()].firstPart = parts.size();
@@ -530,26 +546,18 @@ py::list cutMany(const py::iterable &texts, const tovrik_options *options, bool 
     for (std::size_t m = 0; m < messages.size(); ++m) {
         const std::size_t first = cuts[m].firstPart;
         py::tuple texts(cuts[m + 1].firstPart - first);
-        // An unnumbered part of a str is a slice of it: its place counted in
-        // code points, from the lead bytes before it.
-        const bool isStr = PyUnicode_Check(items[m]);
-        std::size_t byte = 0;
-        std::size_t character = 0;
         for (std::size_t i = first; i < cuts[m + 1].firstPart; ++i) {
             const PartCut &part = parts[i];
             py::str text;
             if (part.whole && PyUnicode_CheckExact(items[m])) {
                 // (A subclass's text is sliced below into a plain str.)
                 text = py::reinterpret_borrow<py::str>(items[m]);
-            } else if (!part.numbered && isStr) {
-                character += codePoints(messages[m].substr(byte, part.from - byte));
-                const std::size_t length = codePoints(messages[m].substr(part.from, part.length));
-                text = py::reinterpret_steal<py::str>(PyUnicode_Substring(
-                    items[m], Py_ssize_t(character), Py_ssize_t(character + length)));
+            } else if (!part.numbered && isStr[m]) {
+                text = py::reinterpret_steal<py::str>(
+                    PyUnicode_Substring(items[m], Py_ssize_t(part.character),
+                                        Py_ssize_t(part.character + part.characters)));
                 if (!text)
                     throw py::error_already_set();
-                byte = part.from + part.length;
-                character += length;
             } else {
                 text = decode((part.numbered ? numbered.data() : messages[m].data()) + part.from,
                               part.length);
@@ -631,7 +639,7 @@ def to_dict(self):
         "sms()'s work.");
     m.def(
         "_split_batch",
-        [](const py::iterable &texts, const py::object &limit, const py::object &mode,
+        [](const py::object &texts, const py::object &limit, const py::object &mode,
            const py::object &number, const py::object &replace) {
             const Choices choices(mode, number, replace);
             const OptionsPtr options = choices.options(TOVRIK_UNITS_CHARACTERS, limitOf(limit));
@@ -640,7 +648,7 @@ def to_dict(self):
         "split_batch()'s work.");
     m.def(
         "_sms_batch",
-        [](const py::iterable &texts, const py::object &concat, const py::object &mode,
+        [](const py::object &texts, const py::object &concat, const py::object &mode,
            const py::object &number, const py::object &replace, const py::object &language) {
             const Choices choices(mode, number, replace, language);
             const OptionsPtr options = choices.options(unitsOf(concat), 0);

@@ -136,7 +136,7 @@ class BadInput(unittest.TestCase):
             tovrik.split("abc", limit=2.5)
         with self.assertRaises(TypeError):
             tovrik.split(None)
-        with self.assertRaises(TypeError):
+        with self.assertRaisesRegex(TypeError, "^'NoneType' object is not iterable$"):
             tovrik.sms_batch(None)
 
     def test_texts_are_plain_str(self):
