@@ -10,6 +10,7 @@
 #include "shell/errorreport.h"
 #include "shell/eventpump.h"
 #include "shell/files.h"
+#include "ui/faces.h"
 #include "ui/framestyle.h"
 #include "ui/messageedit.h"
 #include "ui/resultsview.h"
@@ -149,7 +150,7 @@ void Form1::buildControls() {
     // The client area: 8040 x 10065 twips, fixed, white.
     setFixedSize(px(8040), px(10065));
     QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
+    SetFace(white, QPalette::Window, Qt::white, QPalette::WindowText);
     setPalette(white);
     setAutoFillBackground(true);
     setFont(controlFont());
@@ -176,8 +177,7 @@ void Form1::buildControls() {
         b->setFont(buttonFont());
         b->setAutoDefault(false);
         QPalette face = b->palette();
-        face.setColor(QPalette::Button, Qt::white);
-        face.setColor(QPalette::ButtonText, QGuiApplication::palette().color(QPalette::ButtonText));
+        SetFace(face, QPalette::Button, Qt::white, QPalette::ButtonText);
         b->setPalette(face);
         return b;
     };

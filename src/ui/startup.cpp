@@ -4,6 +4,7 @@
 #include "shell/applicationtitle.h"
 #include "shell/desktop.h"
 #include "shell/failure.h"
+#include "ui/faces.h"
 #include "ui/skinframework.h"
 
 #include <QCheckBox>
@@ -31,7 +32,7 @@ namespace {
 
 void setButtonFace(QWidget *widget) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    SetFace(palette, QPalette::Window, palette.color(QPalette::Button), QPalette::WindowText);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

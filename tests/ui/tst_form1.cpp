@@ -7,6 +7,7 @@
 #include "shell/applicationtitle.h"
 #include "shell/files.h"
 #include "testdesktop.h"
+#include "ui/faces.h"
 #include "ui/form1.h"
 #include "ui/messageedit.h"
 #include "ui/qtdesktop.h"
@@ -205,6 +206,8 @@ private Q_SLOTS:
     void badOptionTextIsReportedAndLoadingGoesOn();
     void skin_data();
     void skin();
+    void captionsReadInEveryScheme_data();
+    void captionsReadInEveryScheme();
     void handCursor();
     void brokenHandCursorIsReported();
     void vendorPage_data();
@@ -1795,6 +1798,61 @@ void Form1Test::skin() {
     QCOMPARE(w.form.styleSheet(), reported || folder ? QString() : QString::fromUtf8(skin));
     // Loading went on either way.
     QCOMPARE(w.form.Text3->text(), u"Split_"_s);
+}
+
+void Form1Test::captionsReadInEveryScheme_data() {
+    QTest::addColumn<QColor>("base");
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<bool>("skinned");
+    QTest::addColumn<bool>("textKept");       // the scheme's own text colour shows...
+    QTest::addColumn<bool>("buttonTextKept"); // ...on the push buttons (white still)
+    const QColor dark(0x31, 0x36, 0x3b);
+    const QColor light(0xef, 0xf0, 0xf1);
+    QTest::newRow("light scheme") << light << QColor(0x1f, 0x3a, 0x93) << false << true << true;
+    QTest::newRow("dark scheme") << dark << light << false << false << false;
+    QTest::newRow("dark scheme, skinned") << dark << light << true << true << false;
+}
+
+// The design's white faces with the scheme's text colours, unless those
+// cannot be read on white; a skin's button face takes them as they are.
+void Form1Test::captionsReadInEveryScheme() {
+    QFETCH(QColor, base);
+    QFETCH(QColor, text);
+    QFETCH(bool, skinned);
+    QFETCH(bool, textKept);
+    QFETCH(bool, buttonTextKept);
+    const QPalette before = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    QPalette scheme;
+    for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+        scheme.setColor(role, base);
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        scheme.setColor(role, text);
+    QApplication::setPalette(scheme);
+    Window w;
+    if (skinned) {
+        QVERIFY(QDir(w.programFolder.path()).mkdir(u"x"_s));
+        QFile file(w.programFolder.filePath(u"x/o.cjs"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    w.load();
+    const auto check = [&](QWidget *widget, QPalette::ColorRole face, QPalette::ColorRole role,
+                           bool kept) {
+        const QPalette palette = widget->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            const double contrast =
+                Contrast(palette.color(group, role), palette.color(group, face));
+            QVERIFY2(contrast >= (group == QPalette::Disabled ? 3 : 4.5),
+                     qPrintable(widget->objectName() + u' ' + QString::number(contrast)));
+        }
+        if (kept)
+            QCOMPARE(palette.color(QPalette::Active, role), scheme.color(role));
+    };
+    for (QWidget *widget :
+         {static_cast<QWidget *>(&w.form), static_cast<QWidget *>(w.form.Frame1),
+          static_cast<QWidget *>(w.form.Option[0]), static_cast<QWidget *>(w.form.Label1)})
+        check(widget, QPalette::Window, QPalette::WindowText, textKept);
+    check(w.form.PushButton2, QPalette::Button, QPalette::ButtonText, buttonTextKept);
 }
 
 void Form1Test::handCursor() {
