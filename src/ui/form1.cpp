@@ -15,6 +15,7 @@
 #include "ui/messageedit.h"
 #include "ui/resultsview.h"
 #include "ui/startup.h"
+#include "ui/textaccessible.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -131,6 +132,7 @@ Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *par
         return true;
     }();
     Q_UNUSED(factoryInstalled);
+    InstallLineEditAccessible();
     setObjectName(u"Form1"_s);
     buildControls();
     buildTabOrder();

@@ -1,5 +1,7 @@
 #include "ui/messageedit.h"
 
+#include "ui/textaccessible.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -117,7 +119,8 @@ public:
         edit()->setCursorPosition(startIndex);
     }
     // A line is a line as the box shows it, from its start to the next
-    // line's (its blanks and line feed with it); other boundaries are Qt's.
+    // line's (its blanks and line feed with it); other boundaries are Qt's,
+    // less its loop at the end of the text.
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
                              int *endOffset) const override {
         if (type != QAccessible::LineBoundary)
@@ -127,13 +130,13 @@ public:
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
                          int *endOffset) const override {
         if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAtOffset(offset, type, startOffset, endOffset);
+            return TextAtOffset(*this, offset, type, startOffset, endOffset);
         return line(lineAt(offset), startOffset, endOffset);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
                             int *endOffset) const override {
         if (type != QAccessible::LineBoundary)
-            return QAccessibleTextInterface::textAfterOffset(offset, type, startOffset, endOffset);
+            return TextAfterOffset(*this, offset, type, startOffset, endOffset);
         return line(lineAt(offset) + 1, startOffset, endOffset);
     }
     QString attributes(int, int *startOffset, int *endOffset) const override {

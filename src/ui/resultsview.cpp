@@ -154,25 +154,23 @@ void ResultsView::keyPressEvent(QKeyEvent *event) {
 }
 
 void ResultsView::focusInEvent(QFocusEvent *event) {
-    const bool hadCurrent = currentIndex().isValid();
     {
         const QScopedValueRollback numbered(m_treeNumbered, true);
         QTreeView::focusInEvent(event);
     }
     if (model() && model()->rowCount() == 0)
         viewport()->update();
-    // Back in the list, the row it is on is named as it is on entering it the
-    // first time (when the first row becomes current): after the list's own
-    // focus, so that the row is what a screen reader says last.
-    if (hadCurrent)
-        QTimer::singleShot(0, this, [this] {
-            if (!hasFocus() || !currentIndex().isValid())
-                return;
-            if (QAccessibleInterface *item = accessibleRow(currentIndex().row())) {
-                QAccessibleEvent focus(item, QAccessible::Focus);
-                m_announce(&focus);
-            }
-        });
+    // The row the list is on (the first, the first time) is named once more
+    // after the list's own focus, which comes after this, so that the row is
+    // what a screen reader says last.
+    QTimer::singleShot(0, this, [this] {
+        if (!hasFocus() || !currentIndex().isValid())
+            return;
+        if (QAccessibleInterface *item = accessibleRow(currentIndex().row())) {
+            QAccessibleEvent focus(item, QAccessible::Focus);
+            m_announce(&focus);
+        }
+    });
 }
 
 QAccessibleInterface *ResultsView::accessibleRow(int row) {

@@ -176,6 +176,7 @@ private Q_SLOTS:
     void messageBoxRightToLeftLinesStayInside();
     void messageBoxLinesReadTheirParagraphsWay();
     void messageBoxForInputMethodsAndScreenReaders();
+    void textBoxesTellEveryWordToScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDrawsTextAndCursor();
     void messageBoxDoubleClickSelectsAWord();
@@ -614,8 +615,13 @@ void Form1Test::screenReadersHearTheCurrentRow() {
     ResultsView *view = w.form.ListView1;
     QVERIFY(!view->currentIndex().isValid());
     heard.clear();
+    w.desktop.heard.clear();
     view->setFocus(Qt::TabFocusReason); // the first row becomes current
     QCOMPARE(heard, (QList{std::pair(QAccessible::Focus, 0)}));
+    // ...and is named again after the list's own focus.
+    QTRY_VERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+        return h.type == QAccessible::Focus && h.row == 0;
+    }));
     for (const auto &[key, row] :
          {std::pair(Qt::Key_Down, 1), std::pair(Qt::Key_Down, 2), std::pair(Qt::Key_Up, 1)}) {
         heard.clear();
@@ -1406,6 +1412,57 @@ void Form1Test::messageBoxLinesReadTheirParagraphsWay() {
 
 // A screen reader reads the box's text; an input method's unfinished word
 // leaves the selection alone, and the word it commits replaces it.
+// A screen reader asks for the word or sentence at the caret, which is often
+// at the end of the text: every text box answers, at every offset, with text
+// that is where it says (Qt 6.4's own answer at the end never came).
+void Form1Test::textBoxesTellEveryWordToScreenReaders() {
+    Window w;
+    w.load();
+    w.form.Option[3]->click(); // (the X box takes text)
+    const QList<QString> texts = {u"Hello there world"_s, u"Hi."_s,        u"x"_s, u""_s,
+                                  u"one. two 😀"_s,        u"ก👍🏽"_s};
+    using Ask = QString (QAccessibleTextInterface::*)(int, QAccessible::TextBoundaryType, int *,
+                                                      int *) const;
+    const Ask asks[] = {&QAccessibleTextInterface::textBeforeOffset,
+                        &QAccessibleTextInterface::textAtOffset,
+                        &QAccessibleTextInterface::textAfterOffset};
+    for (QWidget *box :
+         {static_cast<QWidget *>(w.form.Text1), static_cast<QWidget *>(w.form.Text2),
+          static_cast<QWidget *>(w.form.Text3), static_cast<QWidget *>(w.form.Text4)}) {
+        QAccessibleTextInterface *text =
+            QAccessible::queryAccessibleInterface(box)->textInterface();
+        QVERIFY(text);
+        for (const QString &value : texts) {
+            if (auto *line = qobject_cast<QLineEdit *>(box))
+                line->setText(value);
+            else
+                w.form.Text2->setPlainText(value);
+            for (int type = QAccessible::CharBoundary; type <= QAccessible::NoBoundary; ++type)
+                for (int offset = -2; offset <= int(value.size()) + 1; ++offset)
+                    for (const Ask ask : asks) {
+                        int start = 0;
+                        int end = 0;
+                        const QString got =
+                            (text->*ask)(offset, QAccessible::TextBoundaryType(type), &start, &end);
+                        if (start >= 0)
+                            QCOMPARE(got, value.mid(start, end - start));
+                    }
+        }
+        // At the end: the word that ends there, and nothing after it.
+        if (auto *line = qobject_cast<QLineEdit *>(box))
+            line->setText(texts[0]);
+        else
+            w.form.Text2->setPlainText(texts[0]);
+        int start = 0;
+        int end = 0;
+        QCOMPARE(text->textAtOffset(17, QAccessible::WordBoundary, &start, &end), u"world"_s);
+        QCOMPARE(start, 12);
+        QCOMPARE(text->textAfterOffset(-1, QAccessible::SentenceBoundary, &start, &end), QString());
+        QCOMPARE(start, 17);
+        QCOMPARE(end, 17);
+    }
+}
+
 void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
     Window w;
     MessageEdit *box = w.shownMessageBox();
