@@ -214,6 +214,10 @@ void ResultsView::contextMenuEvent(QContextMenuEvent *event) {
     menu.addAction(m_tickAll);
     menu.addAction(m_untickAll);
     menu.addAction(m_invertTicks);
+    // Opened from the keyboard, the menu is on its first item, which a
+    // screen reader then names (Qt 6.4 opens it on none, and says nothing).
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        QTimer::singleShot(0, &menu, [&menu, this] { menu.setActiveAction(m_tickAll); });
     menu.exec(event->globalPos());
 }
 
