@@ -113,14 +113,15 @@ public:
         return {};
     }
     int cursorPosition() const override { return edit()->cursorPosition(); }
-    // A character's box: its place in the text measured from the caret's.
+    // A character's box: its place in the text measured from the caret's
+    // (the middle of the caret's rectangle, which is wider than the caret).
     QRect characterRect(int offset) const override {
         const QString all = edit()->displayText();
         if (offset < 0 || offset >= all.size())
             return {};
         const QFontMetrics metrics(edit()->font());
         const QRect caret = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-        const int x = caret.x() + metrics.horizontalAdvance(all.left(offset)) -
+        const int x = caret.x() + caret.width() / 2 + metrics.horizontalAdvance(all.left(offset)) -
                       metrics.horizontalAdvance(all.left(edit()->cursorPosition()));
         const QRect box(x, caret.y(), metrics.horizontalAdvance(all.mid(offset, 1)),
                         caret.height());
@@ -130,9 +131,13 @@ public:
     int offsetAtPoint(const QPoint &point) const override {
         return edit()->cursorPositionAt(edit()->mapFromGlobal(point));
     }
+    // With nothing selected, the selection is the caret's empty one.
     void selection(int index, int *startOffset, int *endOffset) const override {
         *startOffset = *endOffset = 0;
-        if (index == 0 && edit()->hasSelectedText()) {
+        if (index != 0)
+            return;
+        *startOffset = *endOffset = edit()->cursorPosition();
+        if (edit()->hasSelectedText()) {
             *startOffset = edit()->selectionStart();
             *endOffset = *startOffset + edit()->selectionLength();
         }
@@ -182,7 +187,13 @@ public:
         replaceText(startOffset, endOffset, QString());
     }
     void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
+    // As typed there, so that it can be undone; a stretch that ends before it
+    // starts is none, and offsets past the end are the end.
     void replaceText(int startOffset, int endOffset, const QString &text) override {
+        if (endOffset < startOffset)
+            return;
+        startOffset = qBound(0, startOffset, characterCount());
+        endOffset = qBound(0, endOffset, characterCount());
         edit()->setSelection(startOffset, endOffset - startOffset);
         edit()->insert(text);
     }

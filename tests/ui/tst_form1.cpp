@@ -1466,6 +1466,19 @@ void Form1Test::textBoxesTellEveryWordToScreenReaders() {
         QCOMPARE(start, 17);
         QCOMPARE(end, 17);
     }
+    // Edits by an assistive tool in a line edit: as typed, within the text.
+    QAccessibleInterface *folder = QAccessible::queryAccessibleInterface(w.form.Text4);
+    w.form.Text4->setText(u"abc"_s);
+    int start = 0;
+    int end = 0;
+    folder->textInterface()->selection(0, &start, &end);
+    QCOMPARE((std::pair{start, end}), (std::pair{3, 3})); // the caret's
+    w.form.Text4->setCursorPosition(1);
+    folder->editableTextInterface()->deleteText(2, 1);        // ends before it starts
+    folder->editableTextInterface()->insertText(100, u"d"_s); // past the end
+    QCOMPARE(w.form.Text4->text(), u"abcd"_s);
+    w.form.Text4->undo();
+    QCOMPARE(w.form.Text4->text(), u"abc"_s);
 }
 
 void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
