@@ -55,22 +55,11 @@ bool endsLine(QChar c) {
 }
 
 // The accessible view of the box: its text, cursor and selection, and edits.
-class MessageEditAccessible : public QAccessibleWidget,
-                              public QAccessibleTextInterface,
-                              public QAccessibleEditableTextInterface {
+class MessageEditAccessible : public EditableTextAccessible {
 public:
-    explicit MessageEditAccessible(MessageEdit *edit)
-        : QAccessibleWidget(edit, QAccessible::EditableText) {}
+    explicit MessageEditAccessible(MessageEdit *edit) : EditableTextAccessible(edit) {}
 
     MessageEdit *edit() const { return static_cast<MessageEdit *>(widget()); }
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        if (type == QAccessible::EditableTextInterface)
-            return static_cast<QAccessibleEditableTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
@@ -95,7 +84,6 @@ public:
         }
     }
     int selectionCount() const override { return edit()->hasSelection() ? 1 : 0; }
-    void addSelection(int start, int end) override { setSelection(0, start, end); }
     void removeSelection(int) override { edit()->setCursorPosition(edit()->cursorPosition()); }
     void setSelection(int, int start, int end) override {
         edit()->setCursorPosition(start);
@@ -139,17 +127,8 @@ public:
             return TextAfterOffset(*this, offset, type, startOffset, endOffset);
         return line(lineAt(offset) + 1, startOffset, endOffset);
     }
-    QString attributes(int, int *startOffset, int *endOffset) const override {
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
 
     // QAccessibleEditableTextInterface
-    void deleteText(int startOffset, int endOffset) override {
-        replaceText(startOffset, endOffset, QString());
-    }
-    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
     void replaceText(int startOffset, int endOffset, const QString &text) override {
         edit()->setCursorPosition(startOffset);
         edit()->setCursorPosition(endOffset, true);

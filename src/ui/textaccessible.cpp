@@ -44,27 +44,38 @@ QString TextAfterOffset(const QAccessibleTextInterface &text, int offset,
     return text.QAccessibleTextInterface::textAfterOffset(offset, type, startOffset, endOffset);
 }
 
+void *EditableTextAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TextInterface)
+        return static_cast<QAccessibleTextInterface *>(this);
+    if (type == QAccessible::EditableTextInterface)
+        return static_cast<QAccessibleEditableTextInterface *>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QString EditableTextAccessible::attributes(int, int *startOffset, int *endOffset) const {
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
+}
+
+void EditableTextAccessible::deleteText(int startOffset, int endOffset) {
+    replaceText(startOffset, endOffset, QString());
+}
+
+void EditableTextAccessible::insertText(int offset, const QString &text) {
+    replaceText(offset, offset, text);
+}
+
 namespace {
 
 // What Qt's own interface of a line edit gives, from the line edit's public
 // interface, with the text around an offset as above.
-class LineEditAccessible : public QAccessibleWidget,
-                           public QAccessibleTextInterface,
-                           public QAccessibleEditableTextInterface {
+class LineEditAccessible : public EditableTextAccessible {
 public:
-    explicit LineEditAccessible(QLineEdit *edit)
-        : QAccessibleWidget(edit, QAccessible::EditableText) {}
+    explicit LineEditAccessible(QLineEdit *edit) : EditableTextAccessible(edit) {}
 
     QLineEdit *edit() const { return static_cast<QLineEdit *>(widget()); }
     bool shown() const { return edit()->echoMode() == QLineEdit::Normal; }
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        if (type == QAccessible::EditableTextInterface)
-            return static_cast<QAccessibleEditableTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
 
     QString text(QAccessible::Text t) const override {
         QString text;
@@ -106,12 +117,6 @@ public:
     }
 
     // QAccessibleTextInterface
-    void addSelection(int start, int end) override { setSelection(0, start, end); }
-    QString attributes(int, int *startOffset, int *endOffset) const override {
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return {};
-    }
     int cursorPosition() const override { return edit()->cursorPosition(); }
     // A character's box: its place in the text measured from the caret's
     // (the middle of the caret's rectangle, which is wider than the caret).
@@ -183,10 +188,6 @@ public:
     }
 
     // QAccessibleEditableTextInterface
-    void deleteText(int startOffset, int endOffset) override {
-        replaceText(startOffset, endOffset, QString());
-    }
-    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
     // As typed there, so that it can be undone; a stretch that ends before it
     // starts is none, and offsets past the end are the end.
     void replaceText(int startOffset, int endOffset, const QString &text) override {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessibleInterface>
+#include <QAccessibleWidget>
 #include <QString>
 
 namespace tovrik::ui {
@@ -15,6 +16,22 @@ QString TextAtOffset(const QAccessibleTextInterface &text, int offset,
                      QAccessible::TextBoundaryType type, int *startOffset, int *endOffset);
 QString TextAfterOffset(const QAccessibleTextInterface &text, int offset,
                         QAccessible::TextBoundaryType type, int *startOffset, int *endOffset);
+
+// What the interfaces of our text boxes for assistive tools share: an
+// editable text, whose edits are replacements, with no attributes.
+class EditableTextAccessible : public QAccessibleWidget,
+                               public QAccessibleTextInterface,
+                               public QAccessibleEditableTextInterface {
+public:
+    explicit EditableTextAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::EditableText) {}
+
+    void *interface_cast(QAccessible::InterfaceType type) override;
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override;
+    void deleteText(int startOffset, int endOffset) override;
+    void insertText(int offset, const QString &text) override;
+};
 
 // Every line edit of the program (ours and those of the file dialogs) answers
 // assistive tools through an interface of ours, which asks for text as above.
