@@ -29,12 +29,12 @@ double Contrast(const QColor &a, const QColor &b) {
 void SetFace(QPalette &palette, QPalette::ColorRole face, const QColor &colour,
              QPalette::ColorRole text) {
     const QPalette system = QGuiApplication::palette();
+    const QColor plain = Contrast(Qt::black, colour) >= Contrast(Qt::white, colour)
+                             ? QColor(Qt::black)
+                             : QColor(Qt::white);
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, face, colour);
         const QColor wanted = system.color(group, text);
-        const QColor plain = Contrast(Qt::black, colour) >= Contrast(Qt::white, colour)
-                                 ? QColor(Qt::black)
-                                 : QColor(Qt::white);
         palette.setColor(group, text, Contrast(wanted, colour) >= 4.5 ? wanted : plain);
     }
     // Text of a control that is off is meant to read fainter, but still read.

@@ -10,6 +10,7 @@
 #include "shell/errorreport.h"
 #include "shell/eventpump.h"
 #include "shell/files.h"
+#include "ui/accessiblefactory.h"
 #include "ui/faces.h"
 #include "ui/framestyle.h"
 #include "ui/messageedit.h"
@@ -127,11 +128,7 @@ Form1::Form1(settings::Settings &settings, shell::Desktop &desktop, QWidget *par
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_settings(settings), m_desktop(desktop), m_split(settings) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(windowFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    InstallAccessibleFactory(windowFactory);
     InstallLineEditAccessible();
     setObjectName(u"Form1"_s);
     buildControls();

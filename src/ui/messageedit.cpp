@@ -1,5 +1,6 @@
 #include "ui/messageedit.h"
 
+#include "ui/accessiblefactory.h"
 #include "ui/textaccessible.h"
 
 #include <QAccessible>
@@ -161,11 +162,7 @@ QAccessibleInterface *accessibleFactory(const QString &className, QObject *objec
 } // namespace
 
 MessageEdit::MessageEdit(QWidget *parent) : QAbstractScrollArea(parent) {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(accessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    InstallAccessibleFactory(accessibleFactory);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);

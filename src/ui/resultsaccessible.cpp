@@ -1,5 +1,6 @@
 #include "ui/resultsaccessible.h"
 
+#include "ui/accessiblefactory.h"
 #include "ui/resultsview.h"
 
 #include <QAccessibleWidget>
@@ -228,11 +229,7 @@ QAccessibleInterface *ResultsAccessibleFactory(const QString &className, QObject
 }
 
 void InstallResultsAccessibility() {
-    static const bool installed = [] {
-        QAccessible::installFactory(ResultsAccessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactory(ResultsAccessibleFactory);
 }
 
 } // namespace tovrik::ui

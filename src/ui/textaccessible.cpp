@@ -1,5 +1,7 @@
 #include "ui/textaccessible.h"
 
+#include "ui/accessiblefactory.h"
+
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -218,11 +220,7 @@ QAccessibleInterface *lineEditFactory(const QString &className, QObject *object)
 } // namespace
 
 void InstallLineEditAccessible() {
-    static const bool installed = [] {
-        QAccessible::installFactory(lineEditFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactory(lineEditFactory);
 }
 
 } // namespace tovrik::ui
