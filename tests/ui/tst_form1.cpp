@@ -1479,6 +1479,16 @@ void Form1Test::textBoxesTellEveryWordToScreenReaders() {
     QCOMPARE(w.form.Text4->text(), u"abcd"_s);
     w.form.Text4->undo();
     QCOMPARE(w.form.Text4->text(), u"abc"_s);
+    // Its characters' boxes lie in order, and there are none past the text.
+    QAccessibleTextInterface *text = folder->textInterface();
+    QVERIFY(text->characterRect(-1).isEmpty() && text->characterRect(3).isEmpty());
+    QVERIFY(!text->characterRect(0).isEmpty());
+    QVERIFY(text->characterRect(0).left() < text->characterRect(1).left());
+    // Only its value is its text.
+    folder->setText(QAccessible::Description, u"elsewhere"_s);
+    QCOMPARE(w.form.Text4->text(), u"abc"_s);
+    folder->setText(QAccessible::Value, u"/tmp/"_s);
+    QCOMPARE(w.form.Text4->text(), u"/tmp/"_s);
 }
 
 void Form1Test::messageBoxForInputMethodsAndScreenReaders() {
