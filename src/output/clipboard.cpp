@@ -58,12 +58,15 @@ QString ClipboardText(const commands::ResultsModel &list, const std::function<vo
         pumpEvents();
         if (!list.checked(r))
             continue;
-        for (int k = 1; k <= list.headerCount(); ++k) {
+        for (int k = 1, count = list.headerCount(); k <= count; ++k) {
             pumpEvents();
             const QStringView cell = list.cell(r, k);
             text += cell;
+            // The blanks after the last cell would go again with the trailing
+            // blanks below: they are not written, so that one long piece does
+            // not cost every row its width.
             const qsizetype width = k <= widths.size() ? widths.at(k - 1) : 0;
-            if (width >= cell.size())
+            if (k < count && width >= cell.size())
                 text += QString(width - cell.size(), u' ');
             text += u'\t';
         }
