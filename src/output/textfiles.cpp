@@ -8,6 +8,7 @@
 #include "shell/failure.h"
 #include "shell/pointershape.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 
@@ -25,6 +26,10 @@ void WriteTextFile(const QString &content, const QString &fileName) {
     };
     if (fileName.isEmpty())
         fail(u"no file name"_s);
+    // The new file takes the old one's place by a rename, which would put it
+    // in the place of a pipe or a device (/dev/null) as well.
+    if (const QFileInfo existing(fileName); existing.exists() && !existing.isFile())
+        fail(u"it is not a regular file"_s);
     QSaveFile file(fileName);
     // Unbuffered: a full disk shows at write(). A buffered write succeeds
     // and the error at commit()'s flush goes unnoticed, and commit() then

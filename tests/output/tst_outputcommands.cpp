@@ -22,6 +22,7 @@
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -314,6 +315,13 @@ void OutputCommandsTest::oneFileReplacesAndKeepsOnFailure() {
     }
     WriteTextFile(u"new"_s, path);
     QCOMPARE(readFile(path), QByteArray("new"));
+
+    // A pipe (or a device) of that name is refused and stays what it is.
+    const QString pipe = dir.filePath(u"pipe.txt"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY_THROWS_EXCEPTION(Failure, WriteTextFile(u"new"_s, pipe));
+    QVERIFY(!QFileInfo(pipe).isFile());
+    QVERIFY(QFile::remove(pipe));
 
     // The disk takes no more than a few bytes (a file-size limit stands in
     // for a full disk): the write fails and the old file stays whole.
