@@ -6,6 +6,9 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tovrik::settings {
@@ -22,6 +25,20 @@ std::unique_ptr<QSettings> OpenSettings() {
                                        u"Tovrik"_s);
 }
 
+// QSettings waits for its lock file for as long as it takes. One that it
+// cannot take away, left by a crash in a folder that has since become
+// read-only, or a folder of that name, would hang the window at the first
+// write.
+bool LockInTheWay(const QString &file) {
+    const QFileInfo lock(file + u".lock"_s);
+    if (!lock.exists() && !lock.isSymLink())
+        return false;
+    // With the rights the removal would have (not access()'s real ones).
+    const bool removable = ::faccessat(AT_FDCWD, QFile::encodeName(lock.absolutePath()).constData(),
+                                       W_OK | X_OK, AT_EACCESS) == 0;
+    return !lock.isFile() || !removable;
+}
+
 QString Text(const QVariant &value) {
     // A hand-edited file can hold an unquoted list ("a, b"); keep it as text.
     if (value.typeId() == QMetaType::QStringList)
@@ -32,9 +49,13 @@ QString Text(const QVariant &value) {
 
 SettingsStore::SettingsStore() : m_settings(OpenSettings()) {}
 
+// (Every write is synced at once, so QSettings has nothing left to flush,
+// and to lock for, at its end.)
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::ReadSetting(const QString &name, const QVariant &defaultValue) const {
+    if (const auto unsaved = m_unsaved.constFind(name); unsaved != m_unsaved.cend())
+        return *unsaved;
     const QVariant value = m_settings->value(key(name));
     if (!value.isValid())
         return defaultValue.toString();
@@ -42,6 +63,13 @@ QString SettingsStore::ReadSetting(const QString &name, const QVariant &defaultV
 }
 
 void SettingsStore::WriteSetting(const QString &name, const QString &value) {
+    if (LockInTheWay(fileName())) {
+        m_unsaved.insert(name, value); // kept for this run, and for a later write
+        return writeFailed();
+    }
+    for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it)
+        m_settings->setValue(key(it.key()), *it);
+    m_unsaved.clear();
     m_settings->setValue(key(name), value);
     m_settings->sync();
     if (m_settings->status() == QSettings::NoError || m_failureTold)
@@ -54,6 +82,12 @@ void SettingsStore::WriteSetting(const QString &name, const QString &value) {
         m_settings = std::move(fresh);
         return;
     }
+    writeFailed();
+}
+
+void SettingsStore::writeFailed() {
+    if (m_failureTold)
+        return;
     m_failureTold = true;
     if (m_onWriteFailure)
         m_onWriteFailure(failureMessage());
@@ -71,6 +105,9 @@ QString SettingsStore::fileName() const {
 QString SettingsStore::failureMessage() const {
     const QString path = fileName();
     const QFileInfo info(path);
+    if (LockInTheWay(path))
+        return u"Settings cannot be saved: %1 is locked by %1.lock, which cannot be removed."_s.arg(
+            path);
     if (info.isDir())
         return u"Settings cannot be saved: %1 is a folder, not a file."_s.arg(path);
     // Opening, not QFileInfo: access() lets root read anything.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -39,10 +40,12 @@ public:
 
 private:
     QString failureMessage() const;
+    void writeFailed();
 
     std::unique_ptr<QSettings> m_settings;
     std::function<void(const QString &)> m_onWriteFailure;
     bool m_failureTold = false;
+    QHash<QString, QString> m_unsaved; // values the disk could not take yet
 };
 
 } // namespace tovrik::settings

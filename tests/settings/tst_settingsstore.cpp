@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,7 +50,7 @@ private:
     bool m_counts = false;
 };
 
-enum class Damage { MalformedLine, Unreadable, FolderInItsPlace };
+enum class Damage { MalformedLine, Unreadable, FolderInItsPlace, LeftoverLock, LockFolder };
 
 } // namespace
 Q_DECLARE_METATYPE(Damage)
@@ -69,14 +70,18 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_config;
-    QString conf() const { return m_config.path() + u"/Quandrel/Tovrik.conf"_s; }
+    // A folder of its own for each case: within a process, Qt keeps the
+    // values a file could not take for the next reader of the same path.
+    QString m_folder;
+    int m_cases = 0;
+    QString conf() const { return m_folder + u"/Quandrel/Tovrik.conf"_s; }
 };
 
 void SettingsStoreTest::init() {
     QVERIFY(m_config.isValid());
-    QDir(m_config.path()).removeRecursively();
-    QDir().mkpath(m_config.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_config.path());
+    m_folder = m_config.path() + u'/' + QString::number(++m_cases);
+    QVERIFY(QDir().mkpath(m_folder));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder);
 }
 
 void SettingsStoreTest::writesReachTheDiskAtOnce() {
@@ -114,7 +119,7 @@ void SettingsStoreTest::readFallsBackToTheDefault() {
 }
 
 void SettingsStoreTest::handEditedFile() {
-    QDir().mkpath(m_config.path() + u"/Quandrel"_s);
+    QDir().mkpath(m_folder + u"/Quandrel"_s);
     QFile file(conf());
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("garbage line without equals\n[Tovrik]\nOption1=maybe\nPrefix=a, b\n"
@@ -130,7 +135,7 @@ void SettingsStoreTest::handEditedFile() {
 
 void SettingsStoreTest::unwritableLocationIsToldOnce() {
     // A plain file where the folder should be: nothing can be saved there.
-    QFile blocker(m_config.path() + u"/Quandrel"_s);
+    QFile blocker(m_folder + u"/Quandrel"_s);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SettingsStore store;
@@ -140,7 +145,7 @@ void SettingsStoreTest::unwritableLocationIsToldOnce() {
     store.WriteSetting(u"Prefix"_s, u"two"_s);
     QCOMPARE(told.size(), 1);
     QCOMPARE(told.first(), u"Settings cannot be saved: the folder %1 cannot be created."_s.arg(
-                               m_config.path() + u"/Quandrel"_s));
+                               m_folder + u"/Quandrel"_s));
     // The program keeps working with what it holds.
     QCOMPARE(store.ReadSetting(u"Prefix"_s, u"Split_"_s), u"two"_s);
 }
@@ -151,12 +156,15 @@ void SettingsStoreTest::damagedFile_data() {
     QTest::newRow("malformed line") << Damage::MalformedLine << QString();
     QTest::newRow("unreadable") << Damage::Unreadable << u"cannot be read"_s;
     QTest::newRow("folder in its place") << Damage::FolderInItsPlace << u"is a folder"_s;
+    // Left by a crash in a folder since made read-only; or a folder.
+    QTest::newRow("leftover lock") << Damage::LeftoverLock << u"is locked by"_s;
+    QTest::newRow("folder as the lock") << Damage::LockFolder << u"is locked by"_s;
 }
 
 void SettingsStoreTest::damagedFile() {
     QFETCH(Damage, damage);
     QFETCH(QString, told);
-    QVERIFY(QDir().mkpath(m_config.path() + u"/Quandrel"_s));
+    QVERIFY(QDir().mkpath(m_folder + u"/Quandrel"_s));
     if (damage == Damage::FolderInItsPlace) {
         QVERIFY(QDir().mkpath(conf()));
     } else {
@@ -167,6 +175,19 @@ void SettingsStoreTest::damagedFile() {
         if (damage == Damage::Unreadable)
             QVERIFY(file.setPermissions(QFile::Permissions()));
     }
+    const QString lock = conf() + u".lock"_s;
+    QFile folder(m_folder + u"/Quandrel"_s);
+    const QFileDevice::Permissions open = folder.permissions();
+    if (damage == Damage::LockFolder)
+        QVERIFY(QDir().mkpath(lock));
+    if (damage == Damage::LeftoverLock) {
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("999999\ntovrik\nnowhere\n");
+        file.close();
+        QVERIFY(folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const auto reopen = qScopeGuard([&] { folder.setPermissions(open); });
     const FileModesCount modes;
     if (!modes.counts())
         QSKIP("running as root without a way to make file modes count");
@@ -179,6 +200,7 @@ void SettingsStoreTest::damagedFile() {
             QCOMPARE(store.ReadSetting(u"Prefix"_s, u"Split_"_s), u"kept"_s);
         store.WriteSetting(u"X Character"_s, u"90"_s);
         store.WriteSetting(u"Option1"_s, u"True"_s);
+        QCOMPARE(store.ReadSetting(u"X Character"_s, 160), u"90"_s);
     }
     if (told.isEmpty()) {
         QCOMPARE(messages, QStringList());
