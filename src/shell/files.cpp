@@ -31,11 +31,12 @@ QString GetSpecialFolderPath(int folder) {
     QString path;
     if (folder == CsidlDesktop)
         path = desktopFolder();
-    if (path.isEmpty() || path.size() >= PathBufferLength)
+    if (path.isEmpty())
         return {};
+    // Paths here may be longer than the buffer: it then ends at the NUL.
     QString buffer = path;
     buffer += QChar(u'\0');
-    buffer += QString(PathBufferLength - buffer.size(), u' ');
+    buffer += QString(qMax(PathBufferLength - buffer.size(), qsizetype(0)), u' ');
     return buffer;
 }
 

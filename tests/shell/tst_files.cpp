@@ -36,12 +36,17 @@ void FilesTest::specialFolderBuffer() {
 
 void FilesTest::defaultOutputFolder_data() {
     QTest::addColumn<bool>("desktopExists");
-    QTest::newRow("the desktop folder") << true;
-    QTest::newRow("no desktop folder: home") << false;
+    QTest::addColumn<QString>("desktop");
+    QTest::newRow("the desktop folder") << true << u"Schreibtisch"_s;
+    QTest::newRow("no desktop folder: home") << false << u"Schreibtisch"_s;
+    const QString part(200, u'd');
+    QTest::newRow("a desktop path longer than the buffer")
+        << true << part + u'/' + part + u'/' + part;
 }
 
 void FilesTest::defaultOutputFolder() {
     QFETCH(bool, desktopExists);
+    QFETCH(QString, desktop);
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + u"/.config"_s).toLocal8Bit());
@@ -50,12 +55,12 @@ void FilesTest::defaultOutputFolder() {
         // The desktop environment's own name for it.
         QFile dirs(home.path() + u"/.config/user-dirs.dirs"_s);
         QVERIFY(dirs.open(QIODevice::WriteOnly));
-        dirs.write("XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+        dirs.write("XDG_DESKTOP_DIR=\"$HOME/" + desktop.toUtf8() + "\"\n");
     }
     if (desktopExists)
-        QVERIFY(QDir(home.path()).mkdir(u"Schreibtisch"_s));
+        QVERIFY(QDir(home.path()).mkpath(desktop));
     const QString expected =
-        desktopExists ? home.path() + u"/Schreibtisch/"_s : QDir(home.path()).path() + u'/';
+        desktopExists ? home.path() + u'/' + desktop + u'/' : QDir(home.path()).path() + u'/';
     QCOMPARE(GetDefaultOutputFolder(), expected);
 }
 
