@@ -1,11 +1,13 @@
 // The cutting routine on a 10 MB (UTF-16) message of English prose, limit 160,
-// with every piece copied out behind a line feed, as a caller would.
+// with every piece copied out behind a line feed, as a caller would; and the
+// SMS cut of texts whose graphemes need the rules throughout.
 //
 // Reported: the time per piece, and bytes_per_second counting the bytes copied out
 // (every byte of every piece is read). "warm" leaves the message in the
 // caches from one iteration to the next (it fits the 32 MiB L3 of the machine
 // measured); "cold" pushes it out with a 64 MiB pass, untimed, before each.
 #include "core/cutter.h"
+#include "core/sms.h"
 #include "prose.h"
 
 #include <QString>
@@ -14,6 +16,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -64,8 +67,33 @@ void BM_Cut(benchmark::State &state, tovrik::core::SplitMode mode, bool cold) {
     state.SetLabel(cold ? "message out of cache" : "message stays in cache");
 }
 
+// The SMS cut (UTF-8, graphemes kept whole) of 1 MiB without one sure
+// grapheme boundary: flag letters, a letter under combining accents, or
+// Devanagari without blanks. Their graphemes are worked out near each cut
+// only, so the time grows with the text, as for any other.
+void BM_SmsCutWithoutSureBoundaries(benchmark::State &state) {
+    static const char *const units[] = {"\U0001F1FA", "a\u0301\u0301\u0301", "\u0928\u092E"};
+    std::string text;
+    while (text.size() < (1u << 20))
+        text += units[state.range(0)];
+    tovrik::core::SmsCutter cutter;
+    std::vector<std::string_view> pieces;
+    for (auto _ : state) {
+        pieces.clear();
+        cutter.setMessage(text);
+        cutter.cut({}, tovrik::core::SplitMode::Space, pieces);
+        benchmark::DoNotOptimize(pieces.data());
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(text.size()));
+    state.counters["pieces"] = double(pieces.size());
+}
+
 } // namespace
 
+BENCHMARK(BM_SmsCutWithoutSureBoundaries)
+    ->ArgName("kind")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Cut, exact_warm, tovrik::core::SplitMode::Exact, false)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Cut, space_warm, tovrik::core::SplitMode::Space, false)

@@ -10,6 +10,10 @@ namespace tovrik::core {
 namespace {
 constexpr std::ptrdiff_t MaximumStretch = 1 << 16;
 
+constexpr bool Regional(char32_t c) {
+    return c >= 0x1F1E6 && c <= 0x1F1FF; // the letters of flags
+}
+
 constexpr std::array<std::uint64_t, detail::PlainBitsEnd / 64> plainBits() {
     std::array<std::uint64_t, detail::PlainBitsEnd / 64> bits{};
     for (char32_t c = 0; c < detail::PlainBitsEnd; ++c)
@@ -102,17 +106,16 @@ template <class Char> bool GraphemeBoundaries<Char>::isSure(std::ptrdiff_t posit
 // where a pair does. The run's start is kept, as the stretches of one run
 // follow one another.
 template <class Char> std::ptrdiff_t GraphemeBoundaries<Char>::pairStart(std::ptrdiff_t from) {
-    const auto regional = [](char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; };
-    if (!regional(at(from)) || !regional(before(from)))
+    if (!Regional(at(from)) || !Regional(before(from)))
         return from;
     if (from < m_runStart || from > m_runEnd) {
         // Where the run kept reaches on to `from`, it is the same run.
         bool same = m_runStart >= 0 && from > m_runEnd;
         for (std::ptrdiff_t p = m_runEnd; same && p < from; p = next(p))
-            same = regional(at(p));
+            same = Regional(at(p));
         if (!same) {
             m_runStart = from;
-            while (m_runStart > 0 && regional(before(m_runStart)))
+            while (m_runStart > 0 && Regional(before(m_runStart)))
                 m_runStart = previous(m_runStart);
         }
         m_runEnd = from;
@@ -129,6 +132,10 @@ template <class Char> bool GraphemeBoundaries<Char>::isBoundary(std::ptrdiff_t p
                  m_text[std::size_t(position)] == '\n');
     if (isSure(position))
         return true;
+    // Between two regional indicators only their pairing from the run's
+    // start decides; ICU would walk back over the run for every question.
+    if (Regional(before(position)) && Regional(at(position)))
+        return pairStart(position) == position;
     // No grapheme rule looks across a sure boundary, so ICU needs only the
     // stretch between the nearest ones around the position.
     if (position <= m_from || position >= m_to) {
