@@ -154,4 +154,9 @@ sed 's/,/\xE2\x80\x99/g' "$work/oneline" >"$work/curly" # a comma becomes a curl
 whole "--sms --replace=always --json (replaced)" "$work/curly" --sms --replace=always --json
 whole "--sms=concat --replace=when-cheaper --json" "$work/curly" --sms=concat --replace=when-cheaper --json
 whole "--records lines --json (one record)" "$work/oneline" --records lines --json
+# The same line as one JSON record whose blanks are escaped line feeds: an
+# escape is noted only while the notes cost less than the escapes save.
+sed -e 's/\\/\\\\/g' -e 's/"/\\"/g' -e 's/ /\\n/g' -e 's/^/{"text":"/' -e 's/$/"}/' \
+    "$work/oneline" >"$work/escaped"
+whole "--records jsonl --sms --json (escapes)" "$work/escaped" --records jsonl --sms --json
 whole "--limit 32 --json, 32-byte pieces" "$work/short" --limit 32 --json

@@ -144,6 +144,7 @@ bool isLow(char32_t u) {
 
 // Deeper nesting than this in a member nobody reads is refused, not followed.
 constexpr int MaximumDepth = 256;
+constexpr std::size_t NotesAllowance = 1 << 16; // bytes of notes on a text's escapes
 
 } // namespace
 
@@ -166,7 +167,7 @@ bool JsonRecordParser::expect(char c) {
     return false;
 }
 
-bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, std::size_t *size,
+bool JsonRecordParser::string(std::string_view &raw, Unescaped *into, std::size_t *size,
                               bool *lone) {
     ++m_p; // the opening quote
     const char *start = m_p;
@@ -198,6 +199,16 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
         m_passed = 0;
         m_verbatim = true;
     }
+    // A note costs 16 bytes, and its escape may save the text as little as
+    // one: past what they save (and a fixed allowance), the notes stop and
+    // the text is escaped anew on the way out, as it would be written.
+    const auto note = [&](std::size_t at, std::size_t saved) {
+        const std::size_t extra = (m_escapes.empty() ? 0 : m_escapes.back().extra) + saved;
+        if (m_verbatim && m_escapes.size() >= (extra + NotesAllowance) / (2 * sizeof(Escape)))
+            m_verbatim = false;
+        if (m_verbatim)
+            m_escapes.push_back({at, extra});
+    };
     for (;;) {
         if (m_p >= m_end)
             return fail("invalid JSON: a string does not end");
@@ -229,11 +240,8 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
                     // \" and \\, the escapes texts hold most, are taken here
                     // (written as they came, so the line's bytes stay usable).
                     if (m_end - m_p >= 2 && *m_p == '\\' && (m_p[1] == '"' || m_p[1] == '\\')) {
-                        if (noting) {
-                            const std::size_t extra =
-                                m_escapes.empty() ? 0 : m_escapes.back().extra;
-                            m_escapes.push_back({std::size_t(out - into->data()), extra + 1});
-                        }
+                        if (noting)
+                            note(std::size_t(out - into->data()), 1);
                         if (out)
                             *out++ = m_p[1];
                         m_p += 2;
@@ -327,9 +335,7 @@ bool JsonRecordParser::string(std::string_view &raw, std::vector<char> *into, st
                     same = written[k] == escape[k]; // (the backslash and the letter match)
                 m_verbatim = m_verbatim && same;
             }
-            const std::size_t extra = m_escapes.empty() ? 0 : m_escapes.back().extra;
-            m_escapes.push_back(
-                {std::size_t(out - into->data()), extra + length - (unit < 0x80 ? 1 : 2)});
+            note(std::size_t(out - into->data()), length - (unit < 0x80 ? 1 : 2));
         }
         if (pendingHigh && isLow(unit)) {
             // The pair is one character.

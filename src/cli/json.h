@@ -43,14 +43,21 @@ public:
     const char *error() const { return m_error; }
 
 private:
+    // Bytes that a resize leaves as they are: a string's room is its raw
+    // length, and only what unescaping writes of it is ever touched.
+    template <class T> struct Uninitialised : std::allocator<T> {
+        void construct(T *) noexcept {}
+    };
+    using Unescaped = std::vector<char, Uninitialised<char>>;
+
     bool parseObject(std::string_view line);
     bool fail(const char *error);
     void skipBlanks();
     bool expect(char c);
     // A string at the cursor, its raw bytes (without quotes) in raw; unescaped
     // into *into when given, where *lone tells of a surrogate left unpaired.
-    bool string(std::string_view &raw, std::vector<char> *into = nullptr,
-                std::size_t *size = nullptr, bool *lone = nullptr);
+    bool string(std::string_view &raw, Unescaped *into = nullptr, std::size_t *size = nullptr,
+                bool *lone = nullptr);
     bool number();
     bool value(int depth);
 
@@ -58,9 +65,9 @@ private:
     const char *m_end = nullptr;
     const char *m_error = nullptr;
     char m_errorText[48];
-    std::vector<char> m_text;
+    Unescaped m_text;
     std::size_t m_textSize = 0;
-    std::vector<char> m_name; // an escaped member name, unescaped
+    Unescaped m_name; // an escaped member name, unescaped
     std::string_view m_id;
     bool m_wellFormed = false; // the line is known to be UTF-8
 

@@ -221,6 +221,9 @@ void RecordsTest::textFromTheLine_data() {
     QTest::newRow("C1 past sixteen bytes")
         << QByteArray("abcdefghijklmnopqrs\xC2\x85tuvwxyz0123456789\\\"u") << QByteArray();
     QTest::newRow("surrogate pair") << QByteArray(R"(ab\ud83d\ude00c\"d\\e)") << QByteArray();
+    // Past what their notes may cost, the text is escaped again.
+    QTest::newRow("more escapes than are noted")
+        << QByteArray(R"(a\nb)").repeated(5000) + R"(\"c\\d)" << QByteArray();
 }
 
 void RecordsTest::textFromTheLine() {
