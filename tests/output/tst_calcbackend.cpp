@@ -451,6 +451,8 @@ void TestCalcBackend::autofit_data() {
     QTest::newRow("Hangul counts two") << QStringList{u"한국어"_s} << 6;
     QTest::newRow("emoji counts two") << QStringList{u"ok 😀"_s} << 5;
     QTest::newRow("Cyrillic and the euro sign count one") << QStringList{u"Привет €"_s} << 8;
+    QTest::newRow("fullwidth counts two, the replacement character one")
+        << QStringList{u"\uFF21\uFFFD"_s} << 3;
     QTest::newRow("clamped") << QStringList{QString(400, u'x')} << MaxColumnWidth;
     QTest::newRow("empty column keeps its width") << QStringList{QString(), QString()} << 0;
 }
