@@ -148,6 +148,18 @@ BENCHMARK(BM_PasteMessage)
     ->UseRealTime()
     ->Iterations(1);
 
+// The box repainted, as each blink of the cursor repaints it, over a letter
+// under 50,000 accents: one line that takes Qt a second to shape.
+void BM_RepaintLongGrapheme(benchmark::State &state) {
+    Window w;
+    w.form.Text2->setFocus();
+    paste(w.form, u"e"_s + QString(50'000, QChar(0x0301)));
+    settle(w.form);
+    for (auto _ : state)
+        w.form.Text2->viewport()->repaint();
+}
+BENCHMARK(BM_RepaintLongGrapheme)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
 // One key typed into a pasted message, the cursor at its start (0) or its
 // end (1). Arguments: length, kind of message, where.
 void BM_TypeKey(benchmark::State &state) {

@@ -333,9 +333,43 @@ bool MessageEdit::lineWraps(int line) const {
     return line + 1 < lineCount() && !endsLine(m_text.at(lineStart(line + 1) - 1));
 }
 
-void MessageEdit::prepareLayout(QTextLayout &layout, int line) const {
+struct MessageEdit::LaidOut {
+    QString text;
+    QString preedit;
+    int preeditAt = -1;
+    QFont font;
+    qreal width = 0;
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    QTextLayout layout;
+};
+
+const QTextLayout &MessageEdit::layoutOf(int line) const {
     const qsizetype start = lineStart(line);
-    layout.setText(m_text.mid(start, lineEnd(line) - start));
+    const QStringView text = QStringView(m_text).mid(start, lineEnd(line) - start);
+    const bool preedit = !m_preedit.isEmpty() && lineOf(m_cursor) == line;
+    const int preeditAt = preedit ? int(m_cursor - start) : -1;
+    const Qt::LayoutDirection direction = paragraphDirection(line);
+    const qreal width = wrapWidth();
+    constexpr std::size_t Kept = 16; // more than a box shows
+    for (auto it = m_laidOut.begin(); it != m_laidOut.end(); ++it) {
+        LaidOut &kept = **it;
+        if (kept.preeditAt == preeditAt && kept.width == width && kept.direction == direction &&
+            kept.text == text && (!preedit || kept.preedit == m_preedit) && kept.font == font()) {
+            std::rotate(it, it + 1, m_laidOut.end());
+            return m_laidOut.back()->layout;
+        }
+    }
+    if (m_laidOut.size() == Kept)
+        m_laidOut.erase(m_laidOut.begin());
+    auto laidOut = std::make_unique<LaidOut>();
+    laidOut->text = text.toString();
+    laidOut->preedit = preedit ? m_preedit : QString();
+    laidOut->preeditAt = preeditAt;
+    laidOut->font = font();
+    laidOut->width = width;
+    laidOut->direction = direction;
+    QTextLayout &layout = laidOut->layout;
+    layout.setText(laidOut->text);
     layout.setFont(font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -343,18 +377,19 @@ void MessageEdit::prepareLayout(QTextLayout &layout, int line) const {
     // Every line of a paragraph reads its way, and one that reads right to
     // left lies against the right edge; the blanks that end a line hang past
     // the edge it ends at.
-    const Qt::LayoutDirection direction = paragraphDirection(line);
     option.setTextDirection(direction);
     option.setAlignment(direction == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft);
     layout.setTextOption(option);
     layout.setCacheEnabled(true);
-    if (!m_preedit.isEmpty() && lineOf(m_cursor) == line)
-        layout.setPreeditArea(int(m_cursor - start), m_preedit);
+    if (preedit)
+        layout.setPreeditArea(preeditAt, m_preedit);
     layout.beginLayout();
     QTextLine textLine = layout.createLine();
-    textLine.setLineWidth(wrapWidth());
+    textLine.setLineWidth(width);
     textLine.setPosition(QPointF(0, 0));
     layout.endLayout();
+    m_laidOut.push_back(std::move(laidOut));
+    return m_laidOut.back()->layout;
 }
 
 Qt::LayoutDirection MessageEdit::paragraphDirection(int line) const {
@@ -415,8 +450,7 @@ int MessageEdit::visibleLineCount() const {
 }
 
 qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
-    QTextLayout layout;
-    prepareLayout(layout, line);
+    const QTextLayout &layout = layoutOf(line);
     const QTextLine textLine = layout.lineAt(0);
     const qsizetype start = lineStart(line);
     const qsizetype end = lineEnd(line);
@@ -458,8 +492,7 @@ qsizetype MessageEdit::positionOnLine(int line, qreal x) const {
 
 qreal MessageEdit::xOf(qsizetype position) const {
     const int line = lineOf(position);
-    QTextLayout layout;
-    prepareLayout(layout, line);
+    const QTextLayout &layout = layoutOf(line);
     return layout.lineAt(0).cursorToX(int(position - lineStart(line)));
 }
 
@@ -470,8 +503,7 @@ QRect MessageEdit::characterRect(qsizetype position) const {
     const int first = firstVisibleLine();
     if (line < first || line >= first + visibleLineCount())
         return {};
-    QTextLayout layout;
-    prepareLayout(layout, line);
+    const QTextLayout &layout = layoutOf(line);
     const int at = int(position - lineStart(line));
     const qreal left = layout.lineAt(0).cursorToX(at);
     const qreal right = at < layout.text().size() ? layout.lineAt(0).cursorToX(at + 1) : left + 1;
@@ -742,8 +774,7 @@ qsizetype MessageEdit::nextPosition(qsizetype position, bool word) const {
         return position + 1; // over the line break
     if (!word)
         return graphemeBoundary(line, position + 1, true);
-    QTextLayout layout;
-    prepareLayout(layout, line);
+    const QTextLayout &layout = layoutOf(line);
     const int at = layout.nextCursorPosition(int(position - start), QTextLayout::SkipWords);
     return graphemeBoundary(line, qMax(position + 1, start + at), true);
 }
@@ -760,8 +791,7 @@ qsizetype MessageEdit::previousPosition(qsizetype position, bool word) const {
     if (!word)
         return graphemeBoundary(line, position - 1, false);
     const qsizetype start = lineStart(line);
-    QTextLayout layout;
-    prepareLayout(layout, line);
+    const QTextLayout &layout = layoutOf(line);
     const int at = layout.previousCursorPosition(int(position - start), QTextLayout::SkipWords);
     return graphemeBoundary(line, qMin(position - 1, start + at), false);
 }
@@ -992,8 +1022,7 @@ void MessageEdit::paintEvent(QPaintEvent *) {
     painter.setPen(palette().color(QPalette::Text));
     const qsizetype from = selectionStart(), to = selectionEnd();
     for (int line = first, y = Margin; line < lineCount() && y < bottom; ++line, y += height) {
-        QTextLayout layout;
-        prepareLayout(layout, line);
+        const QTextLayout &layout = layoutOf(line);
         const qsizetype start = lineStart(line);
         QList<QTextLayout::FormatRange> formats;
         const qsizetype a = qMax(from, start), b = qMin(to, lineEnd(line));

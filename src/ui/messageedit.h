@@ -6,6 +6,7 @@
 #include <QBasicTimer>
 #include <QString>
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -142,7 +143,11 @@ private:
     // Lines.
     qsizetype lineEnd(int line) const; // before its line feed, if any
     bool lineWraps(int line) const;    // ends without a line feed, more text follows
-    void prepareLayout(QTextLayout &layout, int line) const;
+    // A line laid out and shaped for drawing and measuring. The last few
+    // are kept while their text, the font, the width and the input method's
+    // text stay the same: the cursor's blink and each paint ask again, and
+    // shaping a letter under many thousand accents takes seconds.
+    const QTextLayout &layoutOf(int line) const;
     // The direction of a line's paragraph, from its first strong letter.
     Qt::LayoutDirection paragraphDirection(int line) const;
     int lineHeight() const;
@@ -199,8 +204,10 @@ private:
         qsizetype decided = -1; // where its first strong letter is (or its end)
         Qt::LayoutDirection value = Qt::LeftToRight;
     };
-    mutable Direction m_direction;                          // of the paragraph last asked about
-    mutable core::GraphemeBoundaries<char16_t> m_graphemes; // of the paragraph being wrapped
+    mutable Direction m_direction; // of the paragraph last asked about
+    struct LaidOut;
+    mutable std::vector<std::unique_ptr<LaidOut>> m_laidOut; // most recent last
+    mutable core::GraphemeBoundaries<char16_t> m_graphemes;  // of the paragraph being wrapped
 };
 
 } // namespace tovrik::ui

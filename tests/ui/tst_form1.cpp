@@ -179,6 +179,7 @@ private Q_SLOTS:
     void textBoxesTellEveryWordToScreenReaders();
     void messageBoxContextMenu();
     void messageBoxDrawsTextAndCursor();
+    void messageBoxFollowsEveryEdit();
     void messageBoxDoubleClickSelectsAWord();
     void emptyListShowsItsFocus();
     void messageBoxPointsLandInOrder();
@@ -1674,6 +1675,26 @@ void Form1Test::messageBoxDrawsTextAndCursor() {
     QVERIFY(!inked(box->characterRect(0))); // none on the others
     box->setPlainText(u"WWWW"_s);
     QVERIFY(inked(box->characterRect(0).adjusted(2, 0, 30, 0)));
+}
+
+// What the box draws and measures follows every edit, also one that keeps
+// the line's length, and the input method's text as it changes.
+void Form1Test::messageBoxFollowsEveryEdit() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(u"iiii"_s);
+    const int narrow = box->characterRect(4).x();
+    box->setCursorPosition(0);
+    box->setCursorPosition(4, true);
+    box->insertPlainText(u"WWWW"_s);
+    QVERIFY(box->characterRect(4).x() > narrow);
+    QInputMethodEvent thin(u"ii"_s, {});
+    QCoreApplication::sendEvent(box, &thin);
+    const QImage before = box->viewport()->grab().toImage();
+    QInputMethodEvent wide(u"WW"_s, {});
+    QCoreApplication::sendEvent(box, &wide);
+    QVERIFY(box->viewport()->grab().toImage() != before);
 }
 
 void Form1Test::messageBoxContextMenu() {
