@@ -37,7 +37,16 @@ public:
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QString text(QAccessible::Text t) const override {
-        if (!isValid() || (t != QAccessible::Name && t != QAccessible::Value))
+        if (!isValid())
+            return {};
+        // Qt 6.4 does not pass the row's "checkable" on to AT-SPI, and screen
+        // readers say nothing of a box that is neither checkable nor checked:
+        // an unticked row says so in its description.
+        if (t == QAccessible::Description)
+            return index().data(Qt::CheckStateRole).toInt() == Qt::Checked
+                       ? QString()
+                       : QStringLiteral("not ticked");
+        if (t != QAccessible::Name && t != QAccessible::Value)
             return {};
         return index().data(Qt::DisplayRole).toString();
     }

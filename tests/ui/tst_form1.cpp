@@ -545,6 +545,7 @@ void Form1Test::rowTicksForScreenReaders() {
     QVERIFY(row->state().checkable);
     QVERIFY(!row->state().checked);
     QCOMPARE(row->text(QAccessible::Name), u"b"_s);
+    QCOMPARE(row->text(QAccessible::Description), u"not ticked"_s);
 
     if (how == u"click") {
         QStyleOptionViewItem item;
@@ -564,6 +565,7 @@ void Form1Test::rowTicksForScreenReaders() {
     }
     QVERIFY(list.checked(2) && !list.checked(1) && !list.checked(3));
     QVERIFY(listIface->child(1)->state().checked);
+    QCOMPARE(listIface->child(1)->text(QAccessible::Description), QString());
     QVERIFY(listIface->child(0)->state().checkable && !listIface->child(0)->state().checked);
     const auto told =
         std::find_if(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
