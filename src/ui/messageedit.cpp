@@ -10,11 +10,13 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBoundaryFinder>
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -97,7 +100,7 @@ public:
     }
     int characterCount() const override { return int(edit()->text().size()); }
     QRect characterRect(int offset) const override {
-        const QRect r = edit()->characterRect(offset);
+        const QRect r = edit()->glyphRect(offset);
         return r.isEmpty() ? r : r.translated(edit()->viewport()->mapToGlobal(QPoint(0, 0)));
     }
     int offsetAtPoint(const QPoint &point) const override {
@@ -509,6 +512,28 @@ QRect MessageEdit::characterRect(qsizetype position) const {
     const qreal right = at < layout.text().size() ? layout.lineAt(0).cursorToX(at + 1) : left + 1;
     return QRectF(Margin + left, Margin + (line - first) * lineHeight(),
                   qMax(qreal(1), right - left), lineHeight())
+        .toAlignedRect();
+}
+
+QRect MessageEdit::glyphRect(qsizetype position) const {
+    const QRect cursor = characterRect(position);
+    if (cursor.isEmpty() || position >= m_text.size())
+        return cursor;
+    const int line = lineOf(position);
+    const QTextLayout &layout = layoutOf(line);
+    qreal left = std::numeric_limits<qreal>::max();
+    qreal right = std::numeric_limits<qreal>::lowest();
+    for (const QGlyphRun &run : layout.glyphRuns(int(position - lineStart(line)), 1)) {
+        const QList<QPointF> at = run.positions();
+        const QList<QPointF> advances = run.rawFont().advancesForGlyphIndexes(run.glyphIndexes());
+        for (qsizetype k = 0; k < at.size() && k < advances.size(); ++k) {
+            left = qMin(left, at[k].x());
+            right = qMax(right, at[k].x() + advances[k].x());
+        }
+    }
+    if (left > right) // (a line break: no glyph)
+        return cursor;
+    return QRectF(Margin + left, cursor.top(), qMax(qreal(1), right - left), cursor.height())
         .toAlignedRect();
 }
 

@@ -80,6 +80,10 @@ public:
     // The box-relative rectangle of the character at position; empty when
     // its line is not on view.
     QRect characterRect(qsizetype position) const;
+    // The box of the character at position as it is drawn, for assistive
+    // tools (characterRect's left edge is where the cursor stands, which in
+    // right-to-left text is the character's right edge).
+    QRect glyphRect(qsizetype position) const;
     qsizetype positionAt(const QPoint &point) const;
 
 Q_SIGNALS:

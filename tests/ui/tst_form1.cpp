@@ -175,6 +175,7 @@ private Q_SLOTS:
     void messageBoxRightToLeftLinesStayInside_data();
     void messageBoxRightToLeftLinesStayInside();
     void messageBoxLinesReadTheirParagraphsWay();
+    void messageBoxGivesEachLetterItsBox();
     void messageBoxForInputMethodsAndScreenReaders();
     void textBoxesTellEveryWordToScreenReaders();
     void messageBoxContextMenu();
@@ -1397,6 +1398,29 @@ void Form1Test::messageBoxRightToLeftLinesStayInside() {
 // Each line reads its paragraph's way. After a line separator, "hello"
 // starts the second line: it lies right of the Hebrew in a paragraph that
 // reads right to left, and in one that reads left to right, after it.
+// Screen readers and magnifiers get each letter's own box, in either
+// direction and where the direction changes.
+void Form1Test::messageBoxGivesEachLetterItsBox() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(box)->textInterface();
+    QVERIFY(text);
+    for (const QString &line : {u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD"_s,
+                                u"Hello \u05E9\u05DC\u05D5\u05DD world"_s}) {
+        box->setPlainText(line);
+        for (int at = 0; at + 1 < line.size(); ++at) {
+            const QRect here = text->characterRect(at), next = text->characterRect(at + 1);
+            QVERIFY2(here.width() > 2 && here.width() < 20, qPrintable(QString::number(at)));
+            // A letter and the next of its word, in the word's direction.
+            if (line[at].isLetter() && line[at + 1].isLetter())
+                QVERIFY(line[at].script() == QChar::Script_Hebrew
+                            ? next.right() <= here.left() + 1
+                            : next.left() >= here.right() - 1);
+        }
+    }
+}
+
 void Form1Test::messageBoxLinesReadTheirParagraphsWay() {
     Window w;
     MessageEdit *box = w.shownMessageBox();
