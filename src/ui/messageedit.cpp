@@ -931,15 +931,18 @@ void MessageEdit::cursorMoved(bool keepGoalX) {
     restartBlink();
     viewport()->update();
     if (QAccessible::isActive()) {
-        if (hasSelection()) {
+        if (hasSelection() || m_selectionTold) {
+            // (A selection that goes is told too: screen readers say so.)
             QAccessibleTextSelectionEvent event(this, int(selectionStart()), int(selectionEnd()));
             event.setCursorPosition(int(m_cursor));
             QAccessible::updateAccessibility(&event);
-        } else {
+        }
+        if (!hasSelection()) {
             QAccessibleTextCursorEvent event(this, int(m_cursor));
             QAccessible::updateAccessibility(&event);
         }
     }
+    m_selectionTold = hasSelection();
     Q_EMIT cursorPositionChanged();
 }
 

@@ -189,6 +189,7 @@ private:
     QString m_preedit;
     QBasicTimer m_blink;
     bool m_cursorShown = false;
+    bool m_selectionTold = false; // the last cursor move had a selection
     bool m_selecting = false;
     // A press on the selection: a drag once the pointer moves far enough,
     // else a click where it was pressed.

@@ -176,6 +176,7 @@ private Q_SLOTS:
     void messageBoxRightToLeftLinesStayInside();
     void messageBoxLinesReadTheirParagraphsWay();
     void messageBoxGivesEachLetterItsBox();
+    void messageBoxTellsWhenASelectionGoes();
     void messageBoxForInputMethodsAndScreenReaders();
     void textBoxesTellEveryWordToScreenReaders();
     void messageBoxContextMenu();
@@ -1418,6 +1419,43 @@ void Form1Test::messageBoxGivesEachLetterItsBox() {
                             ? next.right() <= here.left() + 1
                             : next.left() >= here.right() - 1);
         }
+    }
+}
+
+// Screen readers hear a selection made and one that goes, by a move or a
+// deletion.
+void Form1Test::messageBoxTellsWhenASelectionGoes() {
+    static QList<std::pair<int, int>> told; // selections: start, end
+    const QAccessible::UpdateHandler before =
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
+            if (event->type() == QAccessible::TextSelectionChanged) {
+                const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
+                told.append({selection->selectionStart(), selection->selectionEnd()});
+            }
+        });
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    const bool wasActive = platform->isActive();
+    platform->setActive(true);
+    const auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(before);
+        platform->setActive(wasActive);
+    });
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->setPlainText(u"one two"_s);
+    for (const int key : {int(Qt::Key_Right), int(Qt::Key_Delete)}) {
+        box->setCursorPosition(0);
+        told.clear();
+        QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(told, (QList{std::pair(0, 1)}));
+        QTest::keyClick(box, Qt::Key(key));
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(told.last().first, told.last().second); // none left
+        QTest::keyClick(box, Qt::Key_Right);
+        QCOMPARE(told.size(), 2); // and nothing more to tell
     }
 }
 
