@@ -208,6 +208,8 @@ void RecordsTest::textFromTheLine_data() {
     QTest::newRow("hex in capitals") << QByteArray(R"(ab\u001Fc\"d\\efghij)") << QByteArray();
     QTest::newRow("escapes that need none")
         << QByteArray(R"(ab\u00e9c\u0041d\/e\"f)") << QByteArray();
+    QTest::newRow("an escape that needs none, alone")
+        << QByteArray(R"(abc\u0041defgh)") << QByteArray();
     QTest::newRow("quote and backslash in hex")
         << QByteArray(R"(ab\u0022c\u005Cd\"e\\f)") << QByteArray();
     QTest::newRow("DEL and C1 unescaped")
