@@ -135,6 +135,33 @@ struct Window {
     }
 };
 
+// Accessibility made active, as a screen reader that has just started makes
+// it, with every event heard by `listen`; both undone at the end.
+class ScreenReader {
+public:
+    explicit ScreenReader(QAccessible::UpdateHandler listen)
+        : m_before(QAccessible::installUpdateHandler(listen)),
+          m_platform(QGuiApplicationPrivate::platformIntegration()->accessibility()) {
+        if (m_platform) {
+            m_wasActive = m_platform->isActive();
+            m_platform->setActive(true);
+        }
+    }
+    ~ScreenReader() {
+        QAccessible::installUpdateHandler(m_before);
+        if (m_platform)
+            m_platform->setActive(m_wasActive);
+    }
+    ScreenReader(const ScreenReader &) = delete;
+    ScreenReader &operator=(const ScreenReader &) = delete;
+    bool listening() const { return m_platform != nullptr; }
+
+private:
+    QAccessible::UpdateHandler m_before;
+    QPlatformAccessibility *m_platform;
+    bool m_wasActive = false;
+};
+
 } // namespace
 
 class Form1Test : public QObject {
@@ -598,17 +625,8 @@ void Form1Test::screenReadersHearTheCurrentRow() {
             if (QAccessibleTableCellInterface *cell = iface->tableCellInterface())
                 heard.append({type, cell->rowIndex()});
     };
-    const QAccessible::UpdateHandler before = QAccessible::installUpdateHandler(listen);
-    // As a screen reader that has just started makes it.
-    QPlatformAccessibility *platform =
-        QGuiApplicationPrivate::platformIntegration()->accessibility();
-    QVERIFY(platform);
-    const bool wasActive = platform->isActive();
-    platform->setActive(true);
-    const auto restore = qScopeGuard([&] {
-        QAccessible::installUpdateHandler(before);
-        platform->setActive(wasActive);
-    });
+    const ScreenReader reader(listen);
+    QVERIFY(reader.listening());
 
     Window w;
     w.load();
@@ -1426,22 +1444,13 @@ void Form1Test::messageBoxGivesEachLetterItsBox() {
 // deletion.
 void Form1Test::messageBoxTellsWhenASelectionGoes() {
     static QList<std::pair<int, int>> told; // selections: start, end
-    const QAccessible::UpdateHandler before =
-        QAccessible::installUpdateHandler([](QAccessibleEvent *event) {
-            if (event->type() == QAccessible::TextSelectionChanged) {
-                const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
-                told.append({selection->selectionStart(), selection->selectionEnd()});
-            }
-        });
-    QPlatformAccessibility *platform =
-        QGuiApplicationPrivate::platformIntegration()->accessibility();
-    QVERIFY(platform);
-    const bool wasActive = platform->isActive();
-    platform->setActive(true);
-    const auto restore = qScopeGuard([&] {
-        QAccessible::installUpdateHandler(before);
-        platform->setActive(wasActive);
+    const ScreenReader reader([](QAccessibleEvent *event) {
+        if (event->type() == QAccessible::TextSelectionChanged) {
+            const auto *selection = static_cast<QAccessibleTextSelectionEvent *>(event);
+            told.append({selection->selectionStart(), selection->selectionEnd()});
+        }
     });
+    QVERIFY(reader.listening());
     Window w;
     MessageEdit *box = w.shownMessageBox();
     QVERIFY(box);
