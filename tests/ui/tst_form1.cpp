@@ -1190,6 +1190,13 @@ void Form1Test::messageBoxLongText() {
     box->setFont(big);
     QVERIFY2(box->lineCount() >= lines * 3 / 2,
              qPrintable(u"%1 then %2"_s.arg(lines).arg(box->lineCount())));
+    // A line ends before its line break, of either kind.
+    box->setPlainText(u"one\ntwo\u2028three"_s);
+    for (const auto &[at, line] : {std::pair(0, u"one"_s), std::pair(4, u"two"_s)}) {
+        box->setCursorPosition(at);
+        QCOMPARE(static_cast<QWidget *>(box)->inputMethodQuery(Qt::ImSurroundingText).toString(),
+                 line);
+    }
 }
 
 // An edit wraps again only the lines it can change; they come out as the
