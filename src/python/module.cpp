@@ -100,7 +100,9 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (mode == "period")
         m = TOVRIK_MODE_PERIOD;
     else
-        fail("unknown mode " + shown(mode) + " (space, exact or period)");
+        fail(mode.find('\0') != std::string::npos
+                 ? "the mode holds a NUL character"
+                 : "unknown mode " + shown(mode) + " (space, exact or period)");
     if (number && number->find('\0') != std::string::npos)
         fail("the numbering format holds a NUL character");
     tovrik_replace r;
@@ -111,7 +113,9 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (replace == "always")
         r = TOVRIK_REPLACE_ALWAYS;
     else
-        fail("unknown replacement " + shown(replace) + " (never, when-cheaper or always)");
+        fail(replace.find('\0') != std::string::npos
+                 ? "the replacement holds a NUL character"
+                 : "unknown replacement " + shown(replace) + " (never, when-cheaper or always)");
     if (language && language->find('\0') != std::string::npos)
         fail("the languages hold a NUL character");
     tovrik_options *options = nullptr;
@@ -170,6 +174,8 @@ private:
 
 // Part and Result are struct sequences (named tuples made in C): cheap to
 // make by the million, compared and shown as tuples, fields read by name.
+// Every field is in the tuple: what compares, hashes and rebuilds a result
+// (==, a set, Dask's task keys, Result(tuple(r))) sees only those.
 PyTypeObject *PartType = nullptr;
 PyTypeObject *ResultType = nullptr;
 
@@ -195,8 +201,7 @@ PyStructSequence_Field resultFields[] = {
                  "order, at most 10 (a tuple; empty for GSM-7)."},
     {"non_gsm7_more", "How many other different characters have no GSM-7 form."},
     {nullptr, nullptr}};
-// The first three fields are the tuple; the others are read by name.
-PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 3};
+PyStructSequence_Desc resultDesc = {"tovrik.Result", "A message cut into parts.", resultFields, 8};
 
 // What a result says beyond its parts, taken from the splitter after a cut.
 struct Extras {
@@ -393,6 +398,12 @@ py::object cutOne(const py::handle &text, const tovrik_options *options, bool re
 // Many texts: their bytes are gathered with the GIL held, cut with it
 // released, and the results built with it held again.
 py::list cutMany(const py::object &texts, const tovrik_options *options, bool replaceAsked) {
+    // One text is an iterable too, of its characters (or of ints): each
+    // would be cut as a message of its own.
+    if (PyUnicode_Check(texts.ptr()) || PyBytes_Check(texts.ptr()) ||
+        PyByteArray_Check(texts.ptr()))
+        throw py::type_error("texts must be an iterable of texts, not one " + typeName(texts) +
+                             " (cut one text with split() or sms())");
     // The texts in a tuple of our own, which no other thread can change while
     // their bytes are cut without the GIL.
     const auto sequence = py::reinterpret_steal<py::object>(PySequence_Tuple(texts.ptr()));

@@ -30,9 +30,13 @@ class Part(structseq[Union[str, int]], tuple[str, str, int]):
         """The part's length in its encoding: septets or UTF-16 code units."""
 
 @final
-class Result(structseq[Any], tuple[tuple[Part, ...], str, int]):
-    """A message cut into parts: (parts, encoding, segments), and by name
-    only shift, replaced, sent, non_gsm7 and non_gsm7_more."""
+class Result(
+    structseq[Any],
+    tuple[tuple[Part, ...], str, int, Optional[dict[str, str]], Optional[int], Optional[str],
+          tuple[str, ...], int],
+):
+    """A message cut into parts: (parts, encoding, segments, shift, replaced,
+    sent, non_gsm7, non_gsm7_more)."""
 
     @property
     def parts(self) -> tuple[Part, ...]:

@@ -68,6 +68,12 @@ class DaskCluster(unittest.TestCase):
             # The module's functions go to the workers as they are.
             self.assertEqual(client.submit(tovrik.sms, "Hi 😀", concat=False).result(),
                              tovrik.sms("Hi 😀", concat=False))
+            # Two results that differ only in what was replaced are two tasks.
+            results = [tovrik.sms('"Hi"', replace="always"),
+                       tovrik.sms("“Hi”", replace="always")]
+            self.assertEqual(client.gather([client.submit(tovrik.Result.to_dict, r)
+                                            for r in results]),
+                             [r.to_dict() for r in results])
 
         self.assertEqual(len(actual), COUNT)
         for n, (got, wanted) in enumerate(zip(actual, expected)):

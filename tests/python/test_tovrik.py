@@ -107,6 +107,10 @@ class BadInput(unittest.TestCase):
                  "unknown replacement b'so\\xffmetimes' (never, when-cheaper or always)"),
                 (lambda: tovrik.split("abc", number="%t\0"),
                  "the numbering format holds a NUL character"),
+                (lambda: tovrik.split("abc", mode="space\0junk"),
+                 "the mode holds a NUL character"),
+                (lambda: tovrik.sms("abc", replace="never\0"),
+                 "the replacement holds a NUL character"),
                 (lambda: tovrik.split("abc", limit=2**32 + 5),
                  "the limit must be between 1 and 32767, not 4294967301"),
                 (lambda: tovrik.sms("hi", number="%t\ud800"),
@@ -138,6 +142,9 @@ class BadInput(unittest.TestCase):
             tovrik.split(None)
         with self.assertRaisesRegex(TypeError, "^'NoneType' object is not iterable$"):
             tovrik.sms_batch(None)
+        for texts in ("hello", b"hello"):  # one text, not texts of one character
+            with self.assertRaisesRegex(TypeError, "^texts must be an iterable of texts, not one "):
+                tovrik.split_batch(texts)
 
     def test_texts_are_plain_str(self):
         # A subclass's text comes back as str, one part or more, and pickles.
@@ -149,6 +156,14 @@ class BadInput(unittest.TestCase):
             for result in results:
                 self.assertEqual({type(part.text) for part in result.parts}, {str})
                 self.assertEqual(pickle.loads(pickle.dumps(result)), result)
+
+    def test_results_differ_in_every_field(self):
+        # Results are compared (and Dask names their tasks) as tuples.
+        results = [tovrik.sms('"Hi"'), tovrik.sms('"Hi"', replace="always"),
+                   tovrik.sms("“Hi”", replace="always"), tovrik.sms("Şi", language="tr")]
+        for i, result in enumerate(results):
+            self.assertEqual(results.index(result), i)
+            self.assertEqual(tovrik.Result(tuple(result)).to_dict(), result.to_dict())
 
     def test_functions_pickle(self):
         # By name, as Dask ships a function to its workers.
