@@ -1023,10 +1023,11 @@ void MessageEdit::keyPressEvent(QKeyEvent *event) {
         if (!hasSelection())
             m_anchor = nextPosition(m_cursor, false);
         deleteSelection();
-    } else if (event->matches(QKeySequence::InsertParagraphSeparator)) {
+    } else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
+               event->matches(QKeySequence::InsertLineSeparator)) {
+        // Shift+Enter too: a line separator would make the whole message
+        // UCS-2 in an SMS, and shows no different.
         insertPlainText(u"\n"_s);
-    } else if (event->matches(QKeySequence::InsertLineSeparator)) {
-        insertPlainText(QString(QChar(LineSeparator)));
     } else if (const QString text = event->text();
                !text.isEmpty() && (text.at(0).isPrint() || text.at(0).isHighSurrogate()) &&
                !(event->modifiers() & Qt::ControlModifier)) {

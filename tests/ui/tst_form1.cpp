@@ -1080,8 +1080,9 @@ void Form1Test::messageBoxEditing_data() {
     QTest::newRow("a paste is undone, the selection back")
         << u"keep"_s << 0 << QStringList{u">new"_s, u"Ctrl+A"_s, u"Ctrl+V"_s, u"Ctrl+Z"_s}
         << u"keep"_s << u"keep"_s;
-    QTest::newRow("Enter is a line break")
-        << u"ab"_s << 2 << QStringList{u"Return"_s, u"=c"_s} << u"ab\nc"_s << QString();
+    QTest::newRow("Enter and Shift+Enter are a line feed")
+        << u"ab"_s << 2 << QStringList{u"Return"_s, u"=c"_s, u"Shift+Return"_s} << u"ab\nc\n"_s
+        << QString();
     QTest::newRow("Down keeps the column")
         << u"abc\ndef"_s << 1 << QStringList{u"Down"_s, u"=X"_s} << u"abc\ndXef"_s << QString();
     QTest::newRow("Ctrl+Backspace takes a word")
