@@ -105,6 +105,7 @@ QList<CellCase> RoundTripCells() {
         {"escaped underscore", 13, 1, u"_x005F_ and _x000d_"_s},
         {"NUL", 13, 2, u"ab\0cd"_s},
         {"U+FFFE and U+FFFF", 13, 3, u"nc \uFFFE \uFFFF end"_s},
+        {"escape-like text of fewer digits", 11, 2, u"_x0a_ _xd_ _x1_ _x41_"_s},
     };
 }
 
