@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tovrik::cli {
@@ -21,6 +23,27 @@ void ByteBuffer::grow(std::size_t extra) {
 void ByteBuffer::appendNumber(long long value) {
     char *out = tail(20); // "-9223372036854775808"
     setEnd(std::to_chars(out, out + 20, value).ptr);
+}
+
+bool IsRegularFile(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+HeldSignals::HeldSignals(bool hold) : m_held(hold) {
+    if (!m_held)
+        return;
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal :
+         {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF})
+        sigaddset(&ending, signal);
+    m_held = ::pthread_sigmask(SIG_BLOCK, &ending, &m_before) == 0;
+}
+
+HeldSignals::~HeldSignals() {
+    if (m_held)
+        ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr);
 }
 
 void WriteAll(int fd, std::string_view bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <csignal>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -25,6 +26,26 @@ struct WriteFault {
 // Writes all of bytes to fd, again after a signal or a short write. Throws
 // WriteFault.
 void WriteAll(int fd, std::string_view bytes);
+
+// Whether fd is a regular file.
+bool IsRegularFile(int fd);
+
+// While it lives (and when asked), the signals that end the process by
+// default wait: the kernel stops a write to a file part of the way once such
+// a signal comes, and a batch must go out whole, so that a file cut short by
+// a killed process ends where a line does. (SIGKILL cannot wait. A pipe may
+// block the write for good, so it is not held for one.)
+class HeldSignals {
+public:
+    explicit HeldSignals(bool hold);
+    ~HeldSignals();
+    HeldSignals(const HeldSignals &) = delete;
+    HeldSignals &operator=(const HeldSignals &) = delete;
+
+private:
+    bool m_held;
+    sigset_t m_before;
+};
 
 // A growing byte buffer that is written through a pointer: no byte is
 // cleared before it is written.
@@ -63,7 +84,8 @@ public:
     // Pieces end with `end`; the buffer goes out once it holds `threshold`
     // bytes, or after every piece or line with eachLine.
     Output(int fd, char end, std::size_t threshold, bool eachLine = false)
-        : m_fd(fd), m_end(end), m_threshold(threshold), m_eachLine(eachLine) {}
+        : m_fd(fd), m_end(end), m_threshold(threshold), m_eachLine(eachLine),
+          m_toFile(IsRegularFile(fd)) {}
 
     ByteBuffer &buffer() { return m_buffer; }
 
@@ -135,6 +157,7 @@ private:
     }
     // The buffer, then the run.
     void write(std::string_view run) {
+        const HeldSignals held(m_toFile);
         WriteAll(m_fd, m_buffer.view());
         m_wrote = m_wrote || m_buffer.size() > 0 || !run.empty();
         m_buffer.clear();
@@ -151,6 +174,7 @@ private:
     std::size_t m_lineStart = 0; // where the piece or line being written starts
     const char *m_run = nullptr; // the run held in place, after the buffer
     const char *m_runEnd = nullptr;
+    bool m_toFile;
     bool m_wrote = false; // a batch has gone out
 };
 

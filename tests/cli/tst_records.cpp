@@ -9,8 +9,10 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -20,6 +22,25 @@ using RecordOptions = tovrik::cli::Options;
 using tovrik::core::SmsUnits;
 
 Q_DECLARE_METATYPE(tovrik::cli::RecordFormat)
+
+namespace {
+
+// A signal raised from inside the next write(), and whether its handler ran
+// before the write went on.
+volatile sig_atomic_t g_signalInWrite = 0;
+volatile sig_atomic_t g_signalled = 0;
+bool g_signalledInWrite = false;
+
+} // namespace
+
+extern "C" ssize_t write(int fd, const void *data, size_t size) {
+    if (g_signalInWrite) {
+        g_signalInWrite = 0;
+        ::raise(SIGTERM);
+        g_signalledInWrite = g_signalled != 0;
+    }
+    return ::syscall(SYS_write, fd, data, size);
+}
 
 namespace {
 
@@ -368,6 +389,26 @@ void RecordsTest::batchesEndWithLines() {
     QCOMPARE(written(), 72);
     out.part(std::string(70, 'c')); // a line of more than a batch
     QCOMPARE(written(), 142);
+    // A signal that comes while a batch goes to a file waits for the batch
+    // (the kernel would stop the write part of the way); to a pipe it does
+    // not, as a pipe may block the write for good.
+    int pipeFds[2];
+    QVERIFY(::pipe(pipeFds) == 0);
+    struct sigaction counting {};
+    struct sigaction before {};
+    counting.sa_handler = [](int) { g_signalled = 1; };
+    QVERIFY(::sigaction(SIGTERM, &counting, &before) == 0);
+    for (const int fd : {file.handle(), pipeFds[1]}) {
+        tovrik::cli::Output batches(fd, '\n', 16);
+        g_signalled = 0;
+        g_signalInWrite = 1;
+        batches.piece(std::string(20, 'd'));
+        QCOMPARE(g_signalled, 1);
+        QCOMPARE(g_signalledInWrite, fd == pipeFds[1]);
+    }
+    ::sigaction(SIGTERM, &before, nullptr);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
 }
 
 void RecordsTest::longRecord() {
