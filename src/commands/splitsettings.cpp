@@ -116,8 +116,12 @@ void SplitSettings::runClick(int number) {
 // The whole group is stored, not only the clicked button, so the store never
 // holds a stale member of the group.
 void SplitSettings::storeGroup(int first, int last) {
+    // In one write: a crash between two states would leave the group with
+    // two choices or none.
+    QList<QPair<QString, QString>> states;
     for (int i = first; i <= last; ++i)
-        m_store.WriteSetting(optionKey(i), boolText(option(i)));
+        states.append({optionKey(i), boolText(option(i))});
+    m_store.WriteSettings(states);
 }
 
 void SplitSettings::setModeCaptions(const QString &limitText) {

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -63,22 +64,31 @@ QString SettingsStore::ReadSetting(const QString &name, const QVariant &defaultV
 }
 
 void SettingsStore::WriteSetting(const QString &name, const QString &value) {
+    WriteSettings({{name, value}});
+}
+
+void SettingsStore::WriteSettings(const QList<QPair<QString, QString>> &values) {
     if (LockInTheWay(fileName())) {
-        m_unsaved.insert(name, value); // kept for this run, and for a later write
+        for (const auto &[name, value] : values)
+            m_unsaved.insert(name, value); // kept for this run, and for a later write
         return writeFailed();
     }
     for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it)
         m_settings->setValue(key(it.key()), *it);
     m_unsaved.clear();
-    m_settings->setValue(key(name), value);
-    m_settings->sync();
+    for (const auto &[name, value] : values)
+        m_settings->setValue(key(name), value);
+    m_settings->sync(); // (the file is replaced whole)
     if (m_settings->status() == QSettings::NoError || m_failureTold)
         return;
     // QSettings keeps its first error for good, also one from reading a
     // damaged file it then rewrote cleanly; a fresh reader tells whether
-    // this value is stored.
+    // these values are stored.
     std::unique_ptr<QSettings> fresh = OpenSettings();
-    if (fresh->status() == QSettings::NoError && Text(fresh->value(key(name))) == value) {
+    if (fresh->status() == QSettings::NoError &&
+        std::all_of(values.cbegin(), values.cend(), [&](const QPair<QString, QString> &written) {
+            return Text(fresh->value(key(written.first))) == written.second;
+        })) {
         m_settings = std::move(fresh);
         return;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 
@@ -19,6 +21,12 @@ public:
     // The stored text, or the default converted to text when nothing is stored.
     virtual QString ReadSetting(const QString &key, const QVariant &defaultValue) const = 0;
     virtual void WriteSetting(const QString &key, const QString &value) = 0;
+    // Values that hold together (the states of a group of option buttons),
+    // in order: on disk all of them or none, never a mix of old and new.
+    virtual void WriteSettings(const QList<QPair<QString, QString>> &values) {
+        for (const auto &[key, value] : values)
+            WriteSetting(key, value);
+    }
 };
 
 // The real store: QSettings in the platform's native format, on disk the
@@ -30,6 +38,8 @@ public:
 
     QString ReadSetting(const QString &key, const QVariant &defaultValue) const override;
     void WriteSetting(const QString &key, const QString &value) override;
+    // One rewrite of the file for them all.
+    void WriteSettings(const QList<QPair<QString, QString>> &values) override;
 
     // Called once per run, with a message for the user that says why, the
     // first time a write does not reach the disk. The program keeps working

@@ -82,6 +82,7 @@ void SplitSettingsTest::limitOptions() {
     store.take();
     settings.setOption(option, true);
     QCOMPARE(store.writes, writes);
+    QCOMPARE(store.rewrites, 1); // the group at once
     QCOMPARE(settings.caption(SpaceCaption), spaceCaption);
     QCOMPARE(settings.caption(ExactCaption), exactCaption);
     QCOMPARE(settings.text1Enabled(), text1Enabled);
@@ -112,6 +113,7 @@ void SplitSettingsTest::modeOptions() {
     store.take();
     settings.setOption(option, true);
     QCOMPARE(store.writes, writes);
+    QCOMPARE(store.rewrites, 1); // the group at once
     QCOMPARE(settings.mode(), mode);
     // A mode never touches the captions or the limit group.
     QCOMPARE(settings.caption(SpaceCaption), u"Split before 42 at space"_s);
@@ -142,6 +144,7 @@ void SplitSettingsTest::outputOptions() {
     store.take();
     settings.setOption(second, true);
     QCOMPARE(store.writes, writes);
+    QCOMPARE(store.rewrites, 1); // the group at once
     QCOMPARE(settings.text3Enabled(), text3Enabled);
 }
 

@@ -8,18 +8,28 @@
 
 namespace tovrik::testing {
 
-// Logs every write in order; reads give the default.
+// Logs every write in order, and how many writes of one or more values
+// there were; reads give the default.
 class FakeSettings : public settings::Settings {
 public:
     QList<QPair<QString, QString>> writes;
+    int rewrites = 0;
 
     QString ReadSetting(const QString &, const QVariant &defaultValue) const override {
         return defaultValue.toString();
     }
     void WriteSetting(const QString &key, const QString &value) override {
         writes.append({key, value});
+        ++rewrites;
     }
-    QList<QPair<QString, QString>> take() { return std::exchange(writes, {}); }
+    void WriteSettings(const QList<QPair<QString, QString>> &values) override {
+        writes.append(values);
+        ++rewrites;
+    }
+    QList<QPair<QString, QString>> take() {
+        rewrites = 0;
+        return std::exchange(writes, {});
+    }
 };
 
 } // namespace tovrik::testing

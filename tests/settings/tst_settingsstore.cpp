@@ -90,10 +90,13 @@ void SettingsStoreTest::writesReachTheDiskAtOnce() {
     store.WriteSetting(u"Prefix"_s, u"Kept_"_s);
     store.WriteSetting(u"X Character"_s, u"1, 2"_s);
     store.WriteSetting(u"Output Folder"_s, QString());
+    store.WriteSettings({{u"Option5"_s, u"False"_s}, {u"Option6"_s, u"True"_s}});
     // Another reader sees the values while the store is still alive.
     QSettings reader(conf(), QSettings::IniFormat);
     QCOMPARE(reader.value(u"Tovrik/Prefix"_s).toString(), u"Kept_"_s);
     QCOMPARE(reader.value(u"Tovrik/X Character"_s).toString(), u"1, 2"_s);
+    QCOMPARE(reader.value(u"Tovrik/Option5"_s).toString(), u"False"_s);
+    QCOMPARE(reader.value(u"Tovrik/Option6"_s).toString(), u"True"_s);
     QCOMPARE(store.ReadSetting(u"X Character"_s, 160), u"1, 2"_s);
     QCOMPARE(store.ReadSetting(u"Output Folder"_s, u"/default/"_s), QString());
     QFile file(conf());
