@@ -75,8 +75,10 @@ struct Window {
 // A message of the given length in one paragraph, the hardest case for the
 // box's layout: prose with its line breaks turned into blanks (kind 1; with
 // an emoji, a Thai and a Devanagari word in every sentence, kind 2), or one
-// word without any blank (kind 0, a pasted data blob).
+// word without any blank (kind 0, a pasted data blob), or tabs alone (kind 3).
 QString message(qsizetype length, int kind) {
+    if (kind == 3)
+        return QString(length, u'\t');
     if (kind == 2) {
         QString text = prose(length).replace(u"\r\n"_s, u"  "_s);
         text.replace(u". "_s, u" \U0001F600 \u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35 "
@@ -135,6 +137,7 @@ BENCHMARK(BM_PasteMessage)
     ->Args({1'000'000, 1})
     ->Args({1'000'000, 2})
     ->Args({1'000'000, 0})
+    ->Args({1'000'000, 3})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
@@ -178,7 +181,7 @@ void BM_TypeKey(benchmark::State &state) {
 }
 BENCHMARK(BM_TypeKey)
     ->ArgNames({"chars", "kind", "end"})
-    ->ArgsProduct({{1'000'000}, {1, 2, 0}, {0, 1}})
+    ->ArgsProduct({{1'000'000}, {1, 2, 0, 3}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);

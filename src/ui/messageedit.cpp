@@ -264,7 +264,20 @@ bool MessageEdit::wrapParagraph(qsizetype from, qsizetype end, std::vector<qsize
             continue;
         }
         if (isBlank(c)) {
-            x = c == u'\t' ? (std::floor(x / TabStop) + 1) * TabStop : x + advance(c);
+            // Blanks hang past the edge of their line, a line's width of them
+            // at most: a longer run (a pasted million) goes on on a new line,
+            // or one line would hold it all and be laid out whole.
+            const auto after = [&](qreal from) {
+                return c == u'\t' ? (std::floor(from / TabStop) + 1) * TabStop : from + advance(c);
+            };
+            if (after(x) > 2 * width && i > start) {
+                if (meets(i))
+                    return false;
+                lines.push_back(i);
+                start = i;
+                x = 0;
+            }
+            x = after(x);
             afterBlank = i + 1;
             ++i;
             continue;

@@ -195,6 +195,7 @@ private Q_SLOTS:
     void messageBoxEditsWrapAsAWholeText();
     void messageBoxWrapsBetweenGraphemes_data();
     void messageBoxWrapsBetweenGraphemes();
+    void messageBoxWrapsARunOfBlanks();
     void messageBoxMovesByGraphemes_data();
     void messageBoxMovesByGraphemes();
     void messageBoxKeysLandBetweenGraphemes_data();
@@ -1300,6 +1301,22 @@ void Form1Test::messageBoxWrapsBetweenGraphemes() {
             box->setCursorPosition(last); // in view
             QVERIFY(box->characterRect(last).right() < box->viewport()->width());
         }
+    }
+}
+
+// A run of blanks hangs past the edge a line's width at most, and goes on on
+// new lines: one line of all of them would be laid out whole on every paint.
+void Form1Test::messageBoxWrapsARunOfBlanks() {
+    Window w;
+    MessageEdit *box = w.shownMessageBox();
+    QVERIFY(box);
+    box->resize(120, box->height());
+    for (const QString &blanks : {QString(3000, u' '), QString(300, u'\t')}) {
+        box->setPlainText(u"a"_s + blanks + u"b"_s);
+        const QList<qsizetype> starts = lineStarts(box);
+        QVERIFY2(starts.size() > 10, qPrintable(QString::number(starts.size())));
+        for (qsizetype k = 1; k < starts.size(); ++k)
+            QVERIFY(box->characterRect(starts[k] - 1).right() < 3 * box->viewport()->width());
     }
 }
 
