@@ -222,6 +222,27 @@ void BM_TickAll(benchmark::State &state) {
 }
 BENCHMARK(BM_TickAll)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(4);
 
+// Ctrl+A in the list, and the repaint.
+void BM_SelectAll(benchmark::State &state) {
+    Window w;
+    w.fill(int(state.range(0)));
+    w.form.ListView1->setFocus();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::keyClick(w.form.ListView1, Qt::Key_A, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        w.form.ListView1->clearSelection();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SelectAll)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(4);
+
 // Every row selected (Ctrl+A), then Space ticks or unticks every selected row.
 void BM_SpaceOnAllRows(benchmark::State &state) {
     Window w;

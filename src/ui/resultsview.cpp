@@ -100,6 +100,22 @@ void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &b
         announceRow(current);
 }
 
+// Ticks change no row's height: of their rows, only those on view are handed
+// on to be repainted. (Qt's tree view looks at every row of the change, one by
+// one, which takes seconds for Tick All over millions.)
+void ResultsView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                              const QList<int> &roles) {
+    if (roles != QList<int>{Qt::CheckStateRole} || topLeft.parent().isValid())
+        return QTreeView::dataChanged(topLeft, bottomRight, roles);
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+    const int first = qMax(topLeft.row(), top.isValid() ? top.row() : 0);
+    const int last =
+        qMin(bottomRight.row(), bottom.isValid() ? bottom.row() : model()->rowCount() - 1);
+    if (first <= last)
+        QTreeView::dataChanged(topLeft.siblingAtRow(first), bottomRight.siblingAtRow(last), roles);
+}
+
 // New results and a cleared list are announced.
 void ResultsView::announceRows(int change, int first, int last) {
     QAccessibleTableModelChangeEvent event(
@@ -107,6 +123,15 @@ void ResultsView::announceRows(int change, int first, int last) {
     event.setFirstRow(first);
     event.setLastRow(last);
     m_announce(&event);
+}
+
+void ResultsView::selectAll() {
+    const int rows = model() ? model()->rowCount() : 0;
+    if (rows == 0 || !selectionModel() || selectionMode() != ExtendedSelection)
+        return QTreeView::selectAll();
+    selectionModel()->select(
+        QItemSelection(model()->index(0, 0), model()->index(rows - 1, model()->columnCount() - 1)),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QList<std::pair<int, int>> ResultsView::selectedStretches() const {

@@ -45,6 +45,9 @@ public:
     // would cost a million entries for Ctrl+A on a million rows.
     QList<std::pair<int, int>> selectedStretches() const;
 
+    // Every row, as one range: Qt's tree view walks its rows one by one.
+    void selectAll() override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -54,6 +57,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected,
                           const QItemSelection &deselected) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles) override;
 
 private:
     // The selected stretches, or else the current row: the rows Space ticks

@@ -220,6 +220,7 @@ private Q_SLOTS:
     void sampleReplacesTypedText();
     void startSplittingFillsList();
     void tickingRows();
+    void tickingRepaintsTheRowsOnView();
     void rowTicksForScreenReaders_data();
     void rowTicksForScreenReaders();
     void screenReadersHearTheCurrentRow();
@@ -544,6 +545,37 @@ void Form1Test::tickingRows() {
     QVERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
         return h.type == QAccessible::StateChanged && h.checkedChanged && h.row == 70;
     }));
+}
+
+// Ticks of a long list repaint the rows on view, wherever it is scrolled.
+void Form1Test::tickingRepaintsTheRowsOnView() {
+    Window w;
+    w.load();
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+    ResultsModel &list = w.form.results();
+    for (int i = 0; i < 1000; ++i)
+        list.appendRow(u"row"_s);
+    ResultsView *view = w.form.ListView1;
+    view->scrollTo(list.index(500, 0), QAbstractItemView::PositionAtTop);
+    struct Painted : QObject {
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } painted;
+    view->viewport()->installEventFilter(&painted);
+    QTest::qWait(50); // the paints of the scroll
+    painted.region = {};
+    view->tickAllAction()->trigger();
+    QCoreApplication::processEvents();
+    const QModelIndex last = view->indexAt(QPoint(0, view->viewport()->height() - 1));
+    QVERIFY(last.row() > 501);
+    for (const int row : {500, last.row()})
+        QVERIFY2(painted.region.contains(view->visualRect(list.index(row, 0))),
+                 qPrintable(QString::number(row)));
 }
 
 void Form1Test::rowTicksForScreenReaders_data() {
