@@ -7,6 +7,7 @@
 class QAccessibleEvent;
 class QAccessibleInterface;
 class QAction;
+class QMenu;
 
 namespace tovrik::commands {
 class ResultsModel;
@@ -75,6 +76,7 @@ private:
     QAction *m_tickAll;
     QAction *m_untickAll;
     QAction *m_invertTicks;
+    QMenu *m_menu;
     bool m_treeNumbered = false;
 };
 
