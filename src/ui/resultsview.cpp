@@ -77,7 +77,8 @@ void ResultsView::setResults(commands::ResultsModel *model) {
 
 // A tick or untick is announced row by row; many rows at once (Tick All on a
 // long list) as one change of the list's data, and the current row's own, as
-// screen readers speak of the row they are on.
+// screen readers speak of the row they are on (the first changed row's when
+// the current one is not among them).
 void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                 const QList<int> &roles) {
     if (!roles.contains(Qt::CheckStateRole))
@@ -101,8 +102,10 @@ void ResultsView::announceTicks(const QModelIndex &topLeft, const QModelIndex &b
     event.setFirstRow(first);
     event.setLastRow(last);
     m_announce(&event);
-    if (const int current = currentIndex().row(); current >= first && current <= last)
-        announceRow(current);
+    // (Qt 6.4 passes the list's change on to no screen reader: a row's is
+    // all they hear, the current row's, or else the first changed.)
+    const int current = currentIndex().row();
+    announceRow(current >= first && current <= last ? current : first);
 }
 
 // Ticks change no row's height: of their rows, only those on view are handed

@@ -545,6 +545,15 @@ void Form1Test::tickingRows() {
     QVERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
         return h.type == QAccessible::StateChanged && h.checkedChanged && h.row == 70;
     }));
+    // Or the first changed row's, when the current row is not among them.
+    view->selectionModel()->select(QItemSelection(list.index(0, 0), list.index(99, 0)),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(list.index(102, 0), QItemSelectionModel::NoUpdate);
+    w.desktop.heard.clear();
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(std::any_of(w.desktop.heard.cbegin(), w.desktop.heard.cend(), [](const Heard &h) {
+        return h.type == QAccessible::StateChanged && h.checkedChanged && h.row == 0;
+    }));
 }
 
 // Ticks of a long list repaint the rows on view, wherever it is scrolled.
