@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -132,6 +134,17 @@ QString SettingsStore::failureMessage() const {
     if (!probe.open(QIODevice::WriteOnly))
         return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(path,
                                                                              probe.errorString());
+    // A full disk still takes an empty file: the probe writes as much as the
+    // settings hold, and is then thrown away. (Qt keeps no reason for a
+    // failed write: errno has it.)
+    const QByteArray room(qMax<qint64>(info.size(), 0) + 1, '\n');
+    errno = 0;
+    if (probe.write(room) != room.size() || !probe.flush()) {
+        const int cause = errno;
+        probe.cancelWriting();
+        return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(
+            path, cause != 0 ? QString::fromLocal8Bit(std::strerror(cause)) : probe.errorString());
+    }
     probe.cancelWriting();
     return u"Settings cannot be saved: %1 cannot be written."_s.arg(path);
 }

@@ -9,8 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstring>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void readFallsBackToTheDefault_data();
     void readFallsBackToTheDefault();
     void handEditedFile();
+    void fullDiskIsToldWithItsReason();
     void unwritableLocationIsToldOnce();
     void damagedFile_data();
     void damagedFile();
@@ -134,6 +137,25 @@ void SettingsStoreTest::handEditedFile() {
     QCOMPARE(store.ReadSetting(u"Option2"_s, 0), u"0"_s); // another group's key
     store.WriteSetting(u"Option1"_s, u"True"_s);
     QCOMPARE(store.ReadSetting(u"Option1"_s, 1), u"True"_s);
+}
+
+// A full disk (a file size limit stands in for it) is told with its reason.
+void SettingsStoreTest::fullDiskIsToldWithItsReason() {
+    SettingsStore store;
+    store.WriteSetting(u"Prefix"_s, u"Kept_"_s);
+    QStringList told;
+    store.onWriteFailure([&](const QString &reason) { told.append(reason); });
+    rlimit before{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &before) == 0);
+    const rlimit small{16, before.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    store.WriteSetting(u"Output Folder"_s, QString(200, u'f'));
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(told, QStringList{u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(
+                       conf(), QString::fromLocal8Bit(std::strerror(EFBIG)))});
+    QCOMPARE(QSettings(conf(), QSettings::IniFormat).value(u"Tovrik/Prefix"_s), u"Kept_"_s);
 }
 
 void SettingsStoreTest::unwritableLocationIsToldOnce() {
