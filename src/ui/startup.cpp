@@ -58,6 +58,10 @@ void ApplySkin(QWidget *window, const QString &programFolder) {
 }
 
 QCursor LoadCursorFile(const QString &path) {
+    // (A folder is told by the opening; a pipe or a device would hold it up.)
+    if (const QFileInfo info(path); info.exists() && !info.isFile() && !info.isDir())
+        throw shell::Failure(u"The cursor file "_s + path +
+                             u" cannot be read: it is not a regular file"_s);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw shell::Failure(u"The cursor file "_s + path + u" cannot be read: "_s +

@@ -46,6 +46,8 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace tovrik;
 using namespace tovrik::commands;
@@ -2142,6 +2144,16 @@ void Form1Test::brokenHandCursorIsReported() {
     QVERIFY(w.desktop.messages.first().text.contains(u"Form_Load at line 106"_s));
     QVERIFY(!w.form.hasLoadedHandCursor());
     QCOMPARE(w.form.windowTitle(), u"Tovrik"_s); // loading went on
+
+    // A pipe of that name is told too, not opened: opening one waits for a
+    // writer for good.
+    Window piped;
+    const QString pipe = piped.programFolder.filePath(u"HAND-M.CUR"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    piped.load();
+    QCOMPARE(piped.desktop.messages.size(), 1);
+    QVERIFY(piped.desktop.messages.first().text.contains(u"not a regular file"_s));
+    QCOMPARE(piped.form.windowTitle(), u"Tovrik"_s);
 }
 
 void Form1Test::vendorPage_data() {
