@@ -34,6 +34,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -289,6 +290,14 @@ void Form1::buildControls() {
     connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
     connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    // The button keeps the focus after it replaced the message: Ctrl+Z there
+    // takes the replacement back, as it would in the message box.
+    const auto onLoadSample = [this](QKeySequence::StandardKey key, void (MessageEdit::*act)()) {
+        auto *shortcut = new QShortcut(key, PushButton8, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, Text2, act);
+    };
+    onLoadSample(QKeySequence::Undo, &MessageEdit::undo);
+    onLoadSample(QKeySequence::Redo, &MessageEdit::redo);
 
     // A stored prefix or folder is shown whole and written back unchanged; the
     // line edit's default limit would cut it at 32,767 characters.

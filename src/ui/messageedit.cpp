@@ -663,7 +663,8 @@ void MessageEdit::setPlainText(const QString &text) {
 }
 
 void MessageEdit::replaceAll(const QString &text) {
-    replace(0, m_text.size(), text);
+    if (normalized(text) != m_text) // (the same text again is no step to undo)
+        replace(0, m_text.size(), text);
     setCursorPosition(0);
 }
 
