@@ -72,8 +72,8 @@ QString XlsxError(const QString &path, lxw_error error, int cause = 0) {
 // A cell's text as the workbook's XML holds it. XML cannot hold NUL, U+FFFE
 // or U+FFFF, and the format writes such characters as _xHHHH_ (Calc reads
 // _xH_ to _xHHHH_); so a text that reads like that escape must have its
-// underscore escaped, or it comes back as the character. (libxlsxwriter escapes the other control
-// characters itself, and stops at a NUL.)
+// underscore escaped, or it comes back as the character. (libxlsxwriter
+// escapes the other control characters itself, and stops at a NUL.)
 QByteArray CellText(const QString &text) {
     static const QRegularExpression special(
         u"\\x{0}|\\x{FFFE}|\\x{FFFF}|_(?=x[0-9A-Fa-f]{1,4}_)"_s);
