@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,9 +26,13 @@ void ByteBuffer::appendNumber(long long value) {
     setEnd(std::to_chars(out, out + 20, value).ptr);
 }
 
-bool IsRegularFile(int fd) {
+std::int64_t FileOffset(int fd) {
     struct stat status {};
-    return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return NotAFile;
+    const int flags = ::fcntl(fd, F_GETFL);
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return flags < 0 || (flags & O_APPEND) != 0 || at < 0 ? Unknown : std::int64_t(at);
 }
 
 HeldSignals::HeldSignals(bool hold) : m_held(hold) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -27,8 +28,11 @@ struct WriteFault {
 // WriteFault.
 void WriteAll(int fd, std::string_view bytes);
 
-// Whether fd is a regular file.
-bool IsRegularFile(int fd);
+// Where the next write to fd lands when it is a regular file, -1 (Unknown)
+// when it is one that is appended to, -2 (NotAFile) when it is none.
+inline constexpr std::int64_t Unknown = -1;
+inline constexpr std::int64_t NotAFile = -2;
+std::int64_t FileOffset(int fd);
 
 // While it lives (and when asked), the signals that end the process by
 // default wait: the kernel stops a write to a file part of the way once such
@@ -85,7 +89,7 @@ public:
     // bytes, or after every piece or line with eachLine.
     Output(int fd, char end, std::size_t threshold, bool eachLine = false)
         : m_fd(fd), m_end(end), m_threshold(threshold), m_eachLine(eachLine),
-          m_toFile(IsRegularFile(fd)) {}
+          m_fileOffset(FileOffset(fd)) {}
 
     ByteBuffer &buffer() { return m_buffer; }
 
@@ -157,7 +161,14 @@ private:
     }
     // The buffer, then the run.
     void write(std::string_view run) {
-        const HeldSignals held(m_toFile);
+        // The kernel looks for the signal between the pages it writes: a
+        // write within one page (a line at a time, with --flush) goes whole.
+        const std::size_t size = m_buffer.size() + run.size();
+        const bool onePage =
+            m_fileOffset >= 0 && std::size_t(m_fileOffset) % PageSize + size <= PageSize;
+        const HeldSignals held(m_fileOffset != NotAFile && !onePage);
+        if (m_fileOffset >= 0)
+            m_fileOffset += std::int64_t(size);
         WriteAll(m_fd, m_buffer.view());
         m_wrote = m_wrote || m_buffer.size() > 0 || !run.empty();
         m_buffer.clear();
@@ -174,7 +185,10 @@ private:
     std::size_t m_lineStart = 0; // where the piece or line being written starts
     const char *m_run = nullptr; // the run held in place, after the buffer
     const char *m_runEnd = nullptr;
-    bool m_toFile;
+    static constexpr std::size_t PageSize = 4096; // the smallest there is
+    // Where the next write lands in a regular file; Unknown when it is
+    // appended to, NotAFile for a pipe or a device.
+    std::int64_t m_fileOffset;
     bool m_wrote = false; // a batch has gone out
 };
 

@@ -402,7 +402,7 @@ void RecordsTest::batchesEndWithLines() {
         tovrik::cli::Output batches(fd, '\n', 16);
         g_signalled = 0;
         g_signalInWrite = 1;
-        batches.piece(std::string(20, 'd'));
+        batches.piece(std::string(5000, 'd')); // across a page of the file
         QCOMPARE(g_signalled, 1);
         QCOMPARE(g_signalledInWrite, fd == pipeFds[1]);
     }
