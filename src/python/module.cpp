@@ -178,6 +178,8 @@ private:
 // (==, a set, Dask's task keys, Result(tuple(r))) sees only those.
 PyTypeObject *PartType = nullptr;
 PyTypeObject *ResultType = nullptr;
+// A result's shift tables: a dict that hashes, as the result holding it must.
+PyObject *ShiftType = nullptr;
 
 PyStructSequence_Field partFields[] = {
     {"text", "The part as it is sent (numbered when asked)."},
@@ -254,7 +256,7 @@ py::object newResult(py::tuple parts, py::str encoding, std::size_t segments,
             tables["locking"] = py::str(std::string(extras.locking));
         if (!extras.single.empty())
             tables["single"] = py::str(std::string(extras.single));
-        shift = std::move(tables);
+        shift = py::reinterpret_borrow<py::object>(ShiftType)(tables);
     }
     py::tuple nonGsm7(extras.nonGsm7.size());
     for (std::size_t i = 0; i < extras.nonGsm7.size(); ++i)
@@ -626,6 +628,27 @@ def to_dict(self):
 )",
              scope);
     m.attr("Result").attr("to_dict") = scope["to_dict"];
+    py::exec(R"(
+class _Shift(dict):
+    """A result's national shift tables ("locking", "single"): a dict that
+    cannot be changed, and so can be hashed with the result."""
+
+    __slots__ = ()
+
+    def __hash__(self):
+        return hash(tuple(sorted(self.items())))
+
+    def __reduce__(self):
+        return (_Shift, (dict(self),))
+
+    def _unchangeable(self, *args, **kwargs):
+        raise TypeError("a result's shift tables cannot be changed")
+
+    __setitem__ = __delitem__ = __ior__ = _unchangeable
+    clear = pop = popitem = setdefault = update = _unchangeable
+)",
+             m.attr("__dict__"));
+    ShiftType = py::object(m.attr("_Shift")).release().ptr(); // (kept for good, as the types)
 
     // The functions are Python functions over these, so that they pickle by
     // name (as Dask ships them to its workers); a C++ function of the module
