@@ -26,7 +26,7 @@ void ByteBuffer::appendNumber(long long value) {
     setEnd(std::to_chars(out, out + 20, value).ptr);
 }
 
-std::int64_t FileOffset(int fd) {
+std::int64_t Output::fileOffset(int fd) {
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return NotAFile;

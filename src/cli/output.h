@@ -28,12 +28,6 @@ struct WriteFault {
 // WriteFault.
 void WriteAll(int fd, std::string_view bytes);
 
-// Where the next write to fd lands when it is a regular file, -1 (Unknown)
-// when it is one that is appended to, -2 (NotAFile) when it is none.
-inline constexpr std::int64_t Unknown = -1;
-inline constexpr std::int64_t NotAFile = -2;
-std::int64_t FileOffset(int fd);
-
 // While it lives (and when asked), the signals that end the process by
 // default wait: the kernel stops a write to a file part of the way once such
 // a signal comes, and a batch must go out whole, so that a file cut short by
@@ -89,7 +83,7 @@ public:
     // bytes, or after every piece or line with eachLine.
     Output(int fd, char end, std::size_t threshold, bool eachLine = false)
         : m_fd(fd), m_end(end), m_threshold(threshold), m_eachLine(eachLine),
-          m_fileOffset(FileOffset(fd)) {}
+          m_fileOffset(fileOffset(fd)) {}
 
     ByteBuffer &buffer() { return m_buffer; }
 
@@ -188,6 +182,9 @@ private:
     static constexpr std::size_t PageSize = 4096; // the smallest there is
     // Where the next write lands in a regular file; Unknown when it is
     // appended to, NotAFile for a pipe or a device.
+    static constexpr std::int64_t Unknown = -1;
+    static constexpr std::int64_t NotAFile = -2;
+    static std::int64_t fileOffset(int fd);
     std::int64_t m_fileOffset;
     bool m_wrote = false; // a batch has gone out
 };

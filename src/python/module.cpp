@@ -89,9 +89,21 @@ int limitOf(const py::object &limit) {
     return int(v);
 }
 
+// An option's text reaches libtovrik as a C string, which a NUL would end.
+void refuseNul(const std::string &text, const char *what) {
+    if (text.find('\0') != std::string::npos)
+        fail(std::string(what) + " a NUL character");
+}
+
 OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
                        const std::optional<std::string> &number, const std::string &replace,
                        const std::optional<std::string> &language) {
+    refuseNul(mode, "the mode holds");
+    if (number)
+        refuseNul(*number, "the numbering format holds");
+    refuseNul(replace, "the replacement holds");
+    if (language)
+        refuseNul(*language, "the languages hold");
     tovrik_mode m;
     if (mode == "space")
         m = TOVRIK_MODE_SPACE;
@@ -100,11 +112,7 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (mode == "period")
         m = TOVRIK_MODE_PERIOD;
     else
-        fail(mode.find('\0') != std::string::npos
-                 ? "the mode holds a NUL character"
-                 : "unknown mode " + shown(mode) + " (space, exact or period)");
-    if (number && number->find('\0') != std::string::npos)
-        fail("the numbering format holds a NUL character");
+        fail("unknown mode " + shown(mode) + " (space, exact or period)");
     tovrik_replace r;
     if (replace == "never")
         r = TOVRIK_REPLACE_NEVER;
@@ -113,11 +121,7 @@ OptionsPtr makeOptions(tovrik_units units, const std::string &mode, int limit,
     else if (replace == "always")
         r = TOVRIK_REPLACE_ALWAYS;
     else
-        fail(replace.find('\0') != std::string::npos
-                 ? "the replacement holds a NUL character"
-                 : "unknown replacement " + shown(replace) + " (never, when-cheaper or always)");
-    if (language && language->find('\0') != std::string::npos)
-        fail("the languages hold a NUL character");
+        fail("unknown replacement " + shown(replace) + " (never, when-cheaper or always)");
     tovrik_options *options = nullptr;
     tovrik_error error;
     if (tovrik_options_new_ex(units, m, limit, number ? number->c_str() : nullptr, r,

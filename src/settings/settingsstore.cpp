@@ -130,22 +130,23 @@ QString SettingsStore::failureMessage() const {
     if (!QDir().mkpath(info.absolutePath()))
         return u"Settings cannot be saved: the folder %1 cannot be created."_s.arg(
             info.absolutePath());
-    QSaveFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly))
-        return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(path,
-                                                                             probe.errorString());
     // A full disk still takes an empty file: the probe writes as much as the
     // settings hold, and is then thrown away. (Qt keeps no reason for a
     // failed write: errno has it.)
-    const QByteArray room(qMax<qint64>(info.size(), 0) + 1, '\n');
-    errno = 0;
-    if (probe.write(room) != room.size() || !probe.flush()) {
-        const int cause = errno;
+    QSaveFile probe(path);
+    QString reason;
+    if (!probe.open(QIODevice::WriteOnly)) {
+        reason = probe.errorString();
+    } else {
+        const QByteArray room(qMax<qint64>(info.size(), 0) + 1, '\n');
+        errno = 0;
+        if (probe.write(room) != room.size() || !probe.flush())
+            reason =
+                errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : probe.errorString();
         probe.cancelWriting();
-        return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(
-            path, cause != 0 ? QString::fromLocal8Bit(std::strerror(cause)) : probe.errorString());
     }
-    probe.cancelWriting();
+    if (!reason.isEmpty())
+        return u"Settings cannot be saved: %1 cannot be written (%2)."_s.arg(path, reason);
     return u"Settings cannot be saved: %1 cannot be written."_s.arg(path);
 }
 
