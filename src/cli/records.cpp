@@ -3,6 +3,7 @@
 #include "cli/input.h"
 #include "cli/json.h"
 #include "cli/output.h"
+#include "cli/quickrecords.h"
 #include "core/icu.h"
 #include "core/numbering.h"
 #include "core/pieces.h"
@@ -35,13 +36,16 @@ void report(const std::string &text) {
 // byte counts. Holds no more than the longest record and one chunk.
 class RecordReader {
 public:
-    RecordReader(int fd, char end) : m_fd(fd), m_end(end) {}
+    // eachRecord: the bytes are checked record by record, and only for the
+    // records asked about (where the caller checks most records itself);
+    // otherwise all that is held at once.
+    RecordReader(int fd, char end, bool eachRecord)
+        : m_fd(fd), m_end(end), m_eachRecord(eachRecord) {}
 
     // The next record without its end byte, valid until the next call; false
-    // at the end of the input. wellFormed tells whether the record is
-    // well-formed UTF-8. Throws ReadFault, and std::bad_alloc when a record
-    // does not fit in memory.
-    bool next(std::string_view &record, bool &wellFormed) {
+    // at the end of the input. Throws ReadFault, and std::bad_alloc when a
+    // record does not fit in memory.
+    bool next(std::string_view &record) {
         for (;;) {
             const char *start = m_data.data() + m_begin;
             if (const void *hit = m_size > m_scanned
@@ -49,7 +53,7 @@ public:
                                       : nullptr) {
                 const std::size_t length = std::size_t(static_cast<const char *>(hit) - start);
                 record = std::string_view(start, length);
-                wellFormed = check(length);
+                took(length);
                 m_ended = true;
                 m_begin += length + 1;
                 m_size -= length + 1;
@@ -61,7 +65,7 @@ public:
                 if (m_size == 0)
                     return false;
                 record = std::string_view(start, m_size);
-                wellFormed = check(m_size);
+                took(m_size);
                 m_ended = false;
                 m_begin += m_size;
                 m_size = m_scanned = 0;
@@ -75,25 +79,42 @@ public:
     // may not).
     bool ended() const { return m_ended; }
 
+    // Whether the last record is well-formed UTF-8.
+    bool wellFormed() {
+        if (!m_known) {
+            m_wellFormed = check();
+            m_known = true;
+        }
+        return m_wellFormed;
+    }
+
 private:
-    // Whether the record of `length` bytes at m_begin is well-formed UTF-8.
-    // The bytes are checked as they were read, all that is held at once
-    // rather than record by record: records of a few hundred bytes are too
-    // short for the vector checks to get going. A record starts after an end
-    // byte, which no character holds, so where the check of the stream finds
-    // a fault is in the record that holds the fault, and the check goes on
-    // from the start of the record after it.
-    bool check(std::size_t length) {
-        const std::size_t end = m_begin + length;
-        if (m_checked >= end)
+    void took(std::size_t length) {
+        m_record = m_begin;
+        m_recordEnd = m_begin + length;
+        m_known = false;
+    }
+
+    // Whether the last record is well-formed UTF-8. The bytes are checked
+    // as they were read, all that is held at once rather than record by
+    // record: records of a few hundred bytes are too short for the vector
+    // checks to get going. A record starts after an end byte, which no
+    // character holds, so where the check of the stream finds a fault is in
+    // the record that holds the fault, and the check goes on from the start
+    // of the record after it. (Records not asked about were checked by the
+    // caller.)
+    bool check() {
+        m_checked = std::max(m_checked, m_record);
+        if (m_checked >= m_recordEnd)
             return true;
         const std::size_t held = m_begin + m_size;
-        const core::Utf8Scan scan =
-            core::ScanUtf8(m_data.data() + m_checked, held - m_checked, m_eof, false);
+        const std::size_t until = m_eachRecord ? m_recordEnd : held;
+        const core::Utf8Scan scan = core::ScanUtf8(m_data.data() + m_checked, until - m_checked,
+                                                   m_eof || m_eachRecord, false);
         m_checked += scan.valid;
-        if (m_checked >= end)
+        if (m_checked >= m_recordEnd)
             return true;
-        m_checked = end + 1; // where the next record starts
+        m_checked = m_recordEnd + 1; // where the next record starts
         return false;
     }
 
@@ -112,11 +133,16 @@ private:
 
     int m_fd;
     char m_end;
+    bool m_eachRecord;
     GrowingBuffer m_data;
     std::size_t m_begin = 0;   // where the unread records start
     std::size_t m_size = 0;    // bytes from there on
     std::size_t m_scanned = 0; // of which hold no end byte
-    std::size_t m_checked = 0; // from m_begin to here they are well-formed UTF-8
+    std::size_t m_checked = 0; // up to here the bytes are well-formed UTF-8
+    std::size_t m_record = 0;  // where the last record starts and ends
+    std::size_t m_recordEnd = 0;
+    bool m_known = false; // whether the last record was checked
+    bool m_wellFormed = false;
     bool m_eof = false;
     bool m_ended = false;
 };
@@ -368,9 +394,13 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd) {
     return 1;
 }
 
-int RunRecords(const Options &options, int inputFd, int outputFd) {
+int RunRecords(const Options &options, int inputFd, int outputFd, bool quick) {
     MessageWriter writer(options);
-    RecordReader reader(inputFd, options.records == RecordFormat::Nul ? '\0' : '\n');
+    std::unique_ptr<QuickRecords> quickRecords;
+    if (quick && QuickRecords::Serves(options))
+        quickRecords = std::make_unique<QuickRecords>(options.languages);
+    RecordReader reader(inputFd, options.records == RecordFormat::Nul ? '\0' : '\n',
+                        quickRecords != nullptr);
     Output out(outputFd, '\n', Threshold, options.flush);
     JsonRecordParser parser;
     bool anyFailed = false;
@@ -386,8 +416,7 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
     };
     try {
         std::string_view bytes;
-        bool wellFormed = false;
-        for (; reader.next(bytes, wellFormed); ++record) {
+        for (; reader.next(bytes); ++record) {
             // Each record is a message of its own, and a byte-order mark at
             // its start is dropped, as at the start of a whole message: files
             // that each begin with one are often joined, and a block of GNU
@@ -403,8 +432,15 @@ int RunRecords(const Options &options, int inputFd, int outputFd) {
                 bytes.back() == '\r')
                 bytes.remove_suffix(1);
 
+            if (quickRecords && quickRecords->write(out.buffer(), bytes)) {
+                out.lineDone();
+                finished = out.buffer().size();
+                continue;
+            }
+
             // (The reader has checked the bytes; where they are not UTF-8,
             // the offset of the fault is looked for in the record alone.)
+            const bool wellFormed = reader.wellFormed();
             std::string error;
             std::string_view id;
             std::string_view message;

@@ -46,6 +46,8 @@ int RunMessageFrom(const Options &options, int inputFd, int outputFd);
 // or 1 when a record failed, or reading or writing failed (standard error
 // says which; a failed write stops the run). Memory is bounded by the
 // longest record.
-int RunRecords(const Options &options, int inputFd, int outputFd);
+// The records of the commonest shape take a quicker path that writes the same
+// lines (quickrecords.h); without quick, every record takes the general one.
+int RunRecords(const Options &options, int inputFd, int outputFd, bool quick = true);
 
 } // namespace tovrik::cli

@@ -183,7 +183,7 @@ SmsScan ScanSms(std::string_view text, bool graphemes, std::vector<std::uint8_t>
     return {SmsEncoding::Ucs2, std::ptrdiff_t(Utf16Length(text)), escapes > 0, ascii, plain};
 }
 
-namespace {
+namespace detail {
 
 // Which characters a walk has looked at already: one stamp per code point
 // below U+20000 (the planes where nearly all characters in use are, emoji
@@ -233,6 +233,12 @@ private:
     std::vector<std::uint16_t> m_beyond;
     std::uint16_t m_stamp = 0;
 };
+
+} // namespace detail
+
+namespace {
+
+using detail::LookedAt;
 
 // The characters that start among the sixteen bytes at s and are not ASCII
 // with a GSM-7 form (LF, CR and form feed are looked at on their own), as a
@@ -335,6 +341,21 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
         return was < stamp;
     };
     charactersWithout(texts, isNew, most, found);
+}
+
+WithoutGsm7Walk::WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found)
+    : m_found(found), m_most(most) {
+    static_assert(TableSize == LookedAt::Size);
+    thread_local LookedAt lookedAt;
+    m_lookedAt = &lookedAt;
+    m_table = lookedAt.table();
+    m_stamp = lookedAt.begin();
+    found.characters.clear();
+    found.more = 0;
+}
+
+std::uint16_t &WithoutGsm7Walk::beyond(char32_t c) {
+    return m_lookedAt->beyond(c);
 }
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,

@@ -104,6 +104,40 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            const std::function<bool(char32_t)> &has, std::size_t most,
                            WithoutGsm7 &found, bool asciiToo = false);
 
+namespace detail {
+class LookedAt;
+}
+
+// The same list, made by a walk of one's own: it adds each character without
+// a GSM-7 form as it meets it, in order (c, and the character as the text
+// holds it), and `found` is the list of those met so far.
+class WithoutGsm7Walk {
+public:
+    WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found);
+    void add(char32_t c, std::string_view character) {
+        // (The code points of nearly every text in use are in the first
+        // table: looked up here.)
+        std::uint16_t &at = c < TableSize ? m_table[c] : beyond(c);
+        if (at >= m_stamp) // met on this walk already (or in the alphabet)
+            return;
+        at = m_stamp;
+        if (m_found.characters.size() < m_most)
+            m_found.characters.push_back(character);
+        else
+            ++m_found.more;
+    }
+
+private:
+    static constexpr char32_t TableSize = 0x20000;
+    std::uint16_t &beyond(char32_t c);
+
+    WithoutGsm7 &m_found;
+    std::size_t m_most;
+    detail::LookedAt *m_lookedAt;
+    std::uint16_t *m_table;
+    std::uint16_t m_stamp;
+};
+
 // How much of each piece is left for the text: a piece is GSM-7 when its
 // text allows it (and gsm7Allowed), else UCS-2. GSM-7 is measured with the
 // default tables, or with a pair of national shift tables when given.

@@ -1,0 +1,443 @@
+#include "cli/quickrecords.h"
+
+#include "core/graphemes.h"
+#include "core/gsm7.h"
+#include "core/simd.h"
+#include "core/utf8.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace tovrik::cli {
+
+namespace {
+
+// A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
+// for the extension table's) and the UTF-16 units of its characters (one
+// each, two for one of four bytes), as septets + 64 * units; and the bytes
+// that need a look, a bit each.
+struct Block {
+    unsigned costs;
+    unsigned leads;   // the first byte of a character past ASCII
+    unsigned special; // a quote, a backslash, a control character, DEL, a grave accent
+};
+
+Block blockAt(const unsigned char *p) {
+#if TOVRIK_SSE2
+    using namespace core::simd;
+    const __m128i v = Load(p);
+    const __m128i ascii = _mm_cmpgt_epi8(v, Bytes(0xFF));  // signed: below 0x80
+    const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80 to BF
+    // A true lane is all ones: subtracting it counts one.
+    const __m128i septets =
+        _mm_sub_epi8(_mm_sub_epi8(_mm_setzero_si128(), ascii), core::extensionLanes(v));
+    const __m128i units =
+        _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(AtLeast(v, 0xF0), Bytes(64)));
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
+                     _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
+    return {SumBytes(_mm_add_epi8(septets, units)), Mask(AtLeast(v, 0xC0)), Mask(special)};
+#else
+    Block block{};
+    for (unsigned k = 0; k < 16; ++k) {
+        const unsigned char b = p[k];
+        block.costs += b < 0x80 ? 1 + (core::detail::Gsm7SeptetsBelow800[b] == 2) : 0;
+        block.costs += (b & 0xC0) != 0x80 ? 64 * (1 + (b >= 0xF0)) : 0;
+        block.leads |= unsigned(b >= 0xC0) << k;
+        block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
+    }
+    return block;
+#endif
+}
+
+char *put(char *o, std::string_view bytes) {
+    std::memcpy(o, bytes.data(), bytes.size());
+    return o + bytes.size();
+}
+
+// (A literal is copied as a few moves.)
+template <std::size_t N> char *put(char *o, const char (&literal)[N]) {
+    std::memcpy(o, literal, N - 1);
+    return o + N - 1;
+}
+
+char *putNumber(char *o, std::size_t value) {
+    char digits[24];
+    char *d = digits + sizeof digits;
+    do {
+        *--d = char('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    return put(o, std::string_view(d, std::size_t(digits + sizeof digits - d)));
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+bool QuickRecords::Serves(const Options &options) {
+    return options.records == RecordFormat::Jsonl && options.json &&
+           options.sms == core::SmsUnits::Concat && options.mode == core::SplitMode::Space &&
+           !options.number && options.replace == core::Replacement::Never;
+}
+
+QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages != 0) {
+    if (!m_languages)
+        return;
+    m_national.enable(languages);
+    m_cheaper.assign(0x2100, false); // the euro sign is the last of the alphabet
+    for (char32_t c = 0; c < 0x2100; ++c)
+        for (const core::NationalTables::Pair &pair : m_national.pairs()) {
+            const int septets = pair.alphabet.septets(c);
+            if (septets != 0 && septets < core::Gsm7Septets(c)) {
+                m_cheaper[c] = true;
+                m_asciiCheaper = m_asciiCheaper || c < 0x80;
+            }
+        }
+}
+
+bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
+    // 1. {"id":ID,"text":"TEXT"} and nothing more: the id a whole number or
+    //    a string without escapes, written as it stands.
+    constexpr std::string_view Head = R"({"id":)";
+    constexpr std::string_view TextName = R"(,"text":")";
+    if (!line.starts_with(Head) || !line.ends_with(R"("})") ||
+        line.size() < Head.size() + TextName.size() + 3)
+        return false;
+    const char *p = line.data() + Head.size();
+    const char *const end = line.data() + line.size() - 2; // the text's closing quote
+    const char *const id = p;
+    if (*p == '"') {
+        for (++p; p < end && *p != '"'; ++p)
+            if (static_cast<unsigned char>(*p) < 0x20 || static_cast<unsigned char>(*p) >= 0x80 ||
+                *p == '\\')
+                return false; // (one past ASCII goes the general way, which checks it)
+        if (p >= end)
+            return false;
+        ++p;
+    } else {
+        p += *p == '-';
+        if (p < end && *p == '0')
+            ++p;
+        else if (p < end && isDigit(*p))
+            while (p < end && isDigit(*p))
+                ++p;
+        else
+            return false;
+    }
+    const std::string_view idText(id, std::size_t(p - id));
+    if (std::size_t(end - p) < TextName.size() ||
+        std::memcmp(p, TextName.data(), TextName.size()) != 0)
+        return false;
+    m_text = p + TextName.size();
+    m_size = std::size_t(end - m_text);
+    if (m_size == 0 || m_size > MostText)
+        return false;
+
+    // 2. The text's cost, block by block; 3. the cut.
+    if (!measure() || !cut())
+        return false;
+    const char(&encoding)[6] = m_gsm7 ? "GSM-7" : "UCS-2";
+    if (m_grave) // (the walk listed those past ASCII only)
+        core::CharactersWithoutGsm7(std::string_view(m_text, m_size), core::ShownWithoutGsm7,
+                                    m_without);
+
+    // 4. The line.
+    char *o = out.tail(512 + idText.size() + m_size + 64 * m_pieces.size());
+    o = put(o, R"({"id":)");
+    o = put(o, idText);
+    o = put(o, R"(,"encoding":")");
+    o = put(o, encoding);
+    o = put(o, R"(","segments":)");
+    o = putNumber(o, m_pieces.size());
+    if (!m_gsm7) {
+        o = put(o, R"(,"nonGsm7":{"characters":[)");
+        for (std::size_t i = 0; i < m_without.characters.size(); ++i) {
+            if (i > 0)
+                *o++ = ',';
+            *o++ = '"';
+            o = put(o, m_without.characters[i]);
+            *o++ = '"';
+        }
+        o = put(o, R"(],"more":)");
+        o = putNumber(o, m_without.more);
+        *o++ = '}';
+    }
+    o = put(o, R"(,"parts":[)");
+    for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+        const Piece &piece = m_pieces[i];
+        if (i > 0)
+            *o++ = ',';
+        o = put(o, R"({"text":")");
+        o = put(o, std::string_view(m_text + piece.from, piece.to - piece.from));
+        o = put(o, R"(","encoding":")");
+        o = put(o, encoding);
+        o = put(o, R"(","units":)");
+        o = putNumber(o, std::size_t(piece.cost));
+        *o++ = '}';
+    }
+    o = put(o, "]}\n");
+    out.setEnd(o);
+    return true;
+}
+
+namespace {
+
+// The character whose first byte (past ASCII) is at t[at], where three more
+// bytes can be read, and its length; 0 where it is not well-formed UTF-8
+// ending by t[n] (an overlong form, a surrogate, past U+10FFFF) or is a C1
+// control, which the general path writes escaped.
+char32_t characterAt(const unsigned char *t, std::size_t at, std::size_t n, std::size_t &length) {
+    static constexpr std::uint8_t Lengths[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 3, 4};
+    static constexpr std::uint32_t Continuations[5] = {0, 0, 0xC0, 0xC0C0, 0xC0C0C0};
+    static constexpr std::uint32_t Expected[5] = {0, 0, 0x80, 0x8080, 0x808080};
+    static constexpr std::uint32_t Payload[5] = {0, 0, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
+    static constexpr char32_t Least[5] = {0, 0, 0xA0, 0x800, 0x10000};
+    const std::uint32_t w = core::FourBytesAt(t + at);
+    length = Lengths[w >> 28];
+    if (length == 0 || n - at < length)
+        return 0;
+    const std::uint32_t bytes = w >> (32 - 8 * length);
+    const std::uint32_t p = bytes & Payload[length];
+    const char32_t c = (p & 0x3F) | (p >> 2 & 0xFC0) | (p >> 4 & 0x3F000) | (p >> 6 & 0x1C0000);
+    const bool sound = (bytes & Continuations[length]) == Expected[length] && c >= Least[length] &&
+                       c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+    return sound ? c : 0;
+}
+
+} // namespace
+
+bool QuickRecords::measure() {
+    const auto *t = reinterpret_cast<const unsigned char *>(m_text);
+    const std::size_t n = m_size;
+    m_blocks = (n + 15) / 16;
+    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
+    m_grave = m_missing = m_cheaperFound = false;
+    int septets = 0;
+    int units = 0;
+    m_septetsBefore[0] = m_unitsBefore[0] = 0;
+    // The text is checked on the way: every byte past ASCII is the first of
+    // a well-formed character or one that such a first byte claims.
+    std::size_t starts = 0;  // bytes that start a character
+    std::size_t claimed = 0; // bytes claimed by first bytes
+    // An escape whose second byte starts the next block: what that byte
+    // must not count there.
+    int carriedSeptets = 0;
+    int carriedUnits = 0;
+    unsigned carriedEscape = 0;
+    std::size_t second = n; // the second byte of the last escape
+    for (std::size_t b = 0; b < m_blocks; ++b) {
+        const std::size_t i = 16 * b;
+        const unsigned char *bytes = t + i;
+        unsigned char last[16];
+        int padding = 0;
+        if (n - i < 16) { // the bytes after the text are not read
+            padding = int(16 - (n - i));
+            std::memset(last, 'a', sizeof last);
+            std::memcpy(last, bytes, n - i);
+            bytes = last;
+        }
+        const Block block = blockAt(bytes);
+        // (The padding, a septet and a unit a byte, is taken off again.)
+        int s = int(block.costs % 64) - padding + carriedSeptets;
+        int u = int(block.costs / 64) - padding;
+        starts += std::size_t(u);
+        u += carriedUnits;
+        unsigned escaped = carriedEscape;
+        carriedSeptets = carriedUnits = 0;
+        carriedEscape = 0;
+        // \" and \\ are one character each, counted where the backslash is:
+        // one septet for the quote, two for the backslash; their second byte
+        // counts nothing. A quote alone ends the string before the line
+        // does; the other escapes and the control characters go the general
+        // way. The grave accent has no GSM-7 form.
+        if (block.special != 0) {
+            for (unsigned e = block.special; e != 0; e &= e - 1) {
+                const std::size_t at = i + std::size_t(std::countr_zero(e));
+                if (at == second)
+                    continue;
+                if (t[at] == 0x60) {
+                    s -= 1;
+                    m_grave = true;
+                    continue;
+                }
+                if (t[at] != '\\' || at + 1 >= n)
+                    return false;
+                const unsigned char next = t[at + 1];
+                if (next != '"' && next != '\\')
+                    return false;
+                const int secondSeptets = next == '"' ? 1 : 2;
+                s -= next == '"'; // the backslash counted two
+                second = at + 1;
+                if (second % 16 != 0) {
+                    s -= secondSeptets;
+                    u -= 1;
+                    escaped |= 1u << (second % 16);
+                } else {
+                    carriedSeptets = -secondSeptets;
+                    carriedUnits = -1;
+                    carriedEscape = 1;
+                }
+            }
+        }
+        // The characters past ASCII, from their first bytes (the line goes
+        // on after the text, so three bytes after one can be read); those
+        // without a GSM-7 form are listed as they come.
+        for (unsigned l = block.leads; l != 0; l &= l - 1) {
+            const std::size_t at = i + std::size_t(std::countr_zero(l));
+            std::size_t length = 0;
+            const char32_t c = characterAt(t, at, n, length);
+            if (c == 0)
+                return false;
+            claimed += length - 1;
+            starts -= length == 4; // (counted twice as units)
+            const int cost = core::Gsm7Septets(c);
+            s += cost;
+            if (cost == 0) {
+                m_missing = true;
+                // (With national tables, those that no table has.)
+                if (!m_languages || !m_national.has(c))
+                    without.add(c, std::string_view(m_text + at, length));
+            } else if (m_languages && c < 0x2100 && m_cheaper[c]) {
+                m_cheaperFound = true;
+            }
+        }
+        septets += s;
+        units += u;
+        m_septetsBefore[b + 1] = septets;
+        m_unitsBefore[b + 1] = units;
+        m_escaped[b] = std::uint16_t(escaped);
+    }
+    if (n - starts != claimed)
+        return false; // a byte past ASCII that no first byte claims
+    m_gsm7 = !m_missing && !m_grave;
+    if (m_languages &&
+        (m_gsm7 ? m_asciiCheaper || m_cheaperFound : m_grave || m_without.characters.empty()))
+        return false; // national tables may be the ones it is sent with
+    m_total = m_gsm7 ? septets : units;
+    m_before = m_gsm7 ? m_septetsBefore : m_unitsBefore;
+    return true;
+}
+
+inline int QuickRecords::costAt(std::size_t p, std::size_t &length) const {
+    const auto c = static_cast<unsigned char>(m_text[p]);
+    if (c == '\\') {
+        length = 2;
+        return m_gsm7 ? (m_text[p + 1] == '\\' ? 2 : 1) : 1;
+    }
+    if (c < 0x80) {
+        length = 1;
+        return m_gsm7 ? core::detail::Gsm7SeptetsBelow800[c] : 1;
+    }
+    length = core::Utf8Length(c);
+    if (m_gsm7)
+        return core::Gsm7SeptetsAt(reinterpret_cast<const unsigned char *>(m_text) + p);
+    return length == 4 ? 2 : 1;
+}
+
+std::size_t QuickRecords::firstIn(std::size_t b) const {
+    std::size_t p = 16 * b;
+    if (p >= m_size)
+        return m_size;
+    if (m_escaped[b] & 1)
+        return p + 1;
+    while (p < m_size && (static_cast<unsigned char>(m_text[p]) & 0xC0) == 0x80)
+        ++p;
+    return p;
+}
+
+int QuickRecords::costBefore(std::size_t p) const {
+    const std::size_t b = p / 16;
+    int cost = m_before[b];
+    std::size_t length = 0;
+    for (std::size_t q = firstIn(b); q < p; q += length)
+        cost += costAt(q, length);
+    return cost;
+}
+
+bool QuickRecords::cut() {
+    m_pieces.clear();
+    // A message that fits one SMS is one part.
+    if (m_total <= (m_gsm7 ? core::Gsm7Single : core::Ucs2Single)) {
+        m_pieces.push_back({0, m_size, m_total});
+        return true;
+    }
+    // Else parts of whole words: the words that fit end at the last blank
+    // before the first character that does not fit, and the blank goes.
+    const int budget = int(m_gsm7 ? core::Gsm7Part : core::Ucs2Part);
+    std::size_t start = 0;
+    int before = 0; // the cost of the text before start
+    for (;;) {
+        if (m_total - before <= budget) { // the rest fits
+            if (start < m_size)
+                m_pieces.push_back({start, m_size, m_total - before});
+            break;
+        }
+        // The last block that starts within reach, then a character at a
+        // time to the first one that does not fit, noting the blanks.
+        const int limit = before + budget;
+        std::size_t b = start / 16;
+        while (m_before[b + 1] <= limit) // (the whole text costs more)
+            ++b;
+        const bool inFirst = b == start / 16;
+        const std::size_t walked = inFirst ? start : firstIn(b);
+        std::size_t p = walked;
+        int cost = inFirst ? before : m_before[b];
+        std::size_t blank = m_size;
+        int beforeBlank = 0;
+        for (std::size_t length = 0; p < m_size; p += length) {
+            const int next = costAt(p, length);
+            if (cost + next > limit)
+                break;
+            if (m_text[p] == ' ') {
+                blank = p;
+                beforeBlank = cost;
+            }
+            cost += next;
+        }
+        if (blank == m_size) { // none on the walk: the last one before it
+            const void *hit = memrchr(m_text + start, ' ', walked - start);
+            if (!hit)
+                return false; // a word longer than a part
+            blank = std::size_t(static_cast<const char *>(hit) - m_text);
+            beforeBlank = costBefore(blank);
+        }
+        if (!m_gsm7 && !blankStandsAlone(blank))
+            return false;
+        if (blank > start)
+            m_pieces.push_back({start, blank, beforeBlank - before});
+        start = blank + 1;
+        before = beforeBlank + 1; // a blank costs one in either encoding
+    }
+    // No piece of blanks alone.
+    for (const Piece &piece : m_pieces)
+        if (m_text[piece.from] == ' ' &&
+            std::string_view(m_text + piece.from, piece.to - piece.from).find_first_not_of(' ') ==
+                std::string_view::npos)
+            return false;
+    return true;
+}
+
+bool QuickRecords::blankStandsAlone(std::size_t p) const {
+    // A blank is a grapheme of its own unless the character before it joins
+    // what follows (a prepended mark) or the one after it joins what comes
+    // before (an accent, a joiner, a spacing mark). Sure where neither does:
+    // ASCII does not, nor a character that is a grapheme of its own; nor,
+    // before the blank, an accent, a joiner, a variation selector or a skin
+    // tone, which join what comes before them only.
+    const auto *t = reinterpret_cast<const unsigned char *>(m_text);
+    if (p > 0 && t[p - 1] >= 0x80) {
+        const char32_t c = core::DecodeBefore(m_text, p);
+        if (!core::BreaksBothWays(c) && !(c >= 0x0300 && c <= 0x036F) && c != 0x200D &&
+            !(c >= 0xFE00 && c <= 0xFE0F) && !(c >= 0x1F3FB && c <= 0x1F3FF))
+            return false;
+    }
+    std::size_t length = 0;
+    return p + 1 >= m_size || t[p + 1] < 0x80 ||
+           core::BreaksBothWays(core::DecodeAt(m_text, p + 1, length));
+}
+
+} // namespace tovrik::cli
