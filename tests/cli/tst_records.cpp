@@ -1,6 +1,7 @@
 #include "cli/json.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/quickrecords.h"
 #include "cli/records.h"
 
 #include <QJsonArray>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <random>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -49,8 +51,9 @@ struct Run {
     QByteArray output;
 };
 
-// RunRecords (or RunMessage over the whole input) from and to files.
-Run run(const RecordOptions &options, const QByteArray &input) {
+// RunRecords (or RunMessage over the whole input) from and to files; without
+// quick, every record takes the general path.
+Run run(const RecordOptions &options, const QByteArray &input, bool quick = true) {
     QTemporaryFile in;
     QTemporaryFile out;
     if (!in.open() || !out.open() || in.write(input) != input.size() || !in.flush())
@@ -61,7 +64,7 @@ Run run(const RecordOptions &options, const QByteArray &input) {
         result.status = tovrik::cli::RunMessage(
             options, std::string_view(input.constData(), std::size_t(input.size())), out.handle());
     else
-        result.status = tovrik::cli::RunRecords(options, inFd, out.handle());
+        result.status = tovrik::cli::RunRecords(options, inFd, out.handle(), quick);
     ::close(inFd);
     out.seek(0);
     result.output = out.readAll();
@@ -91,6 +94,8 @@ private Q_SLOTS:
     void textFromTheLine();
     void mixedRecords_data();
     void mixedRecords();
+    void quickPathAgrees_data();
+    void quickPathAgrees();
     void lineEnds();
     void batchesEndWithLines();
     void longRecord();
@@ -351,6 +356,109 @@ void RecordsTest::mixedRecords() {
         QCOMPARE(last.value(u"segments"_s).toInt(), 2);
         QCOMPARE(last.value(u"parts"_s).toArray().size(), 2);
     }
+}
+
+void RecordsTest::quickPathAgrees_data() {
+    QTest::addColumn<QString>("languages");
+    QTest::newRow("default tables") << QString();
+    QTest::newRow("Portuguese, whose table has ~ and €") << u"pt"_s;
+    QTest::newRow("Turkish, Spanish, Portuguese") << u"tr,es,pt"_s;
+    QTest::newRow("Hindi, Urdu") << u"hi,ur"_s;
+}
+
+void RecordsTest::quickPathAgrees() {
+    // Random records of text that either path may take: GSM-7 characters,
+    // escapes, characters without a GSM-7 form, graphemes of several code
+    // points beside blanks, long words, runs of blanks, and lines of other
+    // shapes, with faults in them.
+    static const char *const Gsm7[] = {"the",   "quick", "fox",        "a", "Meet", "5pm,",
+                                       "20€",   "{x}",   "[y]",        "^", "~~~~", "|",
+                                       R"(\\)", R"(\")", R"(a\"b\\c)", "Ç", "é",    "ü",
+                                       "ß",     "ΔΣ",    "\xC2\xA0"};
+    static const char *const Others[] = {"`",           "—",
+                                         "naïve",       "привет",
+                                         "你好",        "😀",
+                                         "👍🏽",    "👨‍👩‍👧",
+                                         "🇯🇵",          "e\xCC\x81",
+                                         "नमस्ते",        "ก",
+                                         "ş",           "ğ",
+                                         "İ",           "á",
+                                         "ç",           "\xF4\x8F\xBF\xBF",
+                                         "\xD8\x80",    "\xEF\xB8\x8F",
+                                         "\xE2\x80\x8D"};
+    // (These send a record the general way.)
+    static const char *const Rare[] = {R"(\n)", R"(\u00e9)", R"(\/)", "\xC2\x85",
+                                       "\x7F",  " ",         "  "};
+    static const char *const Faults[] = {
+        "\xFF", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\t", "\""};
+    QFETCH(QString, languages);
+    RecordOptions options = jsonRecords(RecordFormat::Jsonl);
+    options.sms = SmsUnits::Concat;
+    std::string error;
+    QVERIFY(languages.isEmpty() ||
+            tovrik::core::ParseLanguages(languages.toStdString(), options.languages, error));
+    QVERIFY(tovrik::cli::QuickRecords::Serves(options));
+
+    std::mt19937 random(20261210);
+    const auto below = [&](unsigned n) { return unsigned(random() % n); };
+    QByteArray input;
+    for (int record = 0; record < 4000; ++record) {
+        QByteArray text;
+        const unsigned words = below(8) == 0 ? below(400) : below(60);
+        const bool gsm7 = below(2) == 0; // (else one word in three has no GSM-7 form)
+        for (unsigned w = 0; w < words; ++w) {
+            if (w > 0 && below(12) != 0)
+                text += ' ';
+            if (below(40) == 0)
+                text += QByteArray(int(20 + below(200)), 'x');
+            else if (below(40) == 0)
+                text += Rare[below(std::size(Rare))];
+            else if (gsm7 || below(3) != 0)
+                text += Gsm7[below(std::size(Gsm7))];
+            else
+                text += Others[below(std::size(Others))];
+        }
+        if (below(60) == 0)
+            text.insert(int(below(unsigned(text.size()) + 1)), Faults[below(std::size(Faults))]);
+        const QByteArray id =
+            below(3) == 0 ? "\"m" + QByteArray::number(record) + '"' : QByteArray::number(record);
+        switch (below(40)) {
+        case 0:
+            input += R"({"text":")" + text + R"(","id":)" + id + "}\n";
+            break;
+        case 1:
+            input += R"({"id":)" + id + R"(,"text":")" + text + R"(","x":[1]})" + "\r\n";
+            break;
+        case 2:
+            input += R"( {"id":-0,"text":")" + text + R"("} )" + "\n";
+            break;
+        case 3:
+            input += R"({"id":"é","text":")" + text + R"("})" + "\n";
+            break;
+        case 4:
+            input += R"({"id":01,"text":")" + text + R"("})" + "\n";
+            break;
+        default:
+            input += R"({"id":)" + id + R"(,"text":")" + text + R"("})" + "\n";
+        }
+    }
+    const Run quick = run(options, input);
+    const Run general = run(options, input, false);
+    QCOMPARE(quick.status, general.status);
+    const QList<QByteArray> quickLines = quick.output.split('\n');
+    const QList<QByteArray> generalLines = general.output.split('\n');
+    QCOMPARE(quickLines.size(), generalLines.size());
+    for (qsizetype i = 0; i < quickLines.size(); ++i)
+        QCOMPARE(quickLines[i], generalLines[i]);
+
+    // Many of them took the quick path.
+    tovrik::cli::QuickRecords records(options.languages);
+    tovrik::cli::ByteBuffer out;
+    qsizetype taken = 0;
+    const QList<QByteArray> lines = input.split('\n');
+    for (const QByteArray &line : lines)
+        taken += records.write(out, std::string_view(line.constData(), std::size_t(line.size())));
+    QVERIFY2(taken > lines.size() / 10, QByteArray::number(taken).constData());
 }
 
 void RecordsTest::lineEnds() {
