@@ -137,8 +137,11 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
     if (m_size == 0 || m_size > MostText)
         return false;
 
-    // 2. The text's cost, block by block; 3. the cut.
+    // 2. The text's cost, block by block; 3. the cut, with the default
+    //    tables where they are the ones it is sent with.
     if (!measure() || !cut())
+        return false;
+    if (m_languages && m_gsm7 && (m_asciiCheaper || m_cheaperFound) && !defaultTablesWin())
         return false;
     const char(&encoding)[6] = m_gsm7 ? "GSM-7" : "UCS-2";
     if (m_grave) // (the walk listed those past ASCII only)
@@ -215,7 +218,8 @@ bool QuickRecords::measure() {
     const std::size_t n = m_size;
     m_blocks = (n + 15) / 16;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
-    m_grave = m_missing = m_cheaperFound = false;
+    m_grave = m_missing = m_cheaperFound = m_backslash = false;
+    m_escapes = 0;
     int septets = 0;
     int units = 0;
     m_septetsBefore[0] = m_unitsBefore[0] = 0;
@@ -270,6 +274,8 @@ bool QuickRecords::measure() {
                 if (next != '"' && next != '\\')
                     return false;
                 const int secondSeptets = next == '"' ? 1 : 2;
+                ++m_escapes;
+                m_backslash = m_backslash || next == '\\';
                 s -= next == '"'; // the backslash counted two
                 second = at + 1;
                 if (second % 16 != 0) {
@@ -314,11 +320,52 @@ bool QuickRecords::measure() {
     if (n - starts != claimed)
         return false; // a byte past ASCII that no first byte claims
     m_gsm7 = !m_missing && !m_grave;
-    if (m_languages &&
-        (m_gsm7 ? m_asciiCheaper || m_cheaperFound : m_grave || m_without.characters.empty()))
-        return false; // national tables may be the ones it is sent with
+    if (m_languages && !m_gsm7 && (m_grave || m_without.characters.empty()))
+        return false; // a pair of national tables may have all its characters
     m_total = m_gsm7 ? septets : units;
     m_before = m_gsm7 ? m_septetsBefore : m_unitsBefore;
+    return true;
+}
+
+bool QuickRecords::defaultTablesWin() {
+    // A message without characters of the extension table is sent with the
+    // default tables, which no national one makes cheaper.
+    const int units = int(m_unitsBefore[m_blocks]);
+    if (m_total == units)
+        return true;
+    // What the message costs with each pair: the line's text costs each
+    // backslash of an escape more.
+    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
+    const std::string_view text(m_text, m_size);
+    m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
+    // Blanks that may stand alone would lower the least a pair may cost:
+    // such a message goes the general way.
+    if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
+        return false;
+    const auto count = std::ptrdiff_t(m_pieces.size());
+    const std::ptrdiff_t room =
+        count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
+    for (std::size_t p = 1; p < pairs.size(); ++p) {
+        const int backslash = pairs[p].alphabet.septets('\\');
+        if (m_pairCosts[p] < 0) {
+            if (m_escapes > 0 && backslash == 0 && !m_backslash)
+                return false; // it may lack only the line's backslashes
+            continue;
+        }
+        const std::ptrdiff_t cost = m_pairCosts[p] - std::ptrdiff_t(m_escapes) * backslash;
+        const int national = pairs[p].tables.national();
+        const std::ptrdiff_t single = core::Gsm7Capacity(false, national);
+        const std::ptrdiff_t piece = core::Gsm7Capacity(true, national);
+        // The fewest parts a cut in whole words can take with the pair
+        // (each but the last may lose a blank), and the room they leave.
+        const std::ptrdiff_t fewest =
+            cost <= single || piece <= 2
+                ? 1
+                : std::max<std::ptrdiff_t>(1, (cost + piece + 1) / (piece + 1));
+        const std::ptrdiff_t left = fewest == 1 ? single - cost : fewest * piece - cost;
+        if (fewest < count || (fewest == count && left > room))
+            return false;
+    }
     return true;
 }
 

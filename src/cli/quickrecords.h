@@ -25,7 +25,9 @@
 // With national languages enabled, a message is taken only where the
 // default tables are sure to be the ones it is sent with: a GSM-7 one none of
 // whose characters costs less with a national table (a table costs room in
-// the header, so such a message costs no fewer parts with it), and a UCS-2
+// the header, so such a message costs no fewer parts with it) or where no
+// pair of tables can cost fewer parts or leave more room than the default
+// ones do, by the least the general path reckons a pair may cost; and a UCS-2
 // one with a character that no enabled table has.
 
 namespace tovrik::cli {
@@ -44,6 +46,8 @@ public:
 private:
     bool measure();
     bool cut();
+    // Whether no pair of national tables may beat the default tables' cut.
+    bool defaultTablesWin();
     // The cost of the character at p, in the message's encoding; its length.
     int costAt(std::size_t p, std::size_t &length) const;
     // Where the first character that starts in block b starts.
@@ -62,12 +66,15 @@ private:
     bool m_grave = false;        // the text holds a grave accent
     bool m_missing = false;      // it holds a character without a GSM-7 form
     bool m_cheaperFound = false; // one that costs less with a national table
+    std::size_t m_escapes = 0;   // \" and \\ in the line
+    bool m_backslash = false;    // a \\ among them
     // The enabled national tables, and the characters of the default
     // alphabet that cost less with one of them (none past U+20FF).
     bool m_languages = false;
     core::NationalTables m_national;
     std::vector<bool> m_cheaper;
     bool m_asciiCheaper = false;
+    std::vector<std::ptrdiff_t> m_pairCosts;
     int m_total = 0; // the text's cost in its encoding
     // For each block of sixteen bytes of the text: the septets and the UTF-16
     // units of the characters that start before it (an escape is one
