@@ -14,9 +14,8 @@ namespace tovrik::cli {
 namespace {
 
 // A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
-// for the extension table's) and the UTF-16 units of its characters (one
-// each, two for one of four bytes), as septets + 64 * units; and the bytes
-// that need a look, a bit each.
+// for the extension table's) and the characters that start in it, as
+// septets + 64 * characters; and the bytes that need a look, a bit each.
 struct Block {
     unsigned costs;
     unsigned leads;   // the first byte of a character past ASCII
@@ -29,21 +28,23 @@ Block blockAt(const unsigned char *p) {
     const __m128i v = Load(p);
     const __m128i ascii = _mm_cmpgt_epi8(v, Bytes(0xFF));  // signed: below 0x80
     const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80 to BF
+    // The extension table's ASCII characters: the four after Z and the four
+    // after z, one range once the bit 0x20 is set. (Its form feed is a
+    // control character, which needs a look anyway.)
+    const __m128i extension = Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E);
     // A true lane is all ones: subtracting it counts one.
-    const __m128i septets =
-        _mm_sub_epi8(_mm_sub_epi8(_mm_setzero_si128(), ascii), core::extensionLanes(v));
-    const __m128i units =
-        _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(AtLeast(v, 0xF0), Bytes(64)));
+    const __m128i costs =
+        _mm_sub_epi8(_mm_sub_epi8(_mm_and_si128(starts, Bytes(64)), ascii), extension);
     const __m128i special =
         _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
                      _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
-    return {SumBytes(_mm_add_epi8(septets, units)), Mask(AtLeast(v, 0xC0)), Mask(special)};
+    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special)};
 #else
     Block block{};
     for (unsigned k = 0; k < 16; ++k) {
         const unsigned char b = p[k];
         block.costs += b < 0x80 ? 1 + (core::detail::Gsm7SeptetsBelow800[b] == 2) : 0;
-        block.costs += (b & 0xC0) != 0x80 ? 64 * (1 + (b >= 0xF0)) : 0;
+        block.costs += (b & 0xC0) != 0x80 ? 64 : 0;
         block.leads |= unsigned(b >= 0xC0) << k;
         block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
     }
@@ -189,7 +190,7 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
 
 namespace {
 
-// The character whose first byte (past ASCII) is at t[at], where three more
+// The character whose first byte (past ASCII, not of two bytes) is at t[at], where three more
 // bytes can be read, and its length; 0 where it is not well-formed UTF-8
 // ending by t[n] (an overlong form, a surrogate, past U+10FFFF) or is a C1
 // control, which the general path writes escaped.
@@ -201,7 +202,7 @@ char32_t characterAt(const unsigned char *t, std::size_t at, std::size_t n, std:
     static constexpr char32_t Least[5] = {0, 0, 0xA0, 0x800, 0x10000};
     const std::uint32_t w = core::FourBytesAt(t + at);
     length = Lengths[w >> 28];
-    if (length == 0 || n - at < length)
+    if (length == 0 || w >> 24 > 0xF4 || n - at < length)
         return 0;
     const std::uint32_t bytes = w >> (32 - 8 * length);
     const std::uint32_t p = bytes & Payload[length];
@@ -247,7 +248,7 @@ bool QuickRecords::measure() {
         const Block block = blockAt(bytes);
         // (The padding, a septet and a unit a byte, is taken off again.)
         int s = int(block.costs % 64) - padding + carriedSeptets;
-        int u = int(block.costs / 64) - padding;
+        int u = int(block.costs / 64) - padding; // a unit a character, so far
         starts += std::size_t(u);
         u += carriedUnits;
         unsigned escaped = carriedEscape;
@@ -294,19 +295,33 @@ bool QuickRecords::measure() {
         // without a GSM-7 form are listed as they come.
         for (unsigned l = block.leads; l != 0; l &= l - 1) {
             const std::size_t at = i + std::size_t(std::countr_zero(l));
-            std::size_t length = 0;
-            const char32_t c = characterAt(t, at, n, length);
-            if (c == 0)
-                return false;
+            std::size_t length = 2;
+            char32_t c = 0;
+            if (t[at] < 0xE0) { // two bytes: Latin, Greek, Cyrillic and more
+                const unsigned next = t[at + 1];
+                c = char32_t(t[at] & 0x1F) << 6 | (next & 0x3F);
+                if ((next & 0xC0) != 0x80 || c < 0xA0) // (C1 controls are written escaped)
+                    return false;
+            } else {
+                c = characterAt(t, at, n, length);
+                if (c == 0)
+                    return false;
+                u += length == 4; // two UTF-16 units
+            }
             claimed += length - 1;
-            starts -= length == 4; // (counted twice as units)
-            const int cost = core::Gsm7Septets(c);
+            const std::string_view character(m_text + at, length);
+            if (m_missing && !m_languages) { // UCS-2: only the list counts now
+                without.add(c, character);   // (which leaves out the alphabet's own)
+                continue;
+            }
+            const int cost =
+                c < 0x800 ? core::detail::Gsm7SeptetsBelow800[c] : core::Gsm7Septets(c);
             s += cost;
             if (cost == 0) {
                 m_missing = true;
                 // (With national tables, those that no table has.)
                 if (!m_languages || !m_national.has(c))
-                    without.add(c, std::string_view(m_text + at, length));
+                    without.add(c, character);
             } else if (m_languages && c < 0x2100 && m_cheaper[c]) {
                 m_cheaperFound = true;
             }

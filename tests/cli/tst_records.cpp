@@ -389,8 +389,16 @@ void RecordsTest::quickPathAgrees() {
     // (These send a record the general way.)
     static const char *const Rare[] = {R"(\n)", R"(\u00e9)", R"(\/)", "\xC2\x85",
                                        "\x7F",  " ",         "  "};
-    static const char *const Faults[] = {
-        "\xFF", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\t", "\""};
+    static const char *const Faults[] = {"\xFF",
+                                         "\xE2\x82",
+                                         "\xC0\xAF",
+                                         "\xED\xA0\x80",
+                                         "\xF4\x90\x80\x80",
+                                         "\xF9\x90\x80\x80",
+                                         "\xE0\x80\xAF",
+                                         "\x80",
+                                         "\t",
+                                         "\""};
     QFETCH(QString, languages);
     RecordOptions options = jsonRecords(RecordFormat::Jsonl);
     options.sms = SmsUnits::Concat;
