@@ -162,8 +162,15 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
         for (std::size_t i = 0; i < m_without.characters.size(); ++i) {
             if (i > 0)
                 *o++ = ',';
+            // (Four bytes are copied where the line has them, and the
+            // character's own kept: fewer steps than a copy of its length.)
+            const std::string_view character = m_without.characters[i];
             *o++ = '"';
-            o = put(o, m_without.characters[i]);
+            if (character.data() + 4 <= line.data() + line.size())
+                std::memcpy(o, character.data(), 4);
+            else
+                std::memcpy(o, character.data(), character.size());
+            o += character.size();
             *o++ = '"';
         }
         o = put(o, R"(],"more":)");
