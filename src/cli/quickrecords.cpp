@@ -150,13 +150,13 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
                                     m_without);
 
     // 4. The line.
-    char *o = out.tail(512 + idText.size() + m_size + 64 * m_pieces.size());
+    char *o = out.tail(512 + idText.size() + m_size + 64 * m_count);
     o = put(o, R"({"id":)");
     o = put(o, idText);
     o = put(o, R"(,"encoding":")");
     o = put(o, encoding);
     o = put(o, R"(","segments":)");
-    o = putNumber(o, m_pieces.size());
+    o = putNumber(o, m_count);
     if (!m_gsm7) {
         o = put(o, R"(,"nonGsm7":{"characters":[)");
         for (std::size_t i = 0; i < m_without.characters.size(); ++i) {
@@ -178,7 +178,7 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
         *o++ = '}';
     }
     o = put(o, R"(,"parts":[)");
-    for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+    for (std::size_t i = 0; i < m_count; ++i) {
         const Piece &piece = m_pieces[i];
         if (i > 0)
             *o++ = ',';
@@ -364,7 +364,7 @@ bool QuickRecords::defaultTablesWin() {
     // such a message goes the general way.
     if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
         return false;
-    const auto count = std::ptrdiff_t(m_pieces.size());
+    const auto count = std::ptrdiff_t(m_count);
     const std::ptrdiff_t room =
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
     for (std::size_t p = 1; p < pairs.size(); ++p) {
@@ -428,10 +428,10 @@ int QuickRecords::costBefore(std::size_t p) const {
 }
 
 bool QuickRecords::cut() {
-    m_pieces.clear();
+    m_count = 0;
     // A message that fits one SMS is one part.
     if (m_total <= (m_gsm7 ? core::Gsm7Single : core::Ucs2Single)) {
-        m_pieces.push_back({0, m_size, m_total});
+        m_pieces[m_count++] = {0, m_size, m_total};
         return true;
     }
     // Else parts of whole words: the words that fit end at the last blank
@@ -442,7 +442,7 @@ bool QuickRecords::cut() {
     for (;;) {
         if (m_total - before <= budget) { // the rest fits
             if (start < m_size)
-                m_pieces.push_back({start, m_size, m_total - before});
+                m_pieces[m_count++] = {start, m_size, m_total - before};
             break;
         }
         // The last block that starts within reach, then a character at a
@@ -477,12 +477,12 @@ bool QuickRecords::cut() {
         if (!m_gsm7 && !blankStandsAlone(blank))
             return false;
         if (blank > start)
-            m_pieces.push_back({start, blank, beforeBlank - before});
+            m_pieces[m_count++] = {start, blank, beforeBlank - before};
         start = blank + 1;
         before = beforeBlank + 1; // a blank costs one in either encoding
     }
     // No piece of blanks alone.
-    for (const Piece &piece : m_pieces)
+    for (const Piece &piece : pieces())
         if (m_text[piece.from] == ' ' &&
             std::string_view(m_text + piece.from, piece.to - piece.from).find_first_not_of(' ') ==
                 std::string_view::npos)

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -88,7 +89,11 @@ private:
         std::size_t from, to;
         int cost;
     };
-    std::vector<Piece> m_pieces;
+    // The pieces: each holds a character and a blank or the text's end
+    // after it, so they are no more than half the text and one.
+    std::span<Piece> pieces() { return {m_pieces, m_count}; }
+    Piece m_pieces[MostText / 2 + 1];
+    std::size_t m_count = 0;
     // The characters without a GSM-7 form, as the line holds them.
     core::WithoutGsm7 m_without;
 };

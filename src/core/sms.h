@@ -114,7 +114,7 @@ class LookedAt;
 class WithoutGsm7Walk {
 public:
     WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found);
-    void add(char32_t c, std::string_view character) {
+    __attribute__((always_inline)) void add(char32_t c, std::string_view character) {
         // (The code points of nearly every text in use are in the first
         // table: looked up here.)
         std::uint16_t &at = c < TableSize ? m_table[c] : beyond(c);
