@@ -450,6 +450,12 @@ void RecordsTest::quickPathAgrees() {
             input += R"({"id":)" + id + R"(,"text":")" + text + R"("})" + "\n";
         }
     }
+    // Texts at the longest the quick path takes, and past it.
+    for (const int size : {4095, 4096, 4097}) {
+        QByteArray text = QByteArray("some plain words ").repeated(300);
+        text.truncate(size - 1);
+        input += R"({"id":1,"text":")" + text + R"(z"})" + "\n";
+    }
     const Run quick = run(options, input);
     const Run general = run(options, input, false);
     QCOMPARE(quick.status, general.status);
@@ -467,6 +473,11 @@ void RecordsTest::quickPathAgrees() {
     for (const QByteArray &line : lines)
         taken += records.write(out, std::string_view(line.constData(), std::size_t(line.size())));
     QVERIFY2(taken > lines.size() / 10, QByteArray::number(taken).constData());
+    const auto takes = [&](const QByteArray &line) {
+        return records.write(out, std::string_view(line.constData(), std::size_t(line.size())));
+    };
+    QVERIFY(takes(lines[lines.size() - 4]) && takes(lines[lines.size() - 3]));
+    QVERIFY(!takes(lines[lines.size() - 2]));
 }
 
 void RecordsTest::lineEnds() {
