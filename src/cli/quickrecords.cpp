@@ -98,6 +98,10 @@ QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages 
                 m_asciiCheaper = m_asciiCheaper || c < 0x80;
             }
         }
+    // (Each table has the backslash today; one without it could not price
+    // the line's escapes.)
+    for (const core::NationalTables::Pair &pair : m_national.pairs())
+        m_escapesPriced = m_escapesPriced && pair.alphabet.septets('\\') != 0;
 }
 
 bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
@@ -226,7 +230,7 @@ bool QuickRecords::measure() {
     const std::size_t n = m_size;
     m_blocks = (n + 15) / 16;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
-    m_grave = m_missing = m_cheaperFound = m_backslash = false;
+    m_grave = m_missing = m_cheaperFound = false;
     m_escapes = 0;
     int septets = 0;
     int units = 0;
@@ -283,7 +287,6 @@ bool QuickRecords::measure() {
                     return false;
                 const int secondSeptets = next == '"' ? 1 : 2;
                 ++m_escapes;
-                m_backslash = m_backslash || next == '\\';
                 s -= next == '"'; // the backslash counted two
                 second = at + 1;
                 if (second % 16 != 0) {
@@ -359,6 +362,8 @@ bool QuickRecords::defaultTablesWin() {
     // backslash of an escape more.
     const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
     const std::string_view text(m_text, m_size);
+    if (m_escapes > 0 && !m_escapesPriced)
+        return false;
     m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
     // Blanks that may stand alone would lower the least a pair may cost:
     // such a message goes the general way.
@@ -369,11 +374,8 @@ bool QuickRecords::defaultTablesWin() {
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
     for (std::size_t p = 1; p < pairs.size(); ++p) {
         const int backslash = pairs[p].alphabet.septets('\\');
-        if (m_pairCosts[p] < 0) {
-            if (m_escapes > 0 && backslash == 0 && !m_backslash)
-                return false; // it may lack only the line's backslashes
+        if (m_pairCosts[p] < 0)
             continue;
-        }
         const std::ptrdiff_t cost = m_pairCosts[p] - std::ptrdiff_t(m_escapes) * backslash;
         const int national = pairs[p].tables.national();
         const std::ptrdiff_t single = core::Gsm7Capacity(false, national);

@@ -446,6 +446,9 @@ void RecordsTest::quickPathAgrees() {
         case 4:
             input += R"({"id":01,"text":")" + text + R"("})" + "\n";
             break;
+        case 5:
+            input += "{\"id\":\"a\tb\",\"text\":\"" + text + R"("})" + "\n"; // (a tab)
+            break;
         default:
             input += R"({"id":)" + id + R"(,"text":")" + text + R"("})" + "\n";
         }
@@ -478,6 +481,19 @@ void RecordsTest::quickPathAgrees() {
     };
     QVERIFY(takes(lines[lines.size() - 4]) && takes(lines[lines.size() - 3]));
     QVERIFY(!takes(lines[lines.size() - 2]));
+    // A string id is taken, and so is a blank after a character that joins
+    // what comes before it (an accent, a skin tone, a variation selector, a
+    // joiner) where a part ends.
+    if (options.languages == 0) {
+        const QByteArray cyrillic = QByteArray("\xD1\x8B").repeated(60); // 60 units
+        for (const char *joins : {"e\xCC\x81", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
+                                  "\xE2\x9D\xA4\xEF\xB8\x8F", "a\xE2\x80\x8D"}) {
+            const QByteArray line =
+                R"({"id":"m1","text":")" + cyrillic + ' ' + joins + ' ' + cyrillic + R"("})";
+            QVERIFY2(takes(line), joins);
+            QCOMPARE(run(options, line).output, run(options, line, false).output);
+        }
+    }
 }
 
 void RecordsTest::lineEnds() {
