@@ -365,10 +365,18 @@ bool QuickRecords::defaultTablesWin() {
     if (m_escapes > 0 && !m_escapesPriced)
         return false;
     m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
-    // Blanks that may stand alone would lower the least a pair may cost:
-    // such a message goes the general way.
-    if (text.front() == ' ' || text.back() == ' ' || text.find("  ") != std::string_view::npos)
-        return false;
+    // The blanks that a cut may leave as pieces of their own, which are
+    // dropped: those at either end and the runs of two or more. (Each other
+    // blank stands between two characters of one septet or two, each a
+    // grapheme of its own, in parts of more than three septets.)
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t end = text.find_last_not_of(' ') + 1;
+    std::ptrdiff_t blanks = std::ptrdiff_t(first + (m_size - end));
+    for (std::size_t at = text.find("  ", first); at < end; at = text.find("  ", at)) {
+        const std::size_t after = text.find_first_not_of(' ', at);
+        blanks += std::ptrdiff_t(after - at);
+        at = after;
+    }
     const auto count = std::ptrdiff_t(m_count);
     const std::ptrdiff_t room =
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
@@ -382,10 +390,11 @@ bool QuickRecords::defaultTablesWin() {
         const std::ptrdiff_t piece = core::Gsm7Capacity(true, national);
         // The fewest parts a cut in whole words can take with the pair
         // (each but the last may lose a blank), and the room they leave.
+        const std::ptrdiff_t kept = cost - blanks; // septets no cut drops
         const std::ptrdiff_t fewest =
             cost <= single || piece <= 2
                 ? 1
-                : std::max<std::ptrdiff_t>(1, (cost + piece + 1) / (piece + 1));
+                : std::max<std::ptrdiff_t>(1, (kept + piece + 1) / (piece + 1));
         const std::ptrdiff_t left = fewest == 1 ? single - cost : fewest * piece - cost;
         if (fewest < count || (fewest == count && left > room))
             return false;

@@ -371,10 +371,18 @@ void RecordsTest::quickPathAgrees() {
     // escapes, characters without a GSM-7 form, graphemes of several code
     // points beside blanks, long words, runs of blanks, and lines of other
     // shapes, with faults in them.
-    static const char *const Gsm7[] = {"the",   "quick", "fox",        "a", "Meet", "5pm,",
-                                       "20€",   "{x}",   "[y]",        "^", "~~~~", "|",
-                                       R"(\\)", R"(\")", R"(a\"b\\c)", "Ç", "é",    "ü",
-                                       "ß",     "ΔΣ",    "\xC2\xA0"};
+    static const char *const Gsm7[] = {"the",        "quick",
+                                       "fox",        "a",
+                                       "Meet",       "5pm,",
+                                       "20€",        "{x}",
+                                       "[y]",        "^",
+                                       "~~~~",       "|",
+                                       R"(\\)",      R"(\")",
+                                       R"(a\"b\\c)", "Ç",
+                                       "é",          "ü",
+                                       "ß",          "ΔΣ",
+                                       "\xC2\xA0",   "~~~~~~~~~~~~~~~~",
+                                       "    "};
     static const char *const Others[] = {"`",           "—",
                                          "naïve",       "привет",
                                          "你好",        "😀",
