@@ -73,6 +73,26 @@ char *putNumber(char *o, std::size_t value) {
     return put(o, std::string_view(d, std::size_t(digits + sizeof digits - d)));
 }
 
+// Where two blanks in a row first start in text from `from` on; past the
+// text where nowhere.
+std::size_t twoBlanks(std::string_view text, std::size_t from) {
+    const char *s = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = from;
+#if TOVRIK_SSE2
+    for (; n - i >= 17; i += 16) {
+        using namespace core::simd;
+        const unsigned both = Mask(Is(Load(s + i), ' ')) & Mask(Is(Load(s + i + 1), ' '));
+        if (both != 0)
+            return i + std::size_t(std::countr_zero(both));
+    }
+#endif
+    for (; i + 1 < n; ++i)
+        if (s[i] == ' ' && s[i + 1] == ' ')
+            return i;
+    return n;
+}
+
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -358,13 +378,7 @@ bool QuickRecords::defaultTablesWin() {
     const int units = int(m_unitsBefore[m_blocks]);
     if (m_total == units)
         return true;
-    // What the message costs with each pair: the line's text costs each
-    // backslash of an escape more.
-    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
     const std::string_view text(m_text, m_size);
-    if (m_escapes > 0 && !m_escapesPriced)
-        return false;
-    m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
     // The blanks that a cut may leave as pieces of their own, which are
     // dropped: those at either end and the runs of two or more. (Each other
     // blank stands between two characters of one septet or two, each a
@@ -372,7 +386,7 @@ bool QuickRecords::defaultTablesWin() {
     const std::size_t first = text.find_first_not_of(' ');
     const std::size_t end = text.find_last_not_of(' ') + 1;
     std::ptrdiff_t blanks = std::ptrdiff_t(first + (m_size - end));
-    for (std::size_t at = text.find("  ", first); at < end; at = text.find("  ", at)) {
+    for (std::size_t at = twoBlanks(text, first); at < end; at = twoBlanks(text, at)) {
         const std::size_t after = text.find_first_not_of(' ', at);
         blanks += std::ptrdiff_t(after - at);
         at = after;
@@ -380,6 +394,26 @@ bool QuickRecords::defaultTablesWin() {
     const auto count = std::ptrdiff_t(m_count);
     const std::ptrdiff_t room =
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
+    // The least a pair may cost and the most room it may leave: a septet a
+    // character, with one national table. Where even that does not beat the
+    // default tables, no pair does.
+    {
+        const std::ptrdiff_t cost = units;
+        const std::ptrdiff_t single = core::Gsm7Capacity(false, 1);
+        const std::ptrdiff_t piece = core::Gsm7Capacity(true, 1);
+        const std::ptrdiff_t fewest =
+            cost <= single ? 1
+                           : std::max<std::ptrdiff_t>(1, (cost - blanks + piece + 1) / (piece + 1));
+        const std::ptrdiff_t left = fewest == 1 ? single - cost : fewest * piece - cost;
+        if (fewest > count || (fewest == count && left <= room))
+            return true;
+    }
+    if (m_escapes > 0 && !m_escapesPriced)
+        return false;
+    // What the message costs with each pair: the line's text costs each
+    // backslash of an escape more.
+    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
+    m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
     for (std::size_t p = 1; p < pairs.size(); ++p) {
         const int backslash = pairs[p].alphabet.septets('\\');
         if (m_pairCosts[p] < 0)
