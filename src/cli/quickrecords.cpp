@@ -93,6 +93,25 @@ std::size_t twoBlanks(std::string_view text, std::size_t from) {
     return n;
 }
 
+// How many bytes of text are one of `bytes` (at most eight).
+std::ptrdiff_t countBytes(std::string_view text, const std::vector<char> &bytes) {
+    std::ptrdiff_t count = 0;
+    std::size_t i = 0;
+#if TOVRIK_SSE2
+    for (; text.size() - i >= 16; i += 16) {
+        using namespace core::simd;
+        const __m128i v = Load(text.data() + i);
+        __m128i any = _mm_setzero_si128();
+        for (const char byte : bytes)
+            any = _mm_or_si128(any, Is(v, static_cast<unsigned char>(byte)));
+        count += Count(Mask(any));
+    }
+#endif
+    for (; i < text.size(); ++i)
+        count += std::find(bytes.begin(), bytes.end(), text[i]) != bytes.end();
+    return count;
+}
+
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -115,7 +134,9 @@ QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages 
             const int septets = pair.alphabet.septets(c);
             if (septets != 0 && septets < core::Gsm7Septets(c)) {
                 m_cheaper[c] = true;
-                m_asciiCheaper = m_asciiCheaper || c < 0x80;
+                if (c < 0x80 && std::find(m_asciiCheaper.begin(), m_asciiCheaper.end(), char(c)) ==
+                                    m_asciiCheaper.end())
+                    m_asciiCheaper.push_back(char(c));
             }
         }
     // (Each table has the backslash today; one without it could not price
@@ -166,7 +187,8 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
     //    tables where they are the ones it is sent with.
     if (!measure() || !cut())
         return false;
-    if (m_languages && m_gsm7 && (m_asciiCheaper || m_cheaperFound) && !defaultTablesWin())
+    if (m_languages && m_gsm7 && (!m_asciiCheaper.empty() || m_cheaperCount > 0) &&
+        !defaultTablesWin())
         return false;
     const char(&encoding)[6] = m_gsm7 ? "GSM-7" : "UCS-2";
     if (m_grave) // (the walk listed those past ASCII only)
@@ -250,7 +272,8 @@ bool QuickRecords::measure() {
     const std::size_t n = m_size;
     m_blocks = (n + 15) / 16;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
-    m_grave = m_missing = m_cheaperFound = false;
+    m_grave = m_missing = false;
+    m_cheaperCount = 0;
     m_escapes = 0;
     int septets = 0;
     int units = 0;
@@ -353,7 +376,7 @@ bool QuickRecords::measure() {
                 if (!m_languages || !m_national.has(c))
                     without.add(c, character);
             } else if (m_languages && c < 0x2100 && m_cheaper[c]) {
-                m_cheaperFound = true;
+                ++m_cheaperCount;
             }
         }
         septets += s;
@@ -394,11 +417,12 @@ bool QuickRecords::defaultTablesWin() {
     const auto count = std::ptrdiff_t(m_count);
     const std::ptrdiff_t room =
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
-    // The least a pair may cost and the most room it may leave: a septet a
-    // character, with one national table. Where even that does not beat the
-    // default tables, no pair does.
+    // The least a pair may cost and the most room it may leave: a septet less
+    // for each character that costs less with some table (a byte of the
+    // line's escapes counted as one too), with one national table. Where
+    // even that does not beat the default tables, no pair does.
     {
-        const std::ptrdiff_t cost = units;
+        const std::ptrdiff_t cost = m_total - m_cheaperCount - countBytes(text, m_asciiCheaper);
         const std::ptrdiff_t single = core::Gsm7Capacity(false, 1);
         const std::ptrdiff_t piece = core::Gsm7Capacity(true, 1);
         const std::ptrdiff_t fewest =

@@ -64,17 +64,17 @@ private:
     const char *m_text = nullptr; // the text as the line holds it, escapes and all
     std::size_t m_size = 0;
     bool m_gsm7 = true;
-    bool m_grave = false;        // the text holds a grave accent
-    bool m_missing = false;      // it holds a character without a GSM-7 form
-    bool m_cheaperFound = false; // one that costs less with a national table
-    std::size_t m_escapes = 0;   // \" and \\ in the line
+    bool m_grave = false;      // the text holds a grave accent
+    bool m_missing = false;    // it holds a character without a GSM-7 form
+    int m_cheaperCount = 0;    // characters past ASCII that cost less with a national table
+    std::size_t m_escapes = 0; // \" and \\ in the line
     // The enabled national tables, and the characters of the default
     // alphabet that cost less with one of them (none past U+20FF).
     bool m_languages = false;
     core::NationalTables m_national;
     std::vector<bool> m_cheaper;
-    bool m_asciiCheaper = false;
-    bool m_escapesPriced = true; // every pair has the backslash
+    std::vector<char> m_asciiCheaper; // and the ASCII ones that do
+    bool m_escapesPriced = true;      // every pair has the backslash
     std::vector<std::ptrdiff_t> m_pairCosts;
     int m_total = 0; // the text's cost in its encoding
     // For each block of sixteen bytes of the text: the septets and the UTF-16
