@@ -93,19 +93,25 @@ std::size_t twoBlanks(std::string_view text, std::size_t from) {
     return n;
 }
 
-// How many bytes of text are one of `bytes` (at most eight).
+// How many bytes of text are one of `bytes`.
 std::ptrdiff_t countBytes(std::string_view text, const std::vector<char> &bytes) {
     std::ptrdiff_t count = 0;
     std::size_t i = 0;
 #if TOVRIK_SSE2
-    for (; text.size() - i >= 16; i += 16) {
-        using namespace core::simd;
+    // Counted in the lanes of an accumulator, summed before a lane can
+    // overflow.
+    using namespace core::simd;
+    __m128i lanes = _mm_setzero_si128();
+    for (int rounds = 1; text.size() - i >= 16; i += 16, ++rounds) {
         const __m128i v = Load(text.data() + i);
-        __m128i any = _mm_setzero_si128();
         for (const char byte : bytes)
-            any = _mm_or_si128(any, Is(v, static_cast<unsigned char>(byte)));
-        count += Count(Mask(any));
+            lanes = _mm_sub_epi8(lanes, Is(v, static_cast<unsigned char>(byte)));
+        if (rounds % 255 == 0) {
+            count += SumBytes(lanes);
+            lanes = _mm_setzero_si128();
+        }
     }
+    count += SumBytes(lanes);
 #endif
     for (; i < text.size(); ++i)
         count += std::find(bytes.begin(), bytes.end(), text[i]) != bytes.end();
