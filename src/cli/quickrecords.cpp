@@ -94,7 +94,7 @@ std::size_t twoBlanks(std::string_view text, std::size_t from) {
 }
 
 // How many bytes of text are one of `bytes`.
-std::ptrdiff_t countBytes(std::string_view text, const std::vector<char> &bytes) {
+std::ptrdiff_t countBytes(std::string_view text, std::span<const char> bytes) {
     std::ptrdiff_t count = 0;
     std::size_t i = 0;
 #if TOVRIK_SSE2
@@ -135,11 +135,25 @@ QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages 
         return;
     m_national.enable(languages);
     m_cheaper.assign(0x2100, false); // the euro sign is the last of the alphabet
+    // (The pairs that lack a character, a bit each, where they are few.)
+    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
+    if (pairs.size() <= 64) {
+        m_lacks.assign(0x2100, 0);
+        m_cheaperWith.assign(0x2100, 0);
+    }
     for (char32_t c = 0; c < 0x2100; ++c)
-        for (const core::NationalTables::Pair &pair : m_national.pairs()) {
-            const int septets = pair.alphabet.septets(c);
+        for (std::size_t p = 0; p < pairs.size(); ++p) {
+            const int septets = pairs[p].alphabet.septets(c);
+            if (septets == 0 && core::Gsm7Septets(c) != 0 && !m_lacks.empty()) {
+                m_lacks[c] |= std::uint64_t(1) << p;
+                if (c < 0x80 && std::find(m_asciiLacked.begin(), m_asciiLacked.end(), char(c)) ==
+                                    m_asciiLacked.end())
+                    m_asciiLacked.push_back(char(c));
+            }
             if (septets != 0 && septets < core::Gsm7Septets(c)) {
                 m_cheaper[c] = true;
+                if (!m_lacks.empty())
+                    m_cheaperWith[c] |= std::uint64_t(1) << p;
                 if (c < 0x80 && std::find(m_asciiCheaper.begin(), m_asciiCheaper.end(), char(c)) ==
                                     m_asciiCheaper.end())
                     m_asciiCheaper.push_back(char(c));
@@ -280,6 +294,9 @@ bool QuickRecords::measure() {
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     m_grave = m_missing = false;
     m_cheaperCount = 0;
+    m_lacking = 0;
+    if (!m_lacks.empty())
+        std::fill_n(m_savings.begin(), m_national.pairs().size(), 0);
     m_escapes = 0;
     int septets = 0;
     int units = 0;
@@ -384,6 +401,11 @@ bool QuickRecords::measure() {
             } else if (m_languages && c < 0x2100 && m_cheaper[c]) {
                 ++m_cheaperCount;
             }
+            if (m_languages && c < 0x2100 && !m_lacks.empty()) {
+                m_lacking |= m_lacks[c];
+                for (std::uint64_t p = m_cheaperWith[c]; p != 0; p &= p - 1)
+                    ++m_savings[std::size_t(std::countr_zero(p))];
+            }
         }
         septets += s;
         units += u;
@@ -420,49 +442,56 @@ bool QuickRecords::defaultTablesWin() {
         blanks += std::ptrdiff_t(after - at);
         at = after;
     }
+    // Whether a pair with `national` national tables whose cost is `cost`
+    // may beat the default tables' cut: by the fewest parts a cut in whole
+    // words can take with it (each but the last may lose a blank), then by
+    // the room they leave.
     const auto count = std::ptrdiff_t(m_count);
     const std::ptrdiff_t room =
         count == 1 ? core::Gsm7Single - m_total : count * core::Gsm7Part - m_total;
-    // The least a pair may cost and the most room it may leave: a septet less
-    // for each character that costs less with some table (a byte of the
-    // line's escapes counted as one too), with one national table. Where
-    // even that does not beat the default tables, no pair does.
-    {
-        const std::ptrdiff_t cost = m_total - m_cheaperCount - countBytes(text, m_asciiCheaper);
-        const std::ptrdiff_t single = core::Gsm7Capacity(false, 1);
-        const std::ptrdiff_t piece = core::Gsm7Capacity(true, 1);
+    const auto mayBeat = [&](std::ptrdiff_t cost, int national) {
+        const std::ptrdiff_t single = core::Gsm7Capacity(false, national);
+        const std::ptrdiff_t piece = core::Gsm7Capacity(true, national);
         const std::ptrdiff_t fewest =
-            cost <= single ? 1
-                           : std::max<std::ptrdiff_t>(1, (cost - blanks + piece + 1) / (piece + 1));
+            cost <= single || piece <= 2
+                ? 1
+                : std::max<std::ptrdiff_t>(1, (cost - blanks + piece + 1) / (piece + 1));
         const std::ptrdiff_t left = fewest == 1 ? single - cost : fewest * piece - cost;
-        if (fewest > count || (fewest == count && left <= room))
+        return fewest < count || (fewest == count && left > room);
+    };
+    // The least a pair may cost: a septet less for each character that it
+    // makes cheaper (a byte of the line's escapes counted as one too). Where
+    // that does not beat the default tables, the pair does not; nor does a
+    // pair that lacks one of the message's characters.
+    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
+    if (!m_lacks.empty()) {
+        for (const char c : m_asciiCheaper)
+            if (const std::ptrdiff_t k = countBytes(text, std::span<const char>(&c, 1)); k > 0)
+                for (std::uint64_t p = m_cheaperWith[static_cast<unsigned char>(c)]; p != 0;
+                     p &= p - 1)
+                    m_savings[std::size_t(std::countr_zero(p))] += int(k);
+        for (const char c : m_asciiLacked)
+            if (text.find(c) != std::string_view::npos)
+                m_lacking |= m_lacks[static_cast<unsigned char>(c)];
+        bool any = false;
+        for (std::size_t p = 1; p < pairs.size() && !any; ++p)
+            any = (m_lacking >> p & 1) == 0 && m_savings[p] > 0 &&
+                  mayBeat(m_total - m_savings[p], pairs[p].tables.national());
+        if (!any)
             return true;
+    } else if (!mayBeat(m_total - m_cheaperCount - countBytes(text, m_asciiCheaper), 1)) {
+        return true;
     }
     if (m_escapes > 0 && !m_escapesPriced)
         return false;
     // What the message costs with each pair: the line's text costs each
     // backslash of an escape more.
-    const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
     m_national.costs(text, m_pairCosts, m_total + 2 * std::ptrdiff_t(m_escapes));
-    for (std::size_t p = 1; p < pairs.size(); ++p) {
-        const int backslash = pairs[p].alphabet.septets('\\');
-        if (m_pairCosts[p] < 0)
-            continue;
-        const std::ptrdiff_t cost = m_pairCosts[p] - std::ptrdiff_t(m_escapes) * backslash;
-        const int national = pairs[p].tables.national();
-        const std::ptrdiff_t single = core::Gsm7Capacity(false, national);
-        const std::ptrdiff_t piece = core::Gsm7Capacity(true, national);
-        // The fewest parts a cut in whole words can take with the pair
-        // (each but the last may lose a blank), and the room they leave.
-        const std::ptrdiff_t kept = cost - blanks; // septets no cut drops
-        const std::ptrdiff_t fewest =
-            cost <= single || piece <= 2
-                ? 1
-                : std::max<std::ptrdiff_t>(1, (kept + piece + 1) / (piece + 1));
-        const std::ptrdiff_t left = fewest == 1 ? single - cost : fewest * piece - cost;
-        if (fewest < count || (fewest == count && left > room))
+    for (std::size_t p = 1; p < pairs.size(); ++p)
+        if (m_pairCosts[p] >= 0 &&
+            mayBeat(m_pairCosts[p] - std::ptrdiff_t(m_escapes) * pairs[p].alphabet.septets('\\'),
+                    pairs[p].tables.national()))
             return false;
-    }
     return true;
 }
 

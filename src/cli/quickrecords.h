@@ -5,6 +5,7 @@
 #include "core/national.h"
 #include "core/sms.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -74,7 +75,16 @@ private:
     core::NationalTables m_national;
     std::vector<bool> m_cheaper;
     std::vector<char> m_asciiCheaper; // and the ASCII ones that do
-    bool m_escapesPriced = true;      // every pair has the backslash
+    // The pairs that lack each character of the default alphabet and those
+    // that make it cheaper, a bit each (none where there are more than 64
+    // pairs); the ASCII ones that some pair lacks; the pairs that lack one of
+    // the message's characters, and the septets each pair may save on it.
+    std::vector<std::uint64_t> m_lacks;
+    std::vector<std::uint64_t> m_cheaperWith;
+    std::vector<char> m_asciiLacked;
+    std::uint64_t m_lacking = 0;
+    std::array<int, 64> m_savings{};
+    bool m_escapesPriced = true; // every pair has the backslash
     std::vector<std::ptrdiff_t> m_pairCosts;
     int m_total = 0; // the text's cost in its encoding
     // For each block of sixteen bytes of the text: the septets and the UTF-16
