@@ -14,10 +14,10 @@
 
 // JSON Lines records of the commonest shape, {"id":…,"text":"…"} with a short
 // text, cut in SMS units as one concatenated message in whole words, neither
-// numbered nor with look-alikes replaced: the line a gateway sends most. Such a record is
-// read, measured, cut and written in one pass over the text's own bytes,
-// escapes and all, where the general path unescapes the text, scans it, cuts
-// it and escapes the pieces again.
+// numbered nor with look-alikes replaced: the line a gateway sends most.
+// Such a record is read, checked, measured, cut and written in one pass over
+// the text's own bytes, escapes and all, where the general path unescapes the
+// text, scans it, cuts it and escapes the pieces again.
 //
 // A record of any other shape, or one whose cut needs more than this path
 // knows (a character of several code points beside a cut, a word longer than
