@@ -2,6 +2,7 @@
 
 #include "core/graphemes.h"
 #include "core/gsm7.h"
+#include "core/pieces.h"
 #include "core/simd.h"
 #include "core/utf8.h"
 
@@ -71,26 +72,6 @@ char *putNumber(char *o, std::size_t value) {
         value /= 10;
     } while (value != 0);
     return put(o, std::string_view(d, std::size_t(digits + sizeof digits - d)));
-}
-
-// Where two blanks in a row first start in text from `from` on; past the
-// text where nowhere.
-std::size_t twoBlanks(std::string_view text, std::size_t from) {
-    const char *s = text.data();
-    const std::size_t n = text.size();
-    std::size_t i = from;
-#if TOVRIK_SSE2
-    for (; n - i >= 17; i += 16) {
-        using namespace core::simd;
-        const unsigned both = Mask(Is(Load(s + i), ' ')) & Mask(Is(Load(s + i + 1), ' '));
-        if (both != 0)
-            return i + std::size_t(std::countr_zero(both));
-    }
-#endif
-    for (; i + 1 < n; ++i)
-        if (s[i] == ' ' && s[i + 1] == ' ')
-            return i;
-    return n;
 }
 
 // How many bytes of text are one of `bytes`.
@@ -437,7 +418,7 @@ bool QuickRecords::defaultTablesWin() {
     const std::size_t first = text.find_first_not_of(' ');
     const std::size_t end = text.find_last_not_of(' ') + 1;
     std::ptrdiff_t blanks = std::ptrdiff_t(first + (m_size - end));
-    for (std::size_t at = twoBlanks(text, first); at < end; at = twoBlanks(text, at)) {
+    for (std::size_t at = core::TwoBlanks(text, first); at < end; at = core::TwoBlanks(text, at)) {
         const std::size_t after = text.find_first_not_of(' ', at);
         blanks += std::ptrdiff_t(after - at);
         at = after;

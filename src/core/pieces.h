@@ -43,6 +43,10 @@ struct PieceOptions {
     LanguageSet languages = 0;
 };
 
+// Where two blanks in a row first start in text from `from` on; the text's
+// size when nowhere.
+std::size_t TwoBlanks(std::string_view text, std::size_t from);
+
 class PieceSplitter {
 public:
     // Cuts the message, which must outlive the results. False when the
