@@ -412,17 +412,8 @@ bool QuickRecords::defaultTablesWin() {
         return true;
     const std::string_view text(m_text, m_size);
     // The blanks that a cut may leave as pieces of their own, which are
-    // dropped: those at either end and the runs of two or more. (Each other
-    // blank stands between two characters of one septet or two, each a
-    // grapheme of its own, in parts of more than three septets.)
-    const std::size_t first = text.find_first_not_of(' ');
-    const std::size_t end = text.find_last_not_of(' ') + 1;
-    std::ptrdiff_t blanks = std::ptrdiff_t(first + (m_size - end));
-    for (std::size_t at = core::TwoBlanks(text, first); at < end; at = core::TwoBlanks(text, at)) {
-        const std::size_t after = text.find_first_not_of(' ', at);
-        blanks += std::ptrdiff_t(after - at);
-        at = after;
-    }
+    // dropped. (A GSM-7 character is a grapheme of its own.)
+    const std::ptrdiff_t blanks = core::BlanksThatMayStandAlone(text, true);
     // Whether a pair with `national` national tables whose cost is `cost`
     // may beat the default tables' cut: by the fewest parts a cut in whole
     // words can take with it (each but the last may lose a blank), then by

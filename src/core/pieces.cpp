@@ -14,31 +14,9 @@ namespace tovrik::core {
 
 namespace {
 
-// The septets of the blanks that a cut may leave as pieces of their own. A
-// blank that stands by itself between two characters cannot be one where
-// each character is a grapheme of its own and a piece holds more than the
-// blank and the most a character costs (two septets): a piece then starts or
-// ends with the blank's neighbours. Runs of blanks and the blanks at either
-// end may.
-std::ptrdiff_t blanksThatMayStandAlone(std::string_view message, bool plainGraphemes) {
-    if (!plainGraphemes)
-        return std::ptrdiff_t(std::count(message.begin(), message.end(), ' '));
-    const std::size_t first = message.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return std::ptrdiff_t(message.size());
-    const std::size_t last = message.find_last_not_of(' ');
-    std::ptrdiff_t blanks = std::ptrdiff_t(first + message.size() - 1 - last);
-    for (std::size_t at = TwoBlanks(message, first); at < last;) {
-        const std::size_t end = message.find_first_not_of(' ', at);
-        blanks += std::ptrdiff_t(end - at);
-        at = TwoBlanks(message, end);
-    }
-    return blanks;
-}
-
-} // namespace
-
-std::size_t TwoBlanks(std::string_view text, std::size_t from) {
+// Where two blanks in a row first start in text from `from` on; the text's
+// size when nowhere.
+std::size_t twoBlanks(std::string_view text, std::size_t from) {
     const char *s = text.data();
     const std::size_t n = text.size();
     std::size_t i = from;
@@ -54,6 +32,24 @@ std::size_t TwoBlanks(std::string_view text, std::size_t from) {
         if (s[i] == ' ' && s[i + 1] == ' ')
             return i;
     return n;
+}
+
+} // namespace
+
+std::ptrdiff_t BlanksThatMayStandAlone(std::string_view message, bool plainGraphemes) {
+    if (!plainGraphemes)
+        return std::ptrdiff_t(std::count(message.begin(), message.end(), ' '));
+    const std::size_t first = message.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::ptrdiff_t(message.size());
+    const std::size_t last = message.find_last_not_of(' ');
+    std::ptrdiff_t blanks = std::ptrdiff_t(first + message.size() - 1 - last);
+    for (std::size_t at = twoBlanks(message, first); at < last;) {
+        const std::size_t end = message.find_first_not_of(' ', at);
+        blanks += std::ptrdiff_t(end - at);
+        at = twoBlanks(message, end);
+    }
+    return blanks;
 }
 
 bool PieceSplitter::split(std::string_view message, const PieceOptions &options) {
@@ -192,7 +188,7 @@ bool PieceSplitter::cutWithBestTables() {
         if (piece < 1)
             continue;
         if (cost > single && piece > 2 && blanks < 0)
-            blanks = blanksThatMayStandAlone(m_message, m_defaultScan.plainGraphemes);
+            blanks = BlanksThatMayStandAlone(m_message, m_defaultScan.plainGraphemes);
         const std::ptrdiff_t kept = cost - blanks; // septets no cut drops
         const std::ptrdiff_t fewest =
             cost <= single || piece <= 2 ? 1

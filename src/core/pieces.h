@@ -43,9 +43,13 @@ struct PieceOptions {
     LanguageSet languages = 0;
 };
 
-// Where two blanks in a row first start in text from `from` on; the text's
-// size when nowhere.
-std::size_t TwoBlanks(std::string_view text, std::size_t from);
+// The septets of the blanks that a cut may leave as pieces of their own. A
+// blank that stands by itself between two characters cannot be one where
+// each character is a grapheme of its own and a piece holds more than the
+// blank and the most a character costs (two septets): a piece then starts or
+// ends with the blank's neighbours. Runs of blanks and the blanks at either
+// end may.
+std::ptrdiff_t BlanksThatMayStandAlone(std::string_view message, bool plainGraphemes);
 
 class PieceSplitter {
 public:
