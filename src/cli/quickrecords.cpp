@@ -9,18 +9,23 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <numeric>
 
 namespace tovrik::cli {
 
 namespace {
 
 // A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
-// for the extension table's) and the characters that start in it, as
-// septets + 64 * characters; and the bytes that need a look, a bit each.
+// for the extension table's) and the UTF-16 units of the characters that
+// start in it, as septets + 64 * units; the bytes that need a look, a bit
+// each; and the bytes that break UTF-8's frame, where a continuation byte is
+// not claimed by the first byte before it or a claimed byte is not one. The
+// three bytes before the block are read too.
 struct Block {
     unsigned costs;
-    unsigned leads;   // the first byte of a character past ASCII
-    unsigned special; // a quote, a backslash, a control character, DEL, a grave accent
+    unsigned leads;    // the first byte of a character past ASCII
+    unsigned special;  // a quote, a backslash, a control character, DEL, a grave accent
+    unsigned unframed; // a byte out of place
 };
 
 Block blockAt(const unsigned char *p) {
@@ -29,25 +34,35 @@ Block blockAt(const unsigned char *p) {
     const __m128i v = Load(p);
     const __m128i ascii = _mm_cmpgt_epi8(v, Bytes(0xFF));  // signed: below 0x80
     const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80 to BF
+    const __m128i fours = AtLeast(v, 0xF0);                // two UTF-16 units
     // The extension table's ASCII characters: the four after Z and the four
     // after z, one range once the bit 0x20 is set. (Its form feed is a
     // control character, which needs a look anyway.)
     const __m128i extension = Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E);
     // A true lane is all ones: subtracting it counts one.
-    const __m128i costs =
-        _mm_sub_epi8(_mm_sub_epi8(_mm_and_si128(starts, Bytes(64)), ascii), extension);
+    const __m128i units =
+        _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(fours, Bytes(64)));
+    const __m128i costs = _mm_sub_epi8(_mm_sub_epi8(units, ascii), extension);
     const __m128i special =
         _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
                      _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
-    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special)};
+    const __m128i claimed =
+        _mm_or_si128(_mm_or_si128(AtLeast(Load(p - 1), 0xC0), AtLeast(Load(p - 2), 0xE0)),
+                     AtLeast(Load(p - 3), 0xF0));
+    const __m128i continuation = _mm_cmpgt_epi8(Bytes(0xC0), v); // signed: 80 to BF
+    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special),
+            Mask(_mm_xor_si128(claimed, continuation))};
 #else
     Block block{};
-    for (unsigned k = 0; k < 16; ++k) {
+    for (int k = 0; k < 16; ++k) {
         const unsigned char b = p[k];
         block.costs += b < 0x80 ? 1 + (core::detail::Gsm7SeptetsBelow800[b] == 2) : 0;
         block.costs += (b & 0xC0) != 0x80 ? 64 : 0;
+        block.costs += b >= 0xF0 ? 64 : 0;
         block.leads |= unsigned(b >= 0xC0) << k;
         block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
+        const bool claimed = p[k - 1] >= 0xC0 || p[k - 2] >= 0xE0 || p[k - 3] >= 0xF0;
+        block.unframed |= unsigned(claimed != ((b & 0xC0) == 0x80)) << k;
     }
     return block;
 #endif
@@ -244,25 +259,22 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
 
 namespace {
 
-// The character whose first byte (past ASCII, not of two bytes) is at t[at], where three more
-// bytes can be read, and its length; 0 where it is not well-formed UTF-8
-// ending by t[n] (an overlong form, a surrogate, past U+10FFFF) or is a C1
-// control, which the general path writes escaped.
-char32_t characterAt(const unsigned char *t, std::size_t at, std::size_t n, std::size_t &length) {
-    static constexpr std::uint8_t Lengths[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 2, 3, 4};
-    static constexpr std::uint32_t Continuations[5] = {0, 0, 0xC0, 0xC0C0, 0xC0C0C0};
-    static constexpr std::uint32_t Expected[5] = {0, 0, 0x80, 0x8080, 0x808080};
+// The character whose first byte (past ASCII) is at b, where three more
+// bytes can be read and the bytes it claims are continuation bytes, and its
+// length; 0 where it is not well-formed UTF-8 (an overlong form, a
+// surrogate, past U+10FFFF) or is a C1 control, which the general path
+// writes escaped. Without a branch on its length: in text of many scripts
+// the next one cannot be foreseen.
+char32_t characterAt(const unsigned char *b, std::size_t &length) {
+    static constexpr std::uint8_t Lengths[4] = {2, 2, 3, 4}; // C0 to FF, by the top four bits
     static constexpr std::uint32_t Payload[5] = {0, 0, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
     static constexpr char32_t Least[5] = {0, 0, 0xA0, 0x800, 0x10000};
-    const std::uint32_t w = core::FourBytesAt(t + at);
-    length = Lengths[w >> 28];
-    if (length == 0 || w >> 24 > 0xF4 || n - at < length)
-        return 0;
-    const std::uint32_t bytes = w >> (32 - 8 * length);
-    const std::uint32_t p = bytes & Payload[length];
+    const std::uint32_t w = core::FourBytesAt(b);
+    length = Lengths[w >> 28 & 3];
+    const std::uint32_t p = w >> (32 - 8 * length) & Payload[length];
     const char32_t c = (p & 0x3F) | (p >> 2 & 0xFC0) | (p >> 4 & 0x3F000) | (p >> 6 & 0x1C0000);
-    const bool sound = (bytes & Continuations[length]) == Expected[length] && c >= Least[length] &&
-                       c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+    const bool sound =
+        (w >> 24 <= 0xF4) & (c >= Least[length]) & (c <= 0x10FFFF) & (c - 0xD800 >= 0x800);
     return sound ? c : 0;
 }
 
@@ -272,20 +284,20 @@ bool QuickRecords::measure() {
     const auto *t = reinterpret_cast<const unsigned char *>(m_text);
     const std::size_t n = m_size;
     m_blocks = (n + 15) / 16;
-    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     m_grave = m_missing = false;
     m_cheaperCount = 0;
     m_lacking = 0;
     if (!m_lacks.empty())
         std::fill_n(m_savings.begin(), m_national.pairs().size(), 0);
     m_escapes = 0;
-    int septets = 0;
+
+    // 1. Block by block: the septets of the ASCII characters and the units of
+    //    all, the escapes and the grave accents, where the characters past
+    //    ASCII start, and whether the bytes keep UTF-8's frame (the three
+    //    before the text are the line's `":"`).
     int units = 0;
     m_septetsBefore[0] = m_unitsBefore[0] = 0;
-    // The text is checked on the way: every byte past ASCII is the first of
-    // a well-formed character or one that such a first byte claims.
-    std::size_t starts = 0;  // bytes that start a character
-    std::size_t claimed = 0; // bytes claimed by first bytes
+    unsigned unframed = 0;
     // An escape whose second byte starts the next block: what that byte
     // must not count there.
     int carriedSeptets = 0;
@@ -295,20 +307,19 @@ bool QuickRecords::measure() {
     for (std::size_t b = 0; b < m_blocks; ++b) {
         const std::size_t i = 16 * b;
         const unsigned char *bytes = t + i;
-        unsigned char last[16];
+        unsigned char last[3 + 16];
         int padding = 0;
         if (n - i < 16) { // the bytes after the text are not read
             padding = int(16 - (n - i));
             std::memset(last, 'a', sizeof last);
-            std::memcpy(last, bytes, n - i);
-            bytes = last;
+            std::memcpy(last, bytes - 3, n - i + 3);
+            bytes = last + 3;
         }
         const Block block = blockAt(bytes);
+        unframed |= block.unframed;
         // (The padding, a septet and a unit a byte, is taken off again.)
         int s = int(block.costs % 64) - padding + carriedSeptets;
-        int u = int(block.costs / 64) - padding; // a unit a character, so far
-        starts += std::size_t(u);
-        u += carriedUnits;
+        int u = int(block.costs / 64) - padding + carriedUnits;
         unsigned escaped = carriedEscape;
         carriedSeptets = carriedUnits = 0;
         carriedEscape = 0;
@@ -347,59 +358,67 @@ bool QuickRecords::measure() {
                 }
             }
         }
-        // The characters past ASCII, from their first bytes (the line goes
-        // on after the text, so three bytes after one can be read); those
-        // without a GSM-7 form are listed as they come.
-        for (unsigned l = block.leads; l != 0; l &= l - 1) {
-            const std::size_t at = i + std::size_t(std::countr_zero(l));
-            std::size_t length = 2;
-            char32_t c = 0;
-            if (t[at] < 0xE0) { // two bytes: Latin, Greek, Cyrillic and more
-                const unsigned next = t[at + 1];
-                c = char32_t(t[at] & 0x1F) << 6 | (next & 0x3F);
-                if ((next & 0xC0) != 0x80 || c < 0xA0) // (C1 controls are written escaped)
-                    return false;
-            } else {
-                c = characterAt(t, at, n, length);
-                if (c == 0)
-                    return false;
-                u += length == 4; // two UTF-16 units
-            }
-            claimed += length - 1;
+        units += u;
+        m_septetsBefore[b + 1] = s; // the block's own, for now
+        m_unitsBefore[b + 1] = units;
+        m_escaped[b] = std::uint16_t(escaped);
+        m_leads[b] = std::uint16_t(block.leads);
+    }
+    // (A character that would go on past the text's end: its last block
+    // may be whole, with none after it.)
+    unframed |=
+        unsigned(t[n - 1] >= 0xC0 || (n >= 2 && t[n - 2] >= 0xE0) || (n >= 3 && t[n - 3] >= 0xF0));
+    if (unframed != 0)
+        return false; // a byte past ASCII out of its place
+
+    // 2. The characters past ASCII, four blocks at a time (the line goes on
+    //    after the text, so three bytes after one can be read): their
+    //    septets, while the message may be GSM-7; those without a GSM-7
+    //    form listed as they come.
+    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
+    for (std::size_t b = m_blocks; b % 4 != 0; ++b)
+        m_leads[b] = 0;
+    for (std::size_t b = 0; b < m_blocks; b += 4) {
+        std::uint64_t leads = std::uint64_t(m_leads[b]) | std::uint64_t(m_leads[b + 1]) << 16 |
+                              std::uint64_t(m_leads[b + 2]) << 32 |
+                              std::uint64_t(m_leads[b + 3]) << 48;
+        for (; leads != 0; leads &= leads - 1) {
+            const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
+            std::size_t length = 0;
+            const char32_t c = characterAt(t + at, length);
+            if (c == 0)
+                return false;
             const std::string_view character(m_text + at, length);
-            if (m_missing && !m_languages) { // UCS-2: only the list counts now
-                without.add(c, character);   // (which leaves out the alphabet's own)
+            if (m_missing) { // UCS-2: only the list counts now
+                if (!m_languages || !m_national.has(c))
+                    without.add(c, character); // (which leaves out the alphabet's own)
                 continue;
             }
             const int cost =
                 c < 0x800 ? core::detail::Gsm7SeptetsBelow800[c] : core::Gsm7Septets(c);
-            s += cost;
+            m_septetsBefore[at / 16 + 1] += cost;
             if (cost == 0) {
                 m_missing = true;
                 // (With national tables, those that no table has.)
                 if (!m_languages || !m_national.has(c))
                     without.add(c, character);
-            } else if (m_languages && c < 0x2100 && m_cheaper[c]) {
-                ++m_cheaperCount;
-            }
-            if (m_languages && c < 0x2100 && !m_lacks.empty()) {
-                m_lacking |= m_lacks[c];
-                for (std::uint64_t p = m_cheaperWith[c]; p != 0; p &= p - 1)
-                    ++m_savings[std::size_t(std::countr_zero(p))];
+            } else if (m_languages && c < 0x2100) {
+                m_cheaperCount += m_cheaper[c];
+                if (!m_lacks.empty()) {
+                    m_lacking |= m_lacks[c];
+                    for (std::uint64_t p = m_cheaperWith[c]; p != 0; p &= p - 1)
+                        ++m_savings[std::size_t(std::countr_zero(p))];
+                }
             }
         }
-        septets += s;
-        units += u;
-        m_septetsBefore[b + 1] = septets;
-        m_unitsBefore[b + 1] = units;
-        m_escaped[b] = std::uint16_t(escaped);
     }
-    if (n - starts != claimed)
-        return false; // a byte past ASCII that no first byte claims
+    without.done();
     m_gsm7 = !m_missing && !m_grave;
     if (m_languages && !m_gsm7 && (m_grave || m_without.characters.empty()))
         return false; // a pair of national tables may have all its characters
-    m_total = m_gsm7 ? septets : units;
+    if (m_gsm7)
+        std::partial_sum(m_septetsBefore, m_septetsBefore + m_blocks + 1, m_septetsBefore);
+    m_total = m_gsm7 ? m_septetsBefore[m_blocks] : units;
     m_before = m_gsm7 ? m_septetsBefore : m_unitsBefore;
     return true;
 }

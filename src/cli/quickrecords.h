@@ -94,6 +94,7 @@ private:
     std::int32_t m_unitsBefore[MostBlocks + 1];
     const std::int32_t *m_before = m_septetsBefore; // those of the text's encoding
     std::uint16_t m_escaped[MostBlocks];
+    std::uint16_t m_leads[MostBlocks + 3]; // where the characters past ASCII start, a bit a byte
     std::size_t m_blocks = 0;
     struct Piece {
         std::size_t from, to;

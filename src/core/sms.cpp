@@ -350,8 +350,14 @@ WithoutGsm7Walk::WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found)
     m_lookedAt = &lookedAt;
     m_table = lookedAt.table();
     m_stamp = lookedAt.begin();
-    found.characters.clear();
+    found.characters.resize(most + 1);
+    m_slots = found.characters.data();
     found.more = 0;
+}
+
+void WithoutGsm7Walk::done() {
+    m_found.characters.resize(std::min(m_count, m_most));
+    m_found.more = m_count - m_found.characters.size();
 }
 
 std::uint16_t &WithoutGsm7Walk::beyond(char32_t c) {

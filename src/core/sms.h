@@ -5,6 +5,7 @@
 #include "core/gsm7.h"
 #include "core/gsm7tables.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -110,22 +111,22 @@ class LookedAt;
 
 // The same list, made by a walk of one's own: it adds each character without
 // a GSM-7 form as it meets it, in order (c, and the character as the text
-// holds it), and `found` is the list of those met so far.
+// holds it), and `found` is the list once the walk is done.
 class WithoutGsm7Walk {
 public:
     WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found);
+    // (No branch on whether c is new: the character is written to the next
+    // free slot, which is taken only when it is.)
     __attribute__((always_inline)) void add(char32_t c, std::string_view character) {
         // (The code points of nearly every text in use are in the first
         // table: looked up here.)
         std::uint16_t &at = c < TableSize ? m_table[c] : beyond(c);
-        if (at >= m_stamp) // met on this walk already (or in the alphabet)
-            return;
-        at = m_stamp;
-        if (m_found.characters.size() < m_most)
-            m_found.characters.push_back(character);
-        else
-            ++m_found.more;
+        const std::uint16_t was = at; // above every walk's stamp in the alphabet
+        at = std::max(was, m_stamp);
+        m_slots[std::min(m_count, m_most)] = character;
+        m_count += std::size_t(was < m_stamp);
     }
+    void done();
 
 private:
     static constexpr char32_t TableSize = 0x20000;
@@ -133,6 +134,8 @@ private:
 
     WithoutGsm7 &m_found;
     std::size_t m_most;
+    std::string_view *m_slots;
+    std::size_t m_count = 0;
     detail::LookedAt *m_lookedAt;
     std::uint16_t *m_table;
     std::uint16_t m_stamp;

@@ -401,6 +401,7 @@ void RecordsTest::quickPathAgrees() {
                                          "\xE2\x82",
                                          "\xC0\xAF",
                                          "\xED\xA0\x80",
+                                         "\xED\xBF\xBF",
                                          "\xF4\x90\x80\x80",
                                          "\xF9\x90\x80\x80",
                                          "\xE0\x80\xAF",
@@ -466,6 +467,11 @@ void RecordsTest::quickPathAgrees() {
     for (const char *word : {"~~~~", "€€€€"})
         input += R"({"id":2,"text":")" + (QByteArray(word) + ' ').repeated(40).trimmed() + R"("})" +
                  "\n";
+    // A character cut short by the text's end, where its last sixteen
+    // bytes are whole.
+    for (const char *cut : {"\xC3", "\xE2\x82", "\xF0\x9F\x98"})
+        input +=
+            R"({"id":3,"text":")" + QByteArray(32 - int(strlen(cut)), 'a') + cut + R"("})" + "\n";
     // Texts at the longest the quick path takes, and past it.
     for (const int size : {4095, 4096, 4097}) {
         QByteArray text = QByteArray("some plain words ").repeated(300);
