@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 namespace tovrik::cli {
 
@@ -280,6 +281,17 @@ char32_t characterAt(const unsigned char *b, std::size_t &length) {
 
 } // namespace
 
+void QuickRecords::noteNational(char32_t c) {
+    if (c >= 0x2100)
+        return;
+    m_cheaperCount += m_cheaper[c];
+    if (!m_lacks.empty()) {
+        m_lacking |= m_lacks[c];
+        for (std::uint64_t p = m_cheaperWith[c]; p != 0; p &= p - 1)
+            ++m_savings[std::size_t(std::countr_zero(p))];
+    }
+}
+
 bool QuickRecords::measure() {
     const auto *t = reinterpret_cast<const unsigned char *>(m_text);
     const std::size_t n = m_size;
@@ -375,7 +387,7 @@ bool QuickRecords::measure() {
     //    after the text, so three bytes after one can be read): their
     //    septets, while the message may be GSM-7; those without a GSM-7
     //    form listed as they come.
-    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
+    std::optional<core::WithoutGsm7Walk> without; // from the first one on
     for (std::size_t b = m_blocks; b % 4 != 0; ++b)
         m_leads[b] = 0;
     for (std::size_t b = 0; b < m_blocks; b += 4) {
@@ -384,35 +396,38 @@ bool QuickRecords::measure() {
                               std::uint64_t(m_leads[b + 3]) << 48;
         for (; leads != 0; leads &= leads - 1) {
             const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
+            const unsigned char *bytes = t + at;
+            if (!m_missing) {
+                // A character of the alphabet (of two bytes, or the euro
+                // sign) is told by its bytes, without decoding it. (C0 and
+                // C1 begin overlong forms.)
+                const int cost = core::Gsm7SeptetsAt(bytes);
+                if (cost != 0 && bytes[0] >= 0xC2) {
+                    m_septetsBefore[at / 16 + 1] += cost;
+                    if (m_languages)
+                        noteNational(bytes[0] < 0xE0 ? char32_t(bytes[0] & 0x1F) << 6 |
+                                                           char32_t(bytes[1] & 0x3F)
+                                                     : char32_t(0x20AC));
+                    continue;
+                }
+                m_missing = true;
+                without.emplace(core::ShownWithoutGsm7, m_without);
+            }
+            // UCS-2: only the list counts now, which leaves out the
+            // alphabet's own (and with national tables, those that a table
+            // has).
             std::size_t length = 0;
-            const char32_t c = characterAt(t + at, length);
+            const char32_t c = characterAt(bytes, length);
             if (c == 0)
                 return false;
-            const std::string_view character(m_text + at, length);
-            if (m_missing) { // UCS-2: only the list counts now
-                if (!m_languages || !m_national.has(c))
-                    without.add(c, character); // (which leaves out the alphabet's own)
-                continue;
-            }
-            const int cost =
-                c < 0x800 ? core::detail::Gsm7SeptetsBelow800[c] : core::Gsm7Septets(c);
-            m_septetsBefore[at / 16 + 1] += cost;
-            if (cost == 0) {
-                m_missing = true;
-                // (With national tables, those that no table has.)
-                if (!m_languages || !m_national.has(c))
-                    without.add(c, character);
-            } else if (m_languages && c < 0x2100) {
-                m_cheaperCount += m_cheaper[c];
-                if (!m_lacks.empty()) {
-                    m_lacking |= m_lacks[c];
-                    for (std::uint64_t p = m_cheaperWith[c]; p != 0; p &= p - 1)
-                        ++m_savings[std::size_t(std::countr_zero(p))];
-                }
-            }
+            if (!m_languages || !m_national.has(c))
+                without->add(c, std::string_view(m_text + at, length));
         }
     }
-    without.done();
+    if (without)
+        without->done();
+    else
+        m_without = {};
     m_gsm7 = !m_missing && !m_grave;
     if (m_languages && !m_gsm7 && (m_grave || m_without.characters.empty()))
         return false; // a pair of national tables may have all its characters

@@ -47,6 +47,8 @@ public:
 
 private:
     bool measure();
+    // Notes a character of the default alphabet for the national tables.
+    void noteNational(char32_t c);
     bool cut();
     // Whether no pair of national tables may beat the default tables' cut.
     bool defaultTablesWin();

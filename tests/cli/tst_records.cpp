@@ -364,6 +364,8 @@ void RecordsTest::quickPathAgrees_data() {
     QTest::newRow("Portuguese, whose table has ~ and €") << u"pt"_s;
     QTest::newRow("Turkish, Spanish, Portuguese") << u"tr,es,pt"_s;
     QTest::newRow("Hindi, Urdu") << u"hi,ur"_s;
+    QTest::newRow("every language, more pairs than a bit each")
+        << u"tr,es,pt,bn,gu,hi,kn,ml,or,pa,ta,te,ur"_s;
 }
 
 void RecordsTest::quickPathAgrees() {
@@ -467,6 +469,9 @@ void RecordsTest::quickPathAgrees() {
     for (const char *word : {"~~~~", "€€€€"})
         input += R"({"id":2,"text":")" + (QByteArray(word) + ' ').repeated(40).trimmed() + R"("})" +
                  "\n";
+    // Each fault in a text that the quick path would take.
+    for (const char *fault : Faults)
+        input += R"({"id":4,"text":"ab )" + QByteArray(fault) + R"( cd"})" + "\n";
     // A character cut short by the text's end, where its last sixteen
     // bytes are whole.
     for (const char *cut : {"\xC3", "\xE2\x82", "\xF0\x9F\x98"})
