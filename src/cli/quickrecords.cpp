@@ -10,7 +10,6 @@
 #include <bit>
 #include <cstring>
 #include <numeric>
-#include <optional>
 
 namespace tovrik::cli {
 
@@ -281,6 +280,36 @@ char32_t characterAt(const unsigned char *b, std::size_t &length) {
 
 } // namespace
 
+std::uint64_t QuickRecords::leadsAt(std::size_t b) const {
+    return std::uint64_t(m_leads[b]) | std::uint64_t(m_leads[b + 1]) << 16 |
+           std::uint64_t(m_leads[b + 2]) << 32 | std::uint64_t(m_leads[b + 3]) << 48;
+}
+
+bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
+    // UCS-2: only the list counts now, which leaves out the alphabet's own
+    // (and with national tables, those that a table has).
+    const auto *t = reinterpret_cast<const unsigned char *>(m_text);
+    const bool languages = m_languages;
+    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
+    for (;;) {
+        for (; leads != 0; leads &= leads - 1) {
+            const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
+            std::size_t length = 0;
+            const char32_t c = characterAt(t + at, length);
+            if (c == 0)
+                return false;
+            if (!languages || !m_national.has(c))
+                without.add(c, std::string_view(m_text + at, length));
+        }
+        b += 4;
+        if (b >= m_blocks)
+            break;
+        leads = leadsAt(b);
+    }
+    without.done();
+    return true;
+}
+
 void QuickRecords::noteNational(char32_t c) {
     if (c >= 0x2100)
         return;
@@ -387,47 +416,31 @@ bool QuickRecords::measure() {
     //    after the text, so three bytes after one can be read): their
     //    septets, while the message may be GSM-7; those without a GSM-7
     //    form listed as they come.
-    std::optional<core::WithoutGsm7Walk> without; // from the first one on
     for (std::size_t b = m_blocks; b % 4 != 0; ++b)
         m_leads[b] = 0;
+    m_without = {};
     for (std::size_t b = 0; b < m_blocks; b += 4) {
-        std::uint64_t leads = std::uint64_t(m_leads[b]) | std::uint64_t(m_leads[b + 1]) << 16 |
-                              std::uint64_t(m_leads[b + 2]) << 32 |
-                              std::uint64_t(m_leads[b + 3]) << 48;
-        for (; leads != 0; leads &= leads - 1) {
+        for (std::uint64_t leads = leadsAt(b); leads != 0; leads &= leads - 1) {
             const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
             const unsigned char *bytes = t + at;
-            if (!m_missing) {
-                // A character of the alphabet (of two bytes, or the euro
-                // sign) is told by its bytes, without decoding it. (C0 and
-                // C1 begin overlong forms.)
-                const int cost = core::Gsm7SeptetsAt(bytes);
-                if (cost != 0 && bytes[0] >= 0xC2) {
-                    m_septetsBefore[at / 16 + 1] += cost;
-                    if (m_languages)
-                        noteNational(bytes[0] < 0xE0 ? char32_t(bytes[0] & 0x1F) << 6 |
-                                                           char32_t(bytes[1] & 0x3F)
-                                                     : char32_t(0x20AC));
-                    continue;
-                }
+            // A character of the alphabet (of two bytes, or the euro sign)
+            // is told by its bytes, without decoding it. (C0 and C1 begin
+            // overlong forms.)
+            const int cost = core::Gsm7SeptetsAt(bytes);
+            if (cost == 0 || bytes[0] < 0xC2) {
                 m_missing = true;
-                without.emplace(core::ShownWithoutGsm7, m_without);
+                if (!listWithout(b, leads))
+                    return false;
+                b = m_blocks;
+                break;
             }
-            // UCS-2: only the list counts now, which leaves out the
-            // alphabet's own (and with national tables, those that a table
-            // has).
-            std::size_t length = 0;
-            const char32_t c = characterAt(bytes, length);
-            if (c == 0)
-                return false;
-            if (!m_languages || !m_national.has(c))
-                without->add(c, std::string_view(m_text + at, length));
+            m_septetsBefore[at / 16 + 1] += cost;
+            if (m_languages)
+                noteNational(bytes[0] < 0xE0
+                                 ? char32_t(bytes[0] & 0x1F) << 6 | char32_t(bytes[1] & 0x3F)
+                                 : char32_t(0x20AC));
         }
     }
-    if (without)
-        without->done();
-    else
-        m_without = {};
     m_gsm7 = !m_missing && !m_grave;
     if (m_languages && !m_gsm7 && (m_grave || m_without.characters.empty()))
         return false; // a pair of national tables may have all its characters

@@ -47,6 +47,11 @@ public:
 
 private:
     bool measure();
+    // The starts of characters past ASCII in blocks b to b + 3, a bit a byte.
+    std::uint64_t leadsAt(std::size_t b) const;
+    // Lists the characters without a GSM-7 form from the lead of `leads`
+    // (those of blocks b on) on; false where one is not well-formed.
+    bool listWithout(std::size_t b, std::uint64_t leads);
     // Notes a character of the default alphabet for the national tables.
     void noteNational(char32_t c);
     bool cut();

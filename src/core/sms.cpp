@@ -343,26 +343,20 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts, std::size_t 
     charactersWithout(texts, isNew, most, found);
 }
 
-WithoutGsm7Walk::WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found)
-    : m_found(found), m_most(most) {
-    static_assert(TableSize == LookedAt::Size);
+namespace detail {
+
+WalkStart BeginWalk() {
+    static_assert(WithoutGsm7Walk::TableSize == LookedAt::Size);
     thread_local LookedAt lookedAt;
-    m_lookedAt = &lookedAt;
-    m_table = lookedAt.table();
-    m_stamp = lookedAt.begin();
-    found.characters.resize(most + 1);
-    m_slots = found.characters.data();
-    found.more = 0;
+    const std::uint16_t stamp = lookedAt.begin();
+    return {&lookedAt, lookedAt.table(), stamp};
 }
 
-void WithoutGsm7Walk::done() {
-    m_found.characters.resize(std::min(m_count, m_most));
-    m_found.more = m_count - m_found.characters.size();
+std::uint16_t &Beyond(LookedAt *lookedAt, char32_t c) {
+    return lookedAt->beyond(c);
 }
 
-std::uint16_t &WithoutGsm7Walk::beyond(char32_t c) {
-    return m_lookedAt->beyond(c);
-}
+} // namespace detail
 
 void CharactersWithoutGsm7(std::span<const std::string_view> texts,
                            const std::function<bool(char32_t)> &has, std::size_t most,

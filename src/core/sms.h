@@ -107,38 +107,51 @@ void CharactersWithoutGsm7(std::span<const std::string_view> texts,
 
 namespace detail {
 class LookedAt;
-}
+// This thread's stamps, begun for a new walk.
+struct WalkStart {
+    LookedAt *lookedAt;
+    std::uint16_t *table;
+    std::uint16_t stamp;
+};
+WalkStart BeginWalk();
+std::uint16_t &Beyond(LookedAt *lookedAt, char32_t c);
+} // namespace detail
 
 // The same list, made by a walk of one's own: it adds each character without
 // a GSM-7 form as it meets it, in order (c, and the character as the text
-// holds it), and `found` is the list once the walk is done.
+// holds it), and `found` is the list once the walk is done. (All inline: a
+// walk that is a local of its caller keeps its state in registers.)
 class WithoutGsm7Walk {
 public:
-    WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found);
+    static constexpr char32_t TableSize = 0x20000; // code points looked up in one table
+
+    WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found)
+        : m_found(found), m_most(most), m_start(detail::BeginWalk()) {
+        found.characters.resize(most + 1);
+        m_slots = found.characters.data();
+    }
     // (No branch on whether c is new: the character is written to the next
     // free slot, which is taken only when it is.)
     __attribute__((always_inline)) void add(char32_t c, std::string_view character) {
         // (The code points of nearly every text in use are in the first
         // table: looked up here.)
-        std::uint16_t &at = c < TableSize ? m_table[c] : beyond(c);
+        std::uint16_t &at = c < TableSize ? m_start.table[c] : detail::Beyond(m_start.lookedAt, c);
         const std::uint16_t was = at; // above every walk's stamp in the alphabet
-        at = std::max(was, m_stamp);
+        at = std::max(was, m_start.stamp);
         m_slots[std::min(m_count, m_most)] = character;
-        m_count += std::size_t(was < m_stamp);
+        m_count += std::size_t(was < m_start.stamp);
     }
-    void done();
+    void done() {
+        m_found.characters.resize(std::min(m_count, m_most));
+        m_found.more = m_count - m_found.characters.size();
+    }
 
 private:
-    static constexpr char32_t TableSize = 0x20000;
-    std::uint16_t &beyond(char32_t c);
-
     WithoutGsm7 &m_found;
     std::size_t m_most;
+    detail::WalkStart m_start;
     std::string_view *m_slots;
     std::size_t m_count = 0;
-    detail::LookedAt *m_lookedAt;
-    std::uint16_t *m_table;
-    std::uint16_t m_stamp;
 };
 
 // How much of each piece is left for the text: a piece is GSM-7 when its
