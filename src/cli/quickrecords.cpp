@@ -1,5 +1,7 @@
 #include "cli/quickrecords.h"
 
+#include "cli/quickblocks.h"
+
 #include "core/graphemes.h"
 #include "core/gsm7.h"
 #include "core/pieces.h"
@@ -15,57 +17,10 @@ namespace tovrik::cli {
 
 namespace {
 
-// A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
-// for the extension table's) and the UTF-16 units of the characters that
-// start in it, as septets + 64 * units; the bytes that need a look, a bit
-// each; and the bytes that break UTF-8's frame, where a continuation byte is
-// not claimed by the first byte before it or a claimed byte is not one. The
-// three bytes before the block are read too.
-struct Block {
-    unsigned costs;
-    unsigned leads;    // the first byte of a character past ASCII
-    unsigned special;  // a quote, a backslash, a control character, DEL, a grave accent
-    unsigned unframed; // a byte out of place
-};
-
-Block blockAt(const unsigned char *p) {
-#if TOVRIK_SSE2
-    using namespace core::simd;
-    const __m128i v = Load(p);
-    const __m128i ascii = _mm_cmpgt_epi8(v, Bytes(0xFF));  // signed: below 0x80
-    const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80 to BF
-    const __m128i fours = AtLeast(v, 0xF0);                // two UTF-16 units
-    // The extension table's ASCII characters: the four after Z and the four
-    // after z, one range once the bit 0x20 is set. (Its form feed is a
-    // control character, which needs a look anyway.)
-    const __m128i extension = Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E);
-    // A true lane is all ones: subtracting it counts one.
-    const __m128i units =
-        _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(fours, Bytes(64)));
-    const __m128i costs = _mm_sub_epi8(_mm_sub_epi8(units, ascii), extension);
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
-                     _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
-    const __m128i claimed =
-        _mm_or_si128(_mm_or_si128(AtLeast(Load(p - 1), 0xC0), AtLeast(Load(p - 2), 0xE0)),
-                     AtLeast(Load(p - 3), 0xF0));
-    const __m128i continuation = _mm_cmpgt_epi8(Bytes(0xC0), v); // signed: 80 to BF
-    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special),
-            Mask(_mm_xor_si128(claimed, continuation))};
-#else
-    Block block{};
-    for (int k = 0; k < 16; ++k) {
-        const unsigned char b = p[k];
-        block.costs += b < 0x80 ? 1 + (core::detail::Gsm7SeptetsBelow800[b] == 2) : 0;
-        block.costs += (b & 0xC0) != 0x80 ? 64 : 0;
-        block.costs += b >= 0xF0 ? 64 : 0;
-        block.leads |= unsigned(b >= 0xC0) << k;
-        block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
-        const bool claimed = p[k - 1] >= 0xC0 || p[k - 2] >= 0xE0 || p[k - 3] >= 0xF0;
-        block.unframed |= unsigned(claimed != ((b & 0xC0) == 0x80)) << k;
-    }
-    return block;
-#endif
+// The bits of four blocks' masks from b on, the first lowest.
+inline std::uint64_t fourAt(const std::uint16_t *masks, std::size_t b) {
+    return std::uint64_t(masks[b]) | std::uint64_t(masks[b + 1]) << 16 |
+           std::uint64_t(masks[b + 2]) << 32 | std::uint64_t(masks[b + 3]) << 48;
 }
 
 char *put(char *o, std::string_view bytes) {
@@ -89,29 +44,10 @@ char *putNumber(char *o, std::size_t value) {
     return put(o, std::string_view(d, std::size_t(digits + sizeof digits - d)));
 }
 
-// How many bytes of text are one of `bytes`.
-std::ptrdiff_t countBytes(std::string_view text, std::span<const char> bytes) {
-    std::ptrdiff_t count = 0;
-    std::size_t i = 0;
-#if TOVRIK_SSE2
-    // Counted in the lanes of an accumulator, summed before a lane can
-    // overflow.
-    using namespace core::simd;
-    __m128i lanes = _mm_setzero_si128();
-    for (int rounds = 1; text.size() - i >= 16; i += 16, ++rounds) {
-        const __m128i v = Load(text.data() + i);
-        for (const char byte : bytes)
-            lanes = _mm_sub_epi8(lanes, Is(v, static_cast<unsigned char>(byte)));
-        if (rounds % 255 == 0) {
-            count += SumBytes(lanes);
-            lanes = _mm_setzero_si128();
-        }
-    }
-    count += SumBytes(lanes);
-#endif
-    for (; i < text.size(); ++i)
-        count += std::find(bytes.begin(), bytes.end(), text[i]) != bytes.end();
-    return count;
+// The ASCII characters of the extension table ([\]^{|}~), numbered 0 to 7.
+std::size_t extensionSlot(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return std::size_t((b >> 3 & 4) | ((b - 0x5B) & 3));
 }
 
 bool isDigit(char c) {
@@ -126,7 +62,10 @@ bool QuickRecords::Serves(const Options &options) {
            !options.number && options.replace == core::Replacement::Never;
 }
 
-QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages != 0) {
+QuickRecords::QuickRecords(core::LanguageSet languages, bool widest)
+    : m_languages(languages != 0), m_scan(quick::ScanBlocks) {
+    if (const quick::Scan wide = quick::WideScan(); wide && widest)
+        m_scan = wide;
     if (!m_languages)
         return;
     m_national.enable(languages);
@@ -150,8 +89,11 @@ QuickRecords::QuickRecords(core::LanguageSet languages) : m_languages(languages 
                 m_cheaper[c] = true;
                 if (!m_lacks.empty())
                     m_cheaperWith[c] |= std::uint64_t(1) << p;
-                if (c < 0x80 && std::find(m_asciiCheaper.begin(), m_asciiCheaper.end(), char(c)) ==
-                                    m_asciiCheaper.end())
+                // (Of ASCII, one of the extension table's: the form feed is a
+                // control character, which this path does not take.)
+                if (c >= 0x20 && c < 0x80 &&
+                    std::find(m_asciiCheaper.begin(), m_asciiCheaper.end(), char(c)) ==
+                        m_asciiCheaper.end())
                     m_asciiCheaper.push_back(char(c));
             }
         }
@@ -280,11 +222,6 @@ char32_t characterAt(const unsigned char *b, std::size_t &length) {
 
 } // namespace
 
-std::uint64_t QuickRecords::leadsAt(std::size_t b) const {
-    return std::uint64_t(m_leads[b]) | std::uint64_t(m_leads[b + 1]) << 16 |
-           std::uint64_t(m_leads[b + 2]) << 32 | std::uint64_t(m_leads[b + 3]) << 48;
-}
-
 bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
     // UCS-2: only the list counts now, which leaves out the alphabet's own
     // (and with national tables, those that a table has).
@@ -304,7 +241,7 @@ bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
         b += 4;
         if (b >= m_blocks)
             break;
-        leads = leadsAt(b);
+        leads = fourAt(m_leads, b);
     }
     without.done();
     return true;
@@ -333,94 +270,58 @@ bool QuickRecords::measure() {
     m_escapes = 0;
 
     // 1. Block by block: the septets of the ASCII characters and the units of
-    //    all, the escapes and the grave accents, where the characters past
-    //    ASCII start, and whether the bytes keep UTF-8's frame (the three
-    //    before the text are the line's `":"`).
-    int units = 0;
-    m_septetsBefore[0] = m_unitsBefore[0] = 0;
-    unsigned unframed = 0;
-    // An escape whose second byte starts the next block: what that byte
-    // must not count there.
-    int carriedSeptets = 0;
-    int carriedUnits = 0;
-    unsigned carriedEscape = 0;
-    std::size_t second = n; // the second byte of the last escape
-    for (std::size_t b = 0; b < m_blocks; ++b) {
-        const std::size_t i = 16 * b;
-        const unsigned char *bytes = t + i;
-        unsigned char last[3 + 16];
-        int padding = 0;
-        if (n - i < 16) { // the bytes after the text are not read
-            padding = int(16 - (n - i));
-            std::memset(last, 'a', sizeof last);
-            std::memcpy(last, bytes - 3, n - i + 3);
-            bytes = last + 3;
-        }
-        const Block block = blockAt(bytes);
-        unframed |= block.unframed;
-        // (The padding, a septet and a unit a byte, is taken off again.)
-        int s = int(block.costs % 64) - padding + carriedSeptets;
-        int u = int(block.costs / 64) - padding + carriedUnits;
-        unsigned escaped = carriedEscape;
-        carriedSeptets = carriedUnits = 0;
-        carriedEscape = 0;
-        // \" and \\ are one character each, counted where the backslash is:
-        // one septet for the quote, two for the backslash; their second byte
-        // counts nothing. A quote alone ends the string before the line
-        // does; the other escapes and the control characters go the general
-        // way. The grave accent has no GSM-7 form.
-        if (block.special != 0) {
-            for (unsigned e = block.special; e != 0; e &= e - 1) {
-                const std::size_t at = i + std::size_t(std::countr_zero(e));
-                if (at == second)
-                    continue;
-                if (t[at] == 0x60) {
-                    s -= 1;
-                    m_grave = true;
-                    continue;
-                }
-                if (t[at] != '\\' || at + 1 >= n)
-                    return false;
-                const unsigned char next = t[at + 1];
-                if (next != '"' && next != '\\')
-                    return false;
-                const int secondSeptets = next == '"' ? 1 : 2;
-                ++m_escapes;
-                s -= next == '"'; // the backslash counted two
-                second = at + 1;
-                if (second % 16 != 0) {
-                    s -= secondSeptets;
-                    u -= 1;
-                    escaped |= 1u << (second % 16);
-                } else {
-                    carriedSeptets = -secondSeptets;
-                    carriedUnits = -1;
-                    carriedEscape = 1;
-                }
-            }
-        }
-        units += u;
-        m_septetsBefore[b + 1] = s; // the block's own, for now
-        m_unitsBefore[b + 1] = units;
-        m_escaped[b] = std::uint16_t(escaped);
-        m_leads[b] = std::uint16_t(block.leads);
-    }
-    // (A character that would go on past the text's end: its last block
-    // may be whole, with none after it.)
-    unframed |=
-        unsigned(t[n - 1] >= 0xC0 || (n >= 2 && t[n - 2] >= 0xE0) || (n >= 3 && t[n - 3] >= 0xF0));
-    if (unframed != 0)
+    //    all, where the characters past ASCII start and the bytes that need
+    //    a look, and whether the bytes keep UTF-8's frame (the three before
+    //    the text are the line's `":"`).
+    if (!m_scan(t, n, {m_costs, m_leads, m_special, m_extension}))
         return false; // a byte past ASCII out of its place
+    m_septetsBefore[0] = m_unitsBefore[0] = 0;
+    for (std::size_t b = 0; b < m_blocks; ++b) {
+        m_septetsBefore[b + 1] = m_costs[b] % 64; // the block's own, for now
+        m_unitsBefore[b + 1] = m_costs[b] / 64;
+        m_escaped[b] = 0;
+    }
+    for (std::size_t b = m_blocks; b % 4 != 0; ++b)
+        m_leads[b] = m_special[b] = m_extension[b] = 0;
+    // \" and \\ are one character each, counted where the backslash is:
+    // one septet for the quote, two for the backslash; their second byte
+    // counts nothing. A quote alone ends the string before the line does;
+    // the other escapes and the control characters go the general way. The
+    // grave accent has no GSM-7 form.
+    std::size_t second = n; // the second byte of the last escape
+    for (std::size_t b = 0; b < m_blocks; b += 4) {
+        for (std::uint64_t special = fourAt(m_special, b); special != 0; special &= special - 1) {
+            const std::size_t at = 16 * b + std::size_t(std::countr_zero(special));
+            if (at == second)
+                continue;
+            if (t[at] == 0x60) {
+                m_septetsBefore[at / 16 + 1] -= 1;
+                m_grave = true;
+                continue;
+            }
+            if (t[at] != '\\' || at + 1 >= n)
+                return false;
+            const unsigned char next = t[at + 1];
+            if (next != '"' && next != '\\')
+                return false;
+            ++m_escapes;
+            m_septetsBefore[at / 16 + 1] -= next == '"'; // the backslash counted two
+            second = at + 1;
+            m_septetsBefore[second / 16 + 1] -= next == '"' ? 1 : 2;
+            m_unitsBefore[second / 16 + 1] -= 1;
+            m_escaped[second / 16] |= std::uint16_t(1u << (second % 16));
+        }
+    }
+    std::partial_sum(m_unitsBefore, m_unitsBefore + m_blocks + 1, m_unitsBefore);
+    const int units = m_unitsBefore[m_blocks];
 
     // 2. The characters past ASCII, four blocks at a time (the line goes on
     //    after the text, so three bytes after one can be read): their
     //    septets, while the message may be GSM-7; those without a GSM-7
     //    form listed as they come.
-    for (std::size_t b = m_blocks; b % 4 != 0; ++b)
-        m_leads[b] = 0;
     m_without = {};
     for (std::size_t b = 0; b < m_blocks; b += 4) {
-        for (std::uint64_t leads = leadsAt(b); leads != 0; leads &= leads - 1) {
+        for (std::uint64_t leads = fourAt(m_leads, b); leads != 0; leads &= leads - 1) {
             const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
             const unsigned char *bytes = t + at;
             // A character of the alphabet (of two bytes, or the euro sign)
@@ -483,12 +384,17 @@ bool QuickRecords::defaultTablesWin() {
     // that does not beat the default tables, the pair does not; nor does a
     // pair that lacks one of the message's characters.
     const std::vector<core::NationalTables::Pair> &pairs = m_national.pairs();
+    // (A character that a pair makes cheaper costs two septets without it.)
+    std::array<int, 8> counts{};
+    for (std::size_t b = 0; b < m_blocks; b += 4)
+        for (std::uint64_t e = fourAt(m_extension, b); e != 0; e &= e - 1)
+            ++counts[extensionSlot(m_text[16 * b + std::size_t(std::countr_zero(e))])];
     if (!m_lacks.empty()) {
         for (const char c : m_asciiCheaper)
-            if (const std::ptrdiff_t k = countBytes(text, std::span<const char>(&c, 1)); k > 0)
+            if (const int k = counts[extensionSlot(c)]; k > 0)
                 for (std::uint64_t p = m_cheaperWith[static_cast<unsigned char>(c)]; p != 0;
                      p &= p - 1)
-                    m_savings[std::size_t(std::countr_zero(p))] += int(k);
+                    m_savings[std::size_t(std::countr_zero(p))] += k;
         for (const char c : m_asciiLacked)
             if (text.find(c) != std::string_view::npos)
                 m_lacking |= m_lacks[static_cast<unsigned char>(c)];
@@ -498,8 +404,12 @@ bool QuickRecords::defaultTablesWin() {
                   mayBeat(m_total - m_savings[p], pairs[p].tables.national());
         if (!any)
             return true;
-    } else if (!mayBeat(m_total - m_cheaperCount - countBytes(text, m_asciiCheaper), 1)) {
-        return true;
+    } else {
+        int cheaper = m_cheaperCount;
+        for (const char c : m_asciiCheaper)
+            cheaper += counts[extensionSlot(c)];
+        if (!mayBeat(m_total - cheaper, 1))
+            return true;
     }
     if (m_escapes > 0 && !m_escapesPriced)
         return false;

@@ -2,6 +2,7 @@
 
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/quickblocks.h"
 #include "core/national.h"
 #include "core/sms.h"
 
@@ -38,7 +39,9 @@ class QuickRecords {
 public:
     // Whether the options are the ones this path serves.
     static bool Serves(const Options &options);
-    explicit QuickRecords(core::LanguageSet languages = 0);
+    // widest: the text is scanned with the widest vectors the processor
+    // has; else sixteen bytes at a time, as every processor can.
+    explicit QuickRecords(core::LanguageSet languages = 0, bool widest = true);
 
     // Appends the record's JSON line to out. False, with nothing appended,
     // where the record is left to the general path, which also tells where
@@ -101,7 +104,13 @@ private:
     std::int32_t m_unitsBefore[MostBlocks + 1];
     const std::int32_t *m_before = m_septetsBefore; // those of the text's encoding
     std::uint16_t m_escaped[MostBlocks];
-    std::uint16_t m_leads[MostBlocks + 3]; // where the characters past ASCII start, a bit a byte
+    // What the first pass learns of each block (with room for four past the
+    // last), and the pass.
+    std::uint16_t m_costs[MostBlocks + 4];
+    std::uint16_t m_leads[MostBlocks + 4];
+    std::uint16_t m_special[MostBlocks + 4];
+    std::uint16_t m_extension[MostBlocks + 4];
+    quick::Scan m_scan;
     std::size_t m_blocks = 0;
     struct Piece {
         std::size_t from, to;

@@ -1,0 +1,169 @@
+#include "cli/quickblocks.h"
+
+#include "core/gsm7.h"
+#include "core/simd.h"
+
+#include <cstring>
+
+#if TOVRIK_SSE2 && defined(__x86_64__) && defined(__GNUC__)
+#define TOVRIK_WIDE 1
+#include <immintrin.h>
+#else
+#define TOVRIK_WIDE 0
+#endif
+
+namespace tovrik::cli::quick {
+
+namespace {
+
+// A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
+// for the extension table's) and the UTF-16 units of the characters that
+// start in it, as septets + 64 * units; the bytes that need a look, a bit
+// each; and the bytes that break UTF-8's frame, where a continuation byte is
+// not claimed by the first byte before it or a claimed byte is not one. The
+// three bytes before the block are read too.
+struct Block {
+    unsigned costs;
+    unsigned leads;     // the first byte of a character past ASCII
+    unsigned special;   // a quote, a backslash, a control character, DEL, a grave accent
+    unsigned extension; // an ASCII character of the extension table
+    unsigned unframed;  // a byte out of place
+};
+
+Block blockAt(const unsigned char *p) {
+#if TOVRIK_SSE2
+    using namespace core::simd;
+    const __m128i v = Load(p);
+    const __m128i ascii = _mm_cmpgt_epi8(v, Bytes(0xFF));  // signed: below 0x80
+    const __m128i starts = _mm_cmpgt_epi8(v, Bytes(0xBF)); // signed: not 80 to BF
+    const __m128i fours = AtLeast(v, 0xF0);                // two UTF-16 units
+    // The extension table's ASCII characters: the four after Z and the four
+    // after z, one range once the bit 0x20 is set. (Its form feed is a
+    // control character, which needs a look anyway.)
+    const __m128i extension = Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E);
+    // A true lane is all ones: subtracting it counts one.
+    const __m128i units =
+        _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(fours, Bytes(64)));
+    const __m128i costs = _mm_sub_epi8(_mm_sub_epi8(units, ascii), extension);
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
+                     _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
+    const __m128i claimed =
+        _mm_or_si128(_mm_or_si128(AtLeast(Load(p - 1), 0xC0), AtLeast(Load(p - 2), 0xE0)),
+                     AtLeast(Load(p - 3), 0xF0));
+    const __m128i continuation = _mm_cmpgt_epi8(Bytes(0xC0), v); // signed: 80 to BF
+    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special), Mask(extension),
+            Mask(_mm_xor_si128(claimed, continuation))};
+#else
+    Block block{};
+    for (int k = 0; k < 16; ++k) {
+        const unsigned char b = p[k];
+        block.costs += b < 0x80 ? 1 + (core::detail::Gsm7SeptetsBelow800[b] == 2) : 0;
+        block.costs += (b & 0xC0) != 0x80 ? 64 : 0;
+        block.costs += b >= 0xF0 ? 64 : 0;
+        block.leads |= unsigned(b >= 0xC0) << k;
+        block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
+        block.extension |= unsigned((b | 0x20) >= 0x7B && (b | 0x20) <= 0x7E) << k;
+        const bool claimed = p[k - 1] >= 0xC0 || p[k - 2] >= 0xE0 || p[k - 3] >= 0xF0;
+        block.unframed |= unsigned(claimed != ((b & 0xC0) == 0x80)) << k;
+    }
+    return block;
+#endif
+}
+
+} // namespace
+
+bool ScanBlocks(const unsigned char *t, std::size_t n, const Blocks &blocks) {
+    unsigned unframed = 0;
+    for (std::size_t b = 0, i = 0; i < n; ++b, i += 16) {
+        const unsigned char *bytes = t + i;
+        unsigned char last[3 + 16];
+        unsigned padding = 0;
+        if (n - i < 16) { // the bytes after the text are not read
+            padding = unsigned(16 - (n - i));
+            std::memset(last, 'a', sizeof last);
+            std::memcpy(last, bytes - 3, n - i + 3);
+            bytes = last + 3;
+        }
+        const Block block = blockAt(bytes);
+        unframed |= block.unframed;
+        // (The padding, a septet and a unit a byte, is taken off again.)
+        blocks.costs[b] = std::uint16_t(block.costs - 65 * padding);
+        blocks.leads[b] = std::uint16_t(block.leads);
+        blocks.special[b] = std::uint16_t(block.special);
+        blocks.extension[b] = std::uint16_t(block.extension);
+    }
+    // (A character that would go on past the text's end: its last block
+    // may be whole, with none after it.)
+    unframed |= unsigned(t[n - 1] >= 0xC0 || t[n - 2] >= 0xE0 || t[n - 3] >= 0xF0);
+    return unframed == 0;
+}
+
+#if TOVRIK_WIDE
+namespace {
+
+// The same as ScanBlocks, sixty-four bytes at a time: each kind of byte is
+// a mask of 64 bits, and a character's frame is checked on the masks.
+__attribute__((target("avx512f,avx512bw,popcnt"))) bool
+scanWide(const unsigned char *t, std::size_t n, const Blocks &blocks) {
+    const __m512i zero = _mm512_setzero_si512();
+    std::uint64_t claimed = 0; // bytes of the next 64 that first bytes claim
+    std::uint64_t unframed = 0;
+    for (std::size_t b = 0, i = 0; i < n; b += 4, i += 64) {
+        // (The bytes past the text are not read: they are zero here, which
+        // no mask below takes but the ASCII and control ones.)
+        const std::uint64_t inText =
+            n - i >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << (n - i)) - 1;
+        const __m512i v = _mm512_maskz_loadu_epi8(inText, t + i);
+        const std::uint64_t ascii =
+            _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(char(0x80))) & inText;
+        const std::uint64_t continuation = _mm512_cmpeq_epi8_mask(
+            _mm512_and_si512(v, _mm512_set1_epi8(char(0xC0))), _mm512_set1_epi8(char(0x80)));
+        const std::uint64_t two = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(char(0xC0)));
+        const std::uint64_t three = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(char(0xE0)));
+        const std::uint64_t four = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(char(0xF0)));
+        // The extension table's ASCII characters: the four after Z and the
+        // four after z, one range once the bit 0x20 is set.
+        const std::uint64_t extension = _mm512_cmplt_epu8_mask(
+            _mm512_sub_epi8(_mm512_or_si512(v, _mm512_set1_epi8(0x20)), _mm512_set1_epi8(0x7B)),
+            _mm512_set1_epi8(4));
+        const std::uint64_t special = (_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('"')) |
+                                       _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\\')) |
+                                       _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(0x60)) |
+                                       _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x20)) |
+                                       _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(0x7F))) &
+                                      inText;
+        // A first byte claims the one, two or three bytes after it.
+        const std::uint64_t claims = two << 1 | three << 2 | four << 3 | claimed;
+        claimed = two >> 63 | three >> 62 | four >> 61;
+        unframed |= claims ^ continuation; // (past the text nothing is one)
+        // The costs of each byte, summed over each eight.
+        __m512i costs = _mm512_maskz_mov_epi8(ascii, _mm512_set1_epi8(1));
+        costs = _mm512_mask_add_epi8(costs, extension, costs, _mm512_set1_epi8(1));
+        costs = _mm512_mask_add_epi8(costs, inText & ~continuation, costs, _mm512_set1_epi8(64));
+        costs = _mm512_mask_add_epi8(costs, four, costs, _mm512_set1_epi8(64));
+        alignas(64) std::uint64_t sums[8];
+        _mm512_store_si512(sums, _mm512_sad_epu8(costs, zero));
+        for (int k = 0; k < 4; ++k) {
+            blocks.costs[b + k] = std::uint16_t(sums[2 * k] + sums[2 * k + 1]);
+            blocks.leads[b + k] = std::uint16_t(two >> 16 * k);
+            blocks.special[b + k] = std::uint16_t(special >> 16 * k);
+            blocks.extension[b + k] = std::uint16_t(extension >> 16 * k);
+        }
+    }
+    return (unframed | claimed) == 0;
+}
+
+} // namespace
+#endif
+
+Scan WideScan() {
+#if TOVRIK_WIDE
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return scanWide;
+#endif
+    return nullptr;
+}
+
+} // namespace tovrik::cli::quick
