@@ -336,6 +336,7 @@ bool QuickRecords::measure() {
                 break;
             }
             m_septetsBefore[at / 16 + 1] += cost;
+            m_leadSeptets[at] = std::uint8_t(cost);
             if (m_languages)
                 noteNational(bytes[0] < 0xE0
                                  ? char32_t(bytes[0] & 0x1F) << 6 | char32_t(bytes[1] & 0x3F)
@@ -454,11 +455,65 @@ std::size_t QuickRecords::firstIn(std::size_t b) const {
 int QuickRecords::costBefore(std::size_t p) const {
     const std::size_t b = p / 16;
     int cost = m_before[b];
+#if TOVRIK_SSE2
+    if (const std::size_t lane = p % 16; lane > 0) {
+        alignas(16) std::int8_t sums[16];
+        _mm_store_si128(reinterpret_cast<__m128i *>(sums), costsIn(b).sums);
+        cost += sums[lane - 1];
+    }
+#else
     std::size_t length = 0;
     for (std::size_t q = firstIn(b); q < p; q += length)
         cost += costAt(q, length);
+#endif
     return cost;
 }
+
+#if TOVRIK_SSE2
+QuickRecords::BlockCosts QuickRecords::costsIn(std::size_t b) const {
+    using namespace core::simd;
+    const std::size_t i = 16 * b;
+    // (The byte after the block is read too; past the text's end, a copy.)
+    const auto *p = reinterpret_cast<const unsigned char *>(m_text) + i;
+    unsigned char last[17];
+    if (m_size - i < 17) {
+        std::memset(last, 'a', sizeof last);
+        std::memcpy(last, p, m_size - i);
+        p = last;
+    }
+    const __m128i v = Load(p);
+    const __m128i zero = _mm_setzero_si128();
+    // A character starts at each byte but a continuation byte and the
+    // second of an escape.
+    __m128i escaped = zero;
+    if (const unsigned e = m_escaped[b]; e != 0) { // its bits, spread to bytes
+        const __m128i bits = _mm_set_epi8(char(0x80), 0x40, 0x20, 0x10, 8, 4, 2, 1, char(0x80),
+                                          0x40, 0x20, 0x10, 8, 4, 2, 1);
+        const __m128i spread = _mm_set_epi64x(std::int64_t(0x0101010101010101u * (e >> 8)),
+                                              std::int64_t(0x0101010101010101u * (e & 0xFF)));
+        escaped = _mm_cmpeq_epi8(_mm_and_si128(spread, bits), bits);
+    }
+    const __m128i starts = _mm_andnot_si128(escaped, _mm_cmpgt_epi8(v, Bytes(0xBF))); // signed
+    __m128i costs;
+    if (!m_gsm7) { // a unit each, two for a character of four bytes
+        costs = _mm_sub_epi8(_mm_sub_epi8(zero, starts), AtLeast(v, 0xF0));
+    } else {
+        // ASCII: a septet each, two for the extension table's; \" one.
+        const __m128i ascii = _mm_and_si128(starts, _mm_cmpgt_epi8(v, Bytes(0xFF))); // signed
+        const __m128i extension = Within(_mm_or_si128(v, Bytes(0x20)), 0x7B, 0x7E);
+        const __m128i quoted = _mm_and_si128(Is(v, '\\'), Is(Load(p + 1), '"'));
+        costs = _mm_and_si128(ascii, _mm_sub_epi8(_mm_sub_epi8(_mm_set1_epi8(1), extension),
+                                                  _mm_sub_epi8(zero, quoted)));
+        // Past ASCII: what the measure found for each.
+        costs = _mm_or_si128(costs, _mm_and_si128(AtLeast(v, 0xC0), Load(m_leadSeptets + i)));
+    }
+    costs = _mm_add_epi8(costs, _mm_slli_si128(costs, 1));
+    costs = _mm_add_epi8(costs, _mm_slli_si128(costs, 2));
+    costs = _mm_add_epi8(costs, _mm_slli_si128(costs, 4));
+    costs = _mm_add_epi8(costs, _mm_slli_si128(costs, 8));
+    return {costs, Mask(Is(v, ' '))};
+}
+#endif
 
 bool QuickRecords::cut() {
     m_count = 0;
@@ -478,28 +533,45 @@ bool QuickRecords::cut() {
                 m_pieces[m_count++] = {start, m_size, m_total - before};
             break;
         }
-        // The last block that starts within reach, then a character at a
-        // time to the first one that does not fit, noting the blanks.
+        // The last block that starts within reach, then the first character
+        // in it that does not fit, and the blanks before it. (A block costs
+        // at most 32, less than a part holds: that block is past start's.)
         const int limit = before + budget;
-        std::size_t b = start / 16;
+        std::size_t b = start / 16 + 1;
         while (m_before[b + 1] <= limit) // (the whole text costs more)
             ++b;
-        const bool inFirst = b == start / 16;
-        const std::size_t walked = inFirst ? start : firstIn(b);
-        std::size_t p = walked;
-        int cost = inFirst ? before : m_before[b];
+        const std::size_t walked = 16 * b;
+        const int cost = m_before[b];
         std::size_t blank = m_size;
         int beforeBlank = 0;
-        for (std::size_t length = 0; p < m_size; p += length) {
+#if TOVRIK_SSE2
+        // (The block's costs summed byte by byte: the first character that
+        // does not fit is where the sum passes the room left.)
+        const BlockCosts costs = costsIn(b);
+        const unsigned over =
+            core::simd::Mask(_mm_cmpgt_epi8(costs.sums, _mm_set1_epi8(char(limit - cost))));
+        // (Within the block: all of it costs more than the room.)
+        const int stop = std::countr_zero(over);
+        if (const unsigned blanks = costs.blanks & ((1u << stop) - 1); blanks != 0) {
+            alignas(16) std::int8_t sums[16];
+            _mm_store_si128(reinterpret_cast<__m128i *>(sums), costs.sums);
+            const int lane = 31 - std::countl_zero(blanks);
+            blank = 16 * b + std::size_t(lane);
+            beforeBlank = cost + sums[lane] - 1;
+        }
+#else
+        int sum = cost;
+        for (std::size_t p = firstIn(b), length = 0; p < m_size; p += length) {
             const int next = costAt(p, length);
-            if (cost + next > limit)
+            if (sum + next > limit)
                 break;
             if (m_text[p] == ' ') {
                 blank = p;
-                beforeBlank = cost;
+                beforeBlank = sum;
             }
-            cost += next;
+            sum += next;
         }
+#endif
         if (blank == m_size) { // none on the walk: the last one before it
             const void *hit = memrchr(m_text + start, ' ', walked - start);
             if (!hit)

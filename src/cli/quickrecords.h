@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "cli/quickblocks.h"
 #include "core/national.h"
+#include "core/simd.h"
 #include "core/sms.h"
 
 #include <array>
@@ -66,6 +67,16 @@ private:
     std::size_t firstIn(std::size_t b) const;
     // The cost of the text before p, where a character starts.
     int costBefore(std::size_t p) const;
+#if TOVRIK_SSE2
+    // The costs of the characters that start in block b, summed from its
+    // start: byte k holds those that start at k or before it; and its
+    // blanks, a bit each.
+    struct BlockCosts {
+        __m128i sums;
+        unsigned blanks;
+    };
+    BlockCosts costsIn(std::size_t b) const;
+#endif
     // Whether a blank at p is a grapheme of its own for certain.
     bool blankStandsAlone(std::size_t p) const;
 
@@ -104,6 +115,9 @@ private:
     std::int32_t m_unitsBefore[MostBlocks + 1];
     const std::int32_t *m_before = m_septetsBefore; // those of the text's encoding
     std::uint16_t m_escaped[MostBlocks];
+    // The septets of each character past ASCII in a GSM-7 message, at its
+    // first byte (the other bytes hold what earlier messages left there).
+    std::uint8_t m_leadSeptets[MostText + 16] = {};
     // What the first pass learns of each block (with room for four past the
     // last), and the pass.
     std::uint16_t m_costs[MostBlocks + 4];
@@ -118,7 +132,9 @@ private:
     };
     // The pieces: each holds a character and a blank or the text's end
     // after it, so they are no more than half the text and one.
-    std::span<Piece> pieces() { return {m_pieces, m_count}; }
+    std::span<Piece> pieces() {
+        return {m_pieces, m_count};
+    }
     Piece m_pieces[MostText / 2 + 1];
     std::size_t m_count = 0;
     // The characters without a GSM-7 form, as the line holds them.
