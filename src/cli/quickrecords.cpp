@@ -225,7 +225,11 @@ char32_t characterAt(const unsigned char *b, std::size_t &length) {
 bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
     // UCS-2: only the list counts now, which leaves out the alphabet's own
     // (and with national tables, those that a table has).
-    const auto *t = reinterpret_cast<const unsigned char *>(m_text);
+    // (Held here: a store to the list might be to them, for all the
+    // compiler knows.)
+    const char *const text = m_text;
+    const auto *t = reinterpret_cast<const unsigned char *>(text);
+    const std::size_t blocks = m_blocks;
     const bool languages = m_languages;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     for (;;) {
@@ -236,10 +240,10 @@ bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
             if (c == 0)
                 return false;
             if (!languages || !m_national.has(c))
-                without.add(c, std::string_view(m_text + at, length));
+                without.add(c, std::string_view(text + at, length));
         }
         b += 4;
-        if (b >= m_blocks)
+        if (b >= blocks)
             break;
         leads = fourAt(m_leads, b);
     }

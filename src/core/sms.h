@@ -125,8 +125,13 @@ class WithoutGsm7Walk {
 public:
     static constexpr char32_t TableSize = 0x20000; // code points looked up in one table
 
-    WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found)
-        : m_found(found), m_most(most), m_start(detail::BeginWalk()) {
+    WithoutGsm7Walk(std::size_t most, WithoutGsm7 &found) : m_found(found), m_most(most) {
+        // (Copied from a value of its own: this walk's address is taken by
+        // nothing, and the compiler may keep it in registers.)
+        const detail::WalkStart start = detail::BeginWalk();
+        m_lookedAt = start.lookedAt;
+        m_table = start.table;
+        m_stamp = start.stamp;
         found.characters.resize(most + 1);
         m_slots = found.characters.data();
     }
@@ -135,11 +140,11 @@ public:
     __attribute__((always_inline)) void add(char32_t c, std::string_view character) {
         // (The code points of nearly every text in use are in the first
         // table: looked up here.)
-        std::uint16_t &at = c < TableSize ? m_start.table[c] : detail::Beyond(m_start.lookedAt, c);
+        std::uint16_t &at = c < TableSize ? m_table[c] : detail::Beyond(m_lookedAt, c);
         const std::uint16_t was = at; // above every walk's stamp in the alphabet
-        at = std::max(was, m_start.stamp);
+        at = std::max(was, m_stamp);
         m_slots[std::min(m_count, m_most)] = character;
-        m_count += std::size_t(was < m_start.stamp);
+        m_count += std::size_t(was < m_stamp);
     }
     void done() {
         m_found.characters.resize(std::min(m_count, m_most));
@@ -149,7 +154,9 @@ public:
 private:
     WithoutGsm7 &m_found;
     std::size_t m_most;
-    detail::WalkStart m_start;
+    detail::LookedAt *m_lookedAt;
+    std::uint16_t *m_table;
+    std::uint16_t m_stamp;
     std::string_view *m_slots;
     std::size_t m_count = 0;
 };
