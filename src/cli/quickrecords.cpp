@@ -35,6 +35,23 @@ template <std::size_t N> char *put(char *o, const char (&literal)[N]) {
 }
 
 char *putNumber(char *o, std::size_t value) {
+    // (A part's units and a message's parts have a few digits: written
+    // straight, where a copy of a length known only now would be a call.)
+    if (value < 10) {
+        *o = char('0' + value);
+        return o + 1;
+    }
+    if (value < 100) {
+        o[0] = char('0' + value / 10);
+        o[1] = char('0' + value % 10);
+        return o + 2;
+    }
+    if (value < 1000) {
+        o[0] = char('0' + value / 100);
+        o[1] = char('0' + value / 10 % 10);
+        o[2] = char('0' + value % 10);
+        return o + 3;
+    }
     char digits[24];
     char *d = digits + sizeof digits;
     do {
