@@ -340,7 +340,8 @@ bool QuickRecords::measure() {
     //    after the text, so three bytes after one can be read): their
     //    septets, while the message may be GSM-7; those without a GSM-7
     //    form listed as they come.
-    m_without = {};
+    m_without.characters.clear(); // (keeping its room)
+    m_without.more = 0;
     for (std::size_t b = 0; b < m_blocks; b += 4) {
         for (std::uint64_t leads = fourAt(m_leads, b); leads != 0; leads &= leads - 1) {
             const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
