@@ -218,23 +218,36 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
 
 namespace {
 
+// Whether a character is well-formed UTF-8 and not a C1 control (which
+// the general path writes escaped), where the bytes it claims are
+// continuation bytes: by its first byte and the top bits of the second. (Of
+// those first bytes: C0 and C1 begin overlong forms, as do E0 and F0 with a
+// second byte below A0 and 90; C2 80 to C2 9F are the C1 controls; ED A0 on
+// are surrogates, F4 90 on and F5 on past U+10FFFF.)
+constexpr auto Sound = [] {
+    std::array<bool, 64 * 4> sound{};
+    for (unsigned lead = 0xC2; lead <= 0xF4; ++lead)
+        for (unsigned second = 0x80; second <= 0xBF; second += 0x10)
+            sound[(lead & 0x3F) << 2 | (second >> 4 & 3)] =
+                !(lead == 0xC2 && second < 0xA0) && !(lead == 0xE0 && second < 0xA0) &&
+                !(lead == 0xED && second >= 0xA0) && !(lead == 0xF0 && second < 0x90) &&
+                !(lead == 0xF4 && second >= 0x90);
+    return sound;
+}();
+
 // The character whose first byte (past ASCII) is at b, where three more
 // bytes can be read and the bytes it claims are continuation bytes, and its
-// length; 0 where it is not well-formed UTF-8 (an overlong form, a
-// surrogate, past U+10FFFF) or is a C1 control, which the general path
-// writes escaped. Without a branch on its length: in text of many scripts
-// the next one cannot be foreseen.
+// length; 0 where it is not well-formed or is a C1 control. Without a
+// branch on its length: in text of many scripts the next one cannot be
+// foreseen.
 char32_t characterAt(const unsigned char *b, std::size_t &length) {
     static constexpr std::uint8_t Lengths[4] = {2, 2, 3, 4}; // C0 to FF, by the top four bits
     static constexpr std::uint32_t Payload[5] = {0, 0, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
-    static constexpr char32_t Least[5] = {0, 0, 0xA0, 0x800, 0x10000};
     const std::uint32_t w = core::FourBytesAt(b);
     length = Lengths[w >> 28 & 3];
     const std::uint32_t p = w >> (32 - 8 * length) & Payload[length];
     const char32_t c = (p & 0x3F) | (p >> 2 & 0xFC0) | (p >> 4 & 0x3F000) | (p >> 6 & 0x1C0000);
-    const bool sound =
-        (w >> 24 <= 0xF4) & (c >= Least[length]) & (c <= 0x10FFFF) & (c - 0xD800 >= 0x800);
-    return sound ? c : 0;
+    return Sound[(w >> 22 & 0xFC) | (w >> 20 & 3)] ? c : 0;
 }
 
 } // namespace

@@ -408,6 +408,7 @@ void RecordsTest::quickPathAgrees() {
                                          "\xED\xA0\x80",
                                          "\xED\xBF\xBF",
                                          "\xF4\x90\x80\x80",
+                                         "\xF0\x8F\xBF\xBF",
                                          "\xF5\x80\x80\x80",
                                          "\xF9\x90\x80\x80",
                                          "\xE0\x80\xAF",
