@@ -3,6 +3,7 @@
 #include "core/gsm7.h"
 #include "core/simd.h"
 
+#include <bit>
 #include <cstring>
 
 #if TOVRIK_SSE2 && defined(__x86_64__) && defined(__GNUC__)
@@ -18,16 +19,20 @@ namespace {
 
 // A block of sixteen bytes: the septets its ASCII bytes cost (one each, two
 // for the extension table's) and the UTF-16 units of the characters that
-// start in it, as septets + 64 * units; the bytes that need a look, a bit
-// each; and the bytes that break UTF-8's frame, where a continuation byte is
-// not claimed by the first byte before it or a claimed byte is not one. The
-// three bytes before the block are read too.
+// start in it, as septets + 64 * units, every byte taken for a character of
+// its own; the bytes of each kind that need a look, a bit each; and the
+// bytes that break UTF-8's frame, where a continuation byte is not claimed
+// by the first byte before it or a claimed byte is not one. The three bytes
+// before the block are read too.
 struct Block {
     unsigned costs;
     unsigned leads;     // the first byte of a character past ASCII
-    unsigned special;   // a quote, a backslash, a control character, DEL, a grave accent
     unsigned extension; // an ASCII character of the extension table
-    unsigned unframed;  // a byte out of place
+    unsigned backslash;
+    unsigned quote;
+    unsigned grave;
+    unsigned control;  // a control character or DEL
+    unsigned unframed; // a byte out of place
 };
 
 Block blockAt(const unsigned char *p) {
@@ -45,15 +50,16 @@ Block blockAt(const unsigned char *p) {
     const __m128i units =
         _mm_add_epi8(_mm_and_si128(starts, Bytes(64)), _mm_and_si128(fours, Bytes(64)));
     const __m128i costs = _mm_sub_epi8(_mm_sub_epi8(units, ascii), extension);
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_or_si128(Is(v, '"'), Is(v, '\\')), Is(v, 0x60)),
-                     _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F)));
+    const __m128i control =
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, Bytes(0x1F)), v), Is(v, 0x7F));
     const __m128i claimed =
         _mm_or_si128(_mm_or_si128(AtLeast(Load(p - 1), 0xC0), AtLeast(Load(p - 2), 0xE0)),
                      AtLeast(Load(p - 3), 0xF0));
     const __m128i continuation = _mm_cmpgt_epi8(Bytes(0xC0), v); // signed: 80 to BF
-    return {SumBytes(costs), Mask(AtLeast(v, 0xC0)), Mask(special), Mask(extension),
-            Mask(_mm_xor_si128(claimed, continuation))};
+    return {SumBytes(costs),  Mask(AtLeast(v, 0xC0)),
+            Mask(extension),  Mask(Is(v, '\\')),
+            Mask(Is(v, '"')), Mask(Is(v, 0x60)),
+            Mask(control),    Mask(_mm_xor_si128(claimed, continuation))};
 #else
     Block block{};
     for (int k = 0; k < 16; ++k) {
@@ -62,8 +68,11 @@ Block blockAt(const unsigned char *p) {
         block.costs += (b & 0xC0) != 0x80 ? 64 : 0;
         block.costs += b >= 0xF0 ? 64 : 0;
         block.leads |= unsigned(b >= 0xC0) << k;
-        block.special |= unsigned(b == '"' || b == '\\' || b == 0x60 || b < 0x20 || b == 0x7F) << k;
         block.extension |= unsigned((b | 0x20) >= 0x7B && (b | 0x20) <= 0x7E) << k;
+        block.backslash |= unsigned(b == '\\') << k;
+        block.quote |= unsigned(b == '"') << k;
+        block.grave |= unsigned(b == 0x60) << k;
+        block.control |= unsigned(b < 0x20 || b == 0x7F) << k;
         const bool claimed = p[k - 1] >= 0xC0 || p[k - 2] >= 0xE0 || p[k - 3] >= 0xF0;
         block.unframed |= unsigned(claimed != ((b & 0xC0) == 0x80)) << k;
     }
@@ -71,10 +80,29 @@ Block blockAt(const unsigned char *p) {
 #endif
 }
 
+// The second bytes of escapes among bytes whose backslashes are bits of
+// `backslashes`, `carried` the first one where an escape begun before it
+// takes it: each backslash that no escape takes begins one, which takes the
+// byte after it. (Worked out from the first byte on, a round a bit at most;
+// backslashes come few in a row.) Of the bits `all`.
+template <class Bits> Bits escapedBy(Bits backslashes, Bits carried, Bits all) {
+    Bits escaped = carried;
+    for (;;) {
+        const Bits next = Bits(((backslashes & ~escaped) << 1 | carried) & all);
+        if (next == escaped)
+            return escaped;
+        escaped = next;
+    }
+}
+
 } // namespace
 
-bool ScanBlocks(const unsigned char *t, std::size_t n, const Blocks &blocks) {
+bool ScanBlocks(const unsigned char *t, std::size_t n, Blocks &blocks) {
     unsigned unframed = 0;
+    unsigned refused = 0;
+    unsigned carried = 0; // the next block's first byte is an escape's second
+    unsigned grave = 0;
+    std::size_t escapes = 0;
     for (std::size_t b = 0, i = 0; i < n; ++b, i += 16) {
         const unsigned char *bytes = t + i;
         unsigned char last[3 + 16];
@@ -87,16 +115,36 @@ bool ScanBlocks(const unsigned char *t, std::size_t n, const Blocks &blocks) {
         }
         const Block block = blockAt(bytes);
         unframed |= block.unframed;
-        // (The padding, a septet and a unit a byte, is taken off again.)
-        blocks.costs[b] = std::uint16_t(block.costs - 65 * padding);
+        // The escapes: a quote or a backslash after the backslash that
+        // begins one, a quote nowhere else. (One that the text's end cuts
+        // short takes the padding, which is neither.)
+        const unsigned escaped = escapedBy(block.backslash, carried, 0xFFFFu);
+        const unsigned begun = block.backslash & ~escaped;
+        carried = begun >> 15;
+        refused |=
+            (escaped & ~(block.quote | block.backslash)) | (block.quote & ~escaped) | block.control;
+        // What the costs counted of them, taken off: their second bytes
+        // (a septet for a quote, two for a backslash, and a unit), a septet
+        // of the backslash of \". (The
+        // padding, a septet and a unit a byte, too.)
+        const unsigned quoted = block.quote >> 1 | unsigned(n - i > 16 && t[i + 16] == '"') << 15;
+        const int septets = std::popcount(escaped & block.quote) +
+                            2 * std::popcount(escaped & block.backslash) +
+                            std::popcount(begun & quoted);
+        blocks.costs[b] = std::uint16_t(int(block.costs) - 65 * int(padding) - septets -
+                                        64 * std::popcount(escaped));
         blocks.leads[b] = std::uint16_t(block.leads);
-        blocks.special[b] = std::uint16_t(block.special);
         blocks.extension[b] = std::uint16_t(block.extension);
+        blocks.escaped[b] = std::uint16_t(escaped);
+        escapes += std::size_t(std::popcount(escaped));
+        grave |= block.grave;
     }
     // (A character that would go on past the text's end: its last block
-    // may be whole, with none after it.)
+    // may be whole, with none after it; so may an escape.)
     unframed |= unsigned(t[n - 1] >= 0xC0 || t[n - 2] >= 0xE0 || t[n - 3] >= 0xF0);
-    return unframed == 0;
+    blocks.escapes = escapes;
+    blocks.grave = grave != 0;
+    return unframed == 0 && refused == 0 && carried == 0;
 }
 
 #if TOVRIK_WIDE
@@ -108,11 +156,15 @@ namespace {
 
 // The same as ScanBlocks, sixty-four bytes at a time: each kind of byte is
 // a mask of 64 bits, and a character's frame is checked on the masks.
-__attribute__((target("avx512f,avx512bw,popcnt"))) bool
-scanWide(const unsigned char *t, std::size_t n, const Blocks &blocks) {
+__attribute__((target("avx512f,avx512bw,popcnt"))) bool scanWide(const unsigned char *t,
+                                                                 std::size_t n, Blocks &blocks) {
     const __m512i zero = _mm512_setzero_si512();
     std::uint64_t claimed = 0; // bytes of the next 64 that first bytes claim
     std::uint64_t unframed = 0;
+    std::uint64_t refused = 0;
+    std::uint64_t carried = 0; // the next 64's first byte is an escape's second
+    std::uint64_t graves = 0;
+    std::size_t escapes = 0;
     for (std::size_t b = 0, i = 0; i < n; b += 4, i += 64) {
         // (The bytes past the text are not read: they are zero here, which
         // no mask below takes but the ASCII and control ones.)
@@ -131,20 +183,32 @@ scanWide(const unsigned char *t, std::size_t n, const Blocks &blocks) {
         const std::uint64_t extension = _mm512_cmplt_epu8_mask(
             _mm512_sub_epi8(_mm512_or_si512(v, _mm512_set1_epi8(0x20)), _mm512_set1_epi8(0x7B)),
             _mm512_set1_epi8(4));
-        const std::uint64_t special = (_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('"')) |
-                                       _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\\')) |
-                                       _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(0x60)) |
-                                       _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x20)) |
+        const std::uint64_t backslash = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\\'));
+        const std::uint64_t quote = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('"'));
+        const std::uint64_t grave = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(0x60));
+        const std::uint64_t control = (_mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(0x20)) |
                                        _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(0x7F))) &
                                       inText;
+        // The escapes, as sixteen bytes at a time finds them.
+        const std::uint64_t escaped = escapedBy(backslash, carried, ~std::uint64_t(0));
+        const std::uint64_t begun = backslash & ~escaped;
+        carried = begun >> 63;
+        refused |= (escaped & ~(quote | backslash)) | (quote & ~escaped) | control;
+        const std::uint64_t quoted = quote >> 1 | std::uint64_t(n - i > 64 && t[i + 64] == '"')
+                                                      << 63;
+        escapes += std::size_t(__builtin_popcountll(escaped));
+        graves |= grave;
         // A first byte claims the one, two or three bytes after it.
         const std::uint64_t claims = two << 1 | three << 2 | four << 3 | claimed;
         claimed = two >> 63 | three >> 62 | four >> 61;
         unframed |= claims ^ continuation; // (past the text nothing is one)
-        // The costs of each byte, summed over each eight.
-        __m512i costs = _mm512_maskz_mov_epi8(ascii, _mm512_set1_epi8(1));
-        costs = _mm512_mask_add_epi8(costs, extension, costs, _mm512_set1_epi8(1));
-        costs = _mm512_mask_add_epi8(costs, inText & ~continuation, costs, _mm512_set1_epi8(64));
+        // The costs of each byte, summed over each eight: an escape's second
+        // byte counts nothing, and the backslash of \" a septet less.
+        __m512i costs = _mm512_maskz_mov_epi8(ascii & ~escaped, _mm512_set1_epi8(1));
+        costs = _mm512_mask_add_epi8(costs, extension & ~escaped, costs, _mm512_set1_epi8(1));
+        costs = _mm512_mask_sub_epi8(costs, begun & quoted, costs, _mm512_set1_epi8(1));
+        costs = _mm512_mask_add_epi8(costs, inText & ~continuation & ~escaped, costs,
+                                     _mm512_set1_epi8(64));
         costs = _mm512_mask_add_epi8(costs, four, costs, _mm512_set1_epi8(64));
         // Each block's: the sums of its two eights, packed into four
         // sixteen-bit numbers. (Kept in registers: a 64-byte store read back
@@ -158,10 +222,12 @@ scanWide(const unsigned char *t, std::size_t n, const Blocks &blocks) {
         // (The masks' four sixteen-bit parts, lowest first: this processor
         // stores little-endian.)
         std::memcpy(blocks.leads + b, &two, sizeof two);
-        std::memcpy(blocks.special + b, &special, sizeof special);
+        std::memcpy(blocks.escaped + b, &escaped, sizeof escaped);
         std::memcpy(blocks.extension + b, &extension, sizeof extension);
     }
-    return (unframed | claimed) == 0;
+    blocks.escapes = escapes;
+    blocks.grave = graves != 0;
+    return (unframed | claimed | refused | carried) == 0;
 }
 
 } // namespace

@@ -296,56 +296,28 @@ bool QuickRecords::measure() {
     const auto *t = reinterpret_cast<const unsigned char *>(m_text);
     const std::size_t n = m_size;
     m_blocks = (n + 15) / 16;
-    m_grave = m_missing = false;
+    m_missing = false;
     m_cheaperCount = 0;
     m_lacking = 0;
     if (!m_lacks.empty())
         std::fill_n(m_savings.begin(), m_national.pairs().size(), 0);
-    m_escapes = 0;
 
     // 1. Block by block: the septets of the ASCII characters and the units of
-    //    all, where the characters past ASCII start and the bytes that need
-    //    a look, and whether the bytes keep UTF-8's frame (the three before
-    //    the text are the line's `":"`).
-    if (!m_scan(t, n, {m_costs, m_leads, m_special, m_extension}))
-        return false; // a byte past ASCII out of its place
+    //    all, escapes and grave accents counted, where the characters past
+    //    ASCII start, and whether the text is one this path takes, its bytes
+    //    in UTF-8's frame (the three before the text are the line's `":"`).
+    quick::Blocks blocks{m_costs, m_leads, m_extension, m_escaped};
+    if (!m_scan(t, n, blocks))
+        return false;
+    m_escapes = blocks.escapes;
+    m_grave = blocks.grave;
     m_septetsBefore[0] = m_unitsBefore[0] = 0;
     for (std::size_t b = 0; b < m_blocks; ++b) {
         m_septetsBefore[b + 1] = m_costs[b] % 64; // the block's own, for now
         m_unitsBefore[b + 1] = m_costs[b] / 64;
-        m_escaped[b] = 0;
     }
     for (std::size_t b = m_blocks; b % 4 != 0; ++b)
-        m_leads[b] = m_special[b] = m_extension[b] = 0;
-    // \" and \\ are one character each, counted where the backslash is:
-    // one septet for the quote, two for the backslash; their second byte
-    // counts nothing. A quote alone ends the string before the line does;
-    // the other escapes and the control characters go the general way. The
-    // grave accent has no GSM-7 form.
-    std::size_t second = n; // the second byte of the last escape
-    for (std::size_t b = 0; b < m_blocks; b += 4) {
-        for (std::uint64_t special = fourAt(m_special, b); special != 0; special &= special - 1) {
-            const std::size_t at = 16 * b + std::size_t(std::countr_zero(special));
-            if (at == second)
-                continue;
-            if (t[at] == 0x60) {
-                m_septetsBefore[at / 16 + 1] -= 1;
-                m_grave = true;
-                continue;
-            }
-            if (t[at] != '\\' || at + 1 >= n)
-                return false;
-            const unsigned char next = t[at + 1];
-            if (next != '"' && next != '\\')
-                return false;
-            ++m_escapes;
-            m_septetsBefore[at / 16 + 1] -= next == '"'; // the backslash counted two
-            second = at + 1;
-            m_septetsBefore[second / 16 + 1] -= next == '"' ? 1 : 2;
-            m_unitsBefore[second / 16 + 1] -= 1;
-            m_escaped[second / 16] |= std::uint16_t(1u << (second % 16));
-        }
-    }
+        m_leads[b] = m_extension[b] = 0;
     std::partial_sum(m_unitsBefore, m_unitsBefore + m_blocks + 1, m_unitsBefore);
     const int units = m_unitsBefore[m_blocks];
 

@@ -114,7 +114,7 @@ private:
     std::int32_t m_septetsBefore[MostBlocks + 1];
     std::int32_t m_unitsBefore[MostBlocks + 1];
     const std::int32_t *m_before = m_septetsBefore; // those of the text's encoding
-    std::uint16_t m_escaped[MostBlocks];
+    std::uint16_t m_escaped[MostBlocks + 4];
     // The septets of each character past ASCII in a GSM-7 message, at its
     // first byte (the other bytes hold what earlier messages left there).
     std::uint8_t m_leadSeptets[MostText + 16] = {};
@@ -122,7 +122,6 @@ private:
     // last), and the pass.
     std::uint16_t m_costs[MostBlocks + 4];
     std::uint16_t m_leads[MostBlocks + 4];
-    std::uint16_t m_special[MostBlocks + 4];
     std::uint16_t m_extension[MostBlocks + 4];
     quick::Scan m_scan;
     std::size_t m_blocks = 0;

@@ -477,9 +477,9 @@ void RecordsTest::quickPathAgrees() {
     // Each fault in a text that the quick path would take.
     for (const char *fault : Faults)
         input += R"({"id":4,"text":"ab )" + QByteArray(fault) + R"( cd"})" + "\n";
-    // A character cut short by the text's end, where its last sixteen (and
-    // sixty-four) bytes are whole.
-    for (const char *cut : {"\xC3", "\xE2\x82", "\xF0\x9F\x98"})
+    // A character or an escape cut short by the text's end, where its last
+    // sixteen (and sixty-four) bytes are whole.
+    for (const char *cut : {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\\"})
         input +=
             R"({"id":3,"text":")" + QByteArray(64 - int(strlen(cut)), 'a') + cut + R"("})" + "\n";
     // Texts at the longest the quick path takes, and past it.
