@@ -83,16 +83,17 @@ Block blockAt(const unsigned char *p) {
 // The second bytes of escapes among bytes whose backslashes are bits of
 // `backslashes`, `carried` the first one where an escape begun before it
 // takes it: each backslash that no escape takes begins one, which takes the
-// byte after it. (Worked out from the first byte on, a round a bit at most;
-// backslashes come few in a row.) Of the bits `all`.
+// byte after it. Of the bits `all`. (Worked out from the first byte on, a
+// round a backslash in a row at most: three rounds without a branch, which
+// settle runs of up to three, then more where a longer run needs them.)
 template <class Bits> Bits escapedBy(Bits backslashes, Bits carried, Bits all) {
-    Bits escaped = carried;
-    for (;;) {
-        const Bits next = Bits(((backslashes & ~escaped) << 1 | carried) & all);
-        if (next == escaped)
-            return escaped;
+    const auto round = [&](Bits escaped) {
+        return Bits(((backslashes & ~escaped) << 1 | carried) & all);
+    };
+    Bits escaped = round(round(round(carried)));
+    for (Bits next = round(escaped); next != escaped; next = round(escaped))
         escaped = next;
-    }
+    return escaped;
 }
 
 } // namespace

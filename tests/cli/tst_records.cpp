@@ -477,6 +477,9 @@ void RecordsTest::quickPathAgrees() {
     // Each fault in a text that the quick path would take.
     for (const char *fault : Faults)
         input += R"({"id":4,"text":"ab )" + QByteArray(fault) + R"( cd"})" + "\n";
+    // Runs of escapes, longer than the scan settles without a branch.
+    for (int run = 1; run <= 9; ++run)
+        input += R"({"id":5,"text":"x )" + QByteArray(R"(\\)").repeated(run) + R"(\" y"})" + "\n";
     // A character or an escape cut short by the text's end, where its last
     // sixteen (and sixty-four) bytes are whole.
     for (const char *cut : {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\\"})
