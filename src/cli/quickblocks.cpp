@@ -157,8 +157,8 @@ namespace {
 
 // The same as ScanBlocks, sixty-four bytes at a time: each kind of byte is
 // a mask of 64 bits, and a character's frame is checked on the masks.
-__attribute__((target("avx512f,avx512bw,popcnt"))) bool scanWide(const unsigned char *t,
-                                                                 std::size_t n, Blocks &blocks) {
+__attribute__((target("avx512f,avx512bw,ssse3,popcnt"))) bool
+scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
     const __m512i zero = _mm512_setzero_si512();
     std::uint64_t claimed = 0; // bytes of the next 64 that first bytes claim
     std::uint64_t unframed = 0;
@@ -214,12 +214,9 @@ __attribute__((target("avx512f,avx512bw,popcnt"))) bool scanWide(const unsigned 
         // Each block's: the sums of its two eights, packed into four
         // sixteen-bit numbers. (Kept in registers: a 64-byte store read back
         // eight bytes at a time stalls.)
-        const __m512i eights = _mm512_sad_epu8(costs, zero);
-        const __m512i pairs = _mm512_add_epi64(eights, _mm512_shuffle_epi32(eights, _MM_PERM_BADC));
-        const __m512i firsts =
-            _mm512_permutexvar_epi64(_mm512_set_epi64(6, 4, 2, 0, 6, 4, 2, 0), pairs);
+        const __m128i halves = _mm512_cvtepi64_epi16(_mm512_sad_epu8(costs, zero));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(blocks.costs + b),
-                         _mm512_cvtepi64_epi16(firsts));
+                         _mm_hadd_epi16(halves, halves));
         // (The masks' four sixteen-bit parts, lowest first: this processor
         // stores little-endian.)
         std::memcpy(blocks.leads + b, &two, sizeof two);
