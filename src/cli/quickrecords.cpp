@@ -165,7 +165,11 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
     if (m_languages && m_gsm7 && (!m_asciiCheaper.empty() || m_cheaperCount > 0) &&
         !defaultTablesWin())
         return false;
-    const char(&encoding)[6] = m_gsm7 ? "GSM-7" : "UCS-2";
+    // (The literals around the encoding, one for each, of one length.)
+    const char(&head)[32] =
+        m_gsm7 ? R"(,"encoding":"GSM-7","segments":)" : R"(,"encoding":"UCS-2","segments":)";
+    const char(&tail)[30] =
+        m_gsm7 ? R"(","encoding":"GSM-7","units":)" : R"(","encoding":"UCS-2","units":)";
     if (m_grave) // (the walk listed those past ASCII only)
         core::CharactersWithoutGsm7(std::string_view(m_text, m_size), core::ShownWithoutGsm7,
                                     m_without);
@@ -174,9 +178,7 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
     char *o = out.tail(512 + idText.size() + m_size + 64 * m_count);
     o = put(o, R"({"id":)");
     o = put(o, idText);
-    o = put(o, R"(,"encoding":")");
-    o = put(o, encoding);
-    o = put(o, R"(","segments":)");
+    o = put(o, head);
     o = putNumber(o, m_count);
     if (!m_gsm7) {
         o = put(o, R"(,"nonGsm7":{"characters":[)");
@@ -205,9 +207,7 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
             *o++ = ',';
         o = put(o, R"({"text":")");
         o = put(o, std::string_view(m_text + piece.from, piece.to - piece.from));
-        o = put(o, R"(","encoding":")");
-        o = put(o, encoding);
-        o = put(o, R"(","units":)");
+        o = put(o, tail);
         o = putNumber(o, std::size_t(piece.cost));
         *o++ = '}';
     }
