@@ -17,9 +17,11 @@
 // JSON Lines records of the commonest shape, {"id":…,"text":"…"} with a short
 // text, cut in SMS units as one concatenated message in whole words, neither
 // numbered nor with look-alikes replaced: the line a gateway sends most.
-// Such a record is read, checked, measured, cut and written in one pass over
-// the text's own bytes, escapes and all, where the general path unescapes the
-// text, scans it, cuts it and escapes the pieces again.
+// Such a record is read, checked, measured, cut and written from the line's
+// own bytes, escapes and all, where the general path unescapes the text,
+// scans it, cuts it and escapes the pieces again: a vector scan of the text
+// (quickblocks.h), a look at each character past ASCII, and a cut from the
+// blocks' costs.
 //
 // A record of any other shape, or one whose cut needs more than this path
 // knows (a character of several code points beside a cut, a word longer than
@@ -51,8 +53,6 @@ public:
 
 private:
     bool measure();
-    // The starts of characters past ASCII in blocks b to b + 3, a bit a byte.
-    std::uint64_t leadsAt(std::size_t b) const;
     // Lists the characters without a GSM-7 form from the lead of `leads`
     // (those of blocks b on) on; false where one is not well-formed.
     bool listWithout(std::size_t b, std::uint64_t leads);
