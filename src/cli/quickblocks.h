@@ -31,11 +31,12 @@ struct Blocks {
 };
 
 // A scan of the n bytes at t into blocks (n > 0; the three bytes before t
-// can be read, and the one after it): false where the text is not one this
-// path takes, with a control character, DEL, a quote alone (which ends the
-// string) or an escape other than \" and \\; and where a byte past ASCII is
-// out of UTF-8's frame, a continuation byte that no first byte claims or a
-// claimed byte that is not one, or a character goes on past the text's end.
+// can be read): false where the text is not one this path takes, with a
+// control character, DEL, a quote alone (which ends the string) or an escape
+// other than \" and \\, or one that the text's end cuts short; and where a
+// byte past ASCII is out of UTF-8's frame, a continuation byte that no first
+// byte claims or a claimed byte that is not one, or a character goes on past
+// the text's end.
 using Scan = bool (*)(const unsigned char *t, std::size_t n, Blocks &blocks);
 
 // Sixteen bytes at a time (with SSE2, or one at a time without).
