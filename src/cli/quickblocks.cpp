@@ -83,17 +83,19 @@ Block blockAt(const unsigned char *p) {
 // The second bytes of escapes among bytes whose backslashes are bits of
 // `backslashes`, `carried` the first one where an escape begun before it
 // takes it: each backslash that no escape takes begins one, which takes the
-// byte after it. Of the bits `all`. (Worked out from the first byte on, a
-// round a backslash in a row at most: three rounds without a branch, which
-// settle runs of up to three, then more where a longer run needs them.)
+// byte after it. Of the bits `all`. In a run of backslashes that begin and
+// take in turn, from the first that no escape takes, the taken bytes are
+// every other one after it: those of the other parity than its first, up to
+// the byte after the run. (A run is found by adding its first bit: the carry
+// clears it.) No branch and no loop.
 template <class Bits> Bits escapedBy(Bits backslashes, Bits carried, Bits all) {
-    const auto round = [&](Bits escaped) {
-        return Bits(((backslashes & ~escaped) << 1 | carried) & all);
-    };
-    Bits escaped = round(round(round(carried)));
-    for (Bits next = round(escaped); next != escaped; next = round(escaped))
-        escaped = next;
-    return escaped;
+    const Bits even = Bits(0x5555555555555555u) & all;
+    const Bits odd = ~even & all;
+    const Bits free = backslashes & ~carried;
+    const Bits firsts = free & ~Bits(free << 1);
+    const Bits fromEven = free & ~Bits(free + (firsts & even));
+    const Bits fromOdd = free & ~Bits(free + (firsts & odd));
+    return Bits((Bits(fromEven << 1) & odd) | (Bits(fromOdd << 1) & even) | carried) & all;
 }
 
 } // namespace
