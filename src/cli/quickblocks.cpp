@@ -162,9 +162,14 @@ namespace {
 __attribute__((target("avx512f,avx512bw,ssse3,popcnt"))) bool
 scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
     const __m512i zero = _mm512_setzero_si512();
+    // (The arrays held here: a store through one might be to another, for
+    // all the compiler knows.)
+    std::uint16_t *const costsOut = blocks.costs;
+    std::uint16_t *const leadsOut = blocks.leads;
+    std::uint16_t *const escapedOut = blocks.escaped;
+    std::uint16_t *const extensionOut = blocks.extension;
     std::uint64_t claimed = 0; // bytes of the next 64 that first bytes claim
-    std::uint64_t unframed = 0;
-    std::uint64_t refused = 0;
+    std::uint64_t wrong = 0;   // bytes out of UTF-8's frame, or refused
     std::uint64_t carried = 0; // the next 64's first byte is an escape's second
     std::uint64_t graves = 0;
     std::size_t escapes = 0;
@@ -196,7 +201,7 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         const std::uint64_t escaped = escapedBy(backslash, carried, ~std::uint64_t(0));
         const std::uint64_t begun = backslash & ~escaped;
         carried = begun >> 63;
-        refused |= (escaped & ~(quote | backslash)) | (quote & ~escaped) | control;
+        wrong |= (escaped & ~(quote | backslash)) | (quote & ~escaped) | control;
         const std::uint64_t quoted = quote >> 1 | std::uint64_t(n - i > 64 && t[i + 64] == '"')
                                                       << 63;
         escapes += std::size_t(__builtin_popcountll(escaped));
@@ -204,7 +209,7 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         // A first byte claims the one, two or three bytes after it.
         const std::uint64_t claims = two << 1 | three << 2 | four << 3 | claimed;
         claimed = two >> 63 | three >> 62 | four >> 61;
-        unframed |= claims ^ continuation; // (past the text nothing is one)
+        wrong |= claims ^ continuation; // (past the text nothing is one)
         // The costs of each byte, summed over each eight: an escape's second
         // byte counts nothing, and the backslash of \" a septet less.
         __m512i costs = _mm512_maskz_mov_epi8(ascii & ~escaped, _mm512_set1_epi8(1));
@@ -217,17 +222,16 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         // sixteen-bit numbers. (Kept in registers: a 64-byte store read back
         // eight bytes at a time stalls.)
         const __m128i halves = _mm512_cvtepi64_epi16(_mm512_sad_epu8(costs, zero));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(blocks.costs + b),
-                         _mm_hadd_epi16(halves, halves));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(costsOut + b), _mm_hadd_epi16(halves, halves));
         // (The masks' four sixteen-bit parts, lowest first: this processor
         // stores little-endian.)
-        std::memcpy(blocks.leads + b, &two, sizeof two);
-        std::memcpy(blocks.escaped + b, &escaped, sizeof escaped);
-        std::memcpy(blocks.extension + b, &extension, sizeof extension);
+        std::memcpy(leadsOut + b, &two, sizeof two);
+        std::memcpy(escapedOut + b, &escaped, sizeof escaped);
+        std::memcpy(extensionOut + b, &extension, sizeof extension);
     }
     blocks.escapes = escapes;
     blocks.grave = graves != 0;
-    return (unframed | claimed | refused | carried) == 0;
+    return (wrong | claimed | carried) == 0;
 }
 
 } // namespace
