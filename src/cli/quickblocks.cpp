@@ -101,8 +101,7 @@ template <class Bits> Bits escapedBy(Bits backslashes, Bits carried, Bits all) {
 } // namespace
 
 bool ScanBlocks(const unsigned char *t, std::size_t n, Blocks &blocks) {
-    unsigned unframed = 0;
-    unsigned refused = 0;
+    unsigned wrong = 0;   // bytes out of UTF-8's frame, or refused
     unsigned carried = 0; // the next block's first byte is an escape's second
     unsigned grave = 0;
     std::size_t escapes = 0;
@@ -117,19 +116,19 @@ bool ScanBlocks(const unsigned char *t, std::size_t n, Blocks &blocks) {
             bytes = last + 3;
         }
         const Block block = blockAt(bytes);
-        unframed |= block.unframed;
+        wrong |= block.unframed;
         // The escapes: a quote or a backslash after the backslash that
         // begins one, a quote nowhere else. (One that the text's end cuts
         // short takes the padding, which is neither.)
         const unsigned escaped = escapedBy(block.backslash, carried, 0xFFFFu);
         const unsigned begun = block.backslash & ~escaped;
         carried = begun >> 15;
-        refused |=
+        wrong |=
             (escaped & ~(block.quote | block.backslash)) | (block.quote & ~escaped) | block.control;
         // What the costs counted of them, taken off: their second bytes
         // (a septet for a quote, two for a backslash, and a unit), a septet
-        // of the backslash of \". (The
-        // padding, a septet and a unit a byte, too.)
+        // of the backslash of \". (The padding, a septet and a unit a byte,
+        // too.)
         const unsigned quoted = block.quote >> 1 | unsigned(n - i > 16 && t[i + 16] == '"') << 15;
         const int septets = std::popcount(escaped & block.quote) +
                             2 * std::popcount(escaped & block.backslash) +
@@ -144,10 +143,10 @@ bool ScanBlocks(const unsigned char *t, std::size_t n, Blocks &blocks) {
     }
     // (A character that would go on past the text's end: its last block
     // may be whole, with none after it; so may an escape.)
-    unframed |= unsigned(t[n - 1] >= 0xC0 || t[n - 2] >= 0xE0 || t[n - 3] >= 0xF0);
+    wrong |= unsigned(t[n - 1] >= 0xC0 || t[n - 2] >= 0xE0 || t[n - 3] >= 0xF0);
     blocks.escapes = escapes;
     blocks.grave = grave != 0;
-    return unframed == 0 && refused == 0 && carried == 0;
+    return (wrong | carried) == 0;
 }
 
 #if TOVRIK_WIDE

@@ -61,6 +61,15 @@ char *putNumber(char *o, std::size_t value) {
     return put(o, std::string_view(d, std::size_t(digits + sizeof digits - d)));
 }
 
+#if TOVRIK_SSE2
+// Byte `lane` of a block's summed costs.
+int sumAt(__m128i sums, std::size_t lane) {
+    alignas(16) std::int8_t bytes[16];
+    _mm_store_si128(reinterpret_cast<__m128i *>(bytes), sums);
+    return bytes[lane];
+}
+#endif
+
 // The ASCII characters of the extension table ([\]^{|}~), numbered 0 to 7.
 std::size_t extensionSlot(char c) {
     const auto b = static_cast<unsigned char>(c);
@@ -303,9 +312,10 @@ bool QuickRecords::measure() {
         std::fill_n(m_savings.begin(), m_national.pairs().size(), 0);
 
     // 1. Block by block: the septets of the ASCII characters and the units of
-    //    all, escapes and grave accents counted, where the characters past
-    //    ASCII start, and whether the text is one this path takes, its bytes
-    //    in UTF-8's frame (the three before the text are the line's `":"`).
+    //    all, escapes counted and grave accents noted, where the characters
+    //    past ASCII start, and whether the text is one this path takes, its
+    //    bytes in UTF-8's frame (the three before the text are the line's
+    //    `":"`).
     quick::Blocks blocks{m_costs, m_leads, m_extension, m_escaped};
     if (!m_scan(t, n, blocks))
         return false;
@@ -463,11 +473,8 @@ int QuickRecords::costBefore(std::size_t p) const {
     const std::size_t b = p / 16;
     int cost = m_before[b];
 #if TOVRIK_SSE2
-    if (const std::size_t lane = p % 16; lane > 0) {
-        alignas(16) std::int8_t sums[16];
-        _mm_store_si128(reinterpret_cast<__m128i *>(sums), costsIn(b).sums);
-        cost += sums[lane - 1];
-    }
+    if (const std::size_t lane = p % 16; lane > 0)
+        cost += sumAt(costsIn(b).sums, lane - 1);
 #else
     std::size_t length = 0;
     for (std::size_t q = firstIn(b); q < p; q += length)
@@ -560,11 +567,9 @@ bool QuickRecords::cut() {
         // (Within the block: all of it costs more than the room.)
         const int stop = std::countr_zero(over);
         if (const unsigned blanks = costs.blanks & ((1u << stop) - 1); blanks != 0) {
-            alignas(16) std::int8_t sums[16];
-            _mm_store_si128(reinterpret_cast<__m128i *>(sums), costs.sums);
-            const int lane = 31 - std::countl_zero(blanks);
-            blank = 16 * b + std::size_t(lane);
-            beforeBlank = cost + sums[lane] - 1;
+            const auto lane = std::size_t(31 - std::countl_zero(blanks));
+            blank = 16 * b + lane;
+            beforeBlank = cost + sumAt(costs.sums, lane) - 1;
         }
 #else
         int sum = cost;
