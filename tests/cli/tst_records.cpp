@@ -364,6 +364,7 @@ void RecordsTest::quickPathAgrees_data() {
     QTest::newRow("Portuguese, whose table has ~ and €") << u"pt"_s;
     QTest::newRow("Turkish, Spanish, Portuguese") << u"tr,es,pt"_s;
     QTest::newRow("Hindi, Urdu") << u"hi,ur"_s;
+    QTest::newRow("Portuguese and Hindi, whose tables lack ASCII") << u"pt,hi"_s;
     QTest::newRow("every language, more pairs than a bit each")
         << u"tr,es,pt,bn,gu,hi,kn,ml,or,pa,ta,te,ur"_s;
 }
