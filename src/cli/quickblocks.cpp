@@ -6,11 +6,8 @@
 #include <bit>
 #include <cstring>
 
-#if TOVRIK_SSE2 && defined(__x86_64__) && defined(__GNUC__)
-#define TOVRIK_WIDE 1
+#if TOVRIK_WIDE
 #include <immintrin.h>
-#else
-#define TOVRIK_WIDE 0
 #endif
 
 namespace tovrik::cli::quick {

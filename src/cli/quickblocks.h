@@ -1,7 +1,16 @@
 #pragma once
 
+#include "core/simd.h"
+
 #include <cstddef>
 #include <cstdint>
+
+// Whether the build has the wide path, chosen at run time (x86-64).
+#if TOVRIK_SSE2 && defined(__x86_64__) && defined(__GNUC__)
+#define TOVRIK_WIDE 1
+#else
+#define TOVRIK_WIDE 0
+#endif
 
 // The first pass of the quick records path over a text, as a JSON line
 // holds it: what each block of sixteen bytes holds, learnt many bytes at a

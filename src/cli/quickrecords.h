@@ -54,8 +54,13 @@ public:
 private:
     bool measure();
     // Lists the characters without a GSM-7 form from the lead of `leads`
-    // (those of blocks b on) on; false where one is not well-formed.
+    // (those of blocks b on) on; false where one is not well-formed. The
+    // wide path's decodes each character with BMI2.
     bool listWithout(std::size_t b, std::uint64_t leads);
+#if TOVRIK_WIDE
+    __attribute__((target("bmi2"))) bool listWithoutWide(std::size_t b, std::uint64_t leads);
+#endif
+    template <class Decode> bool listWith(std::size_t b, std::uint64_t leads, Decode decode);
     // Notes a character of the default alphabet for the national tables.
     void noteNational(char32_t c);
     bool cut();
@@ -124,6 +129,7 @@ private:
     std::uint16_t m_leads[MostBlocks + 4];
     std::uint16_t m_extension[MostBlocks + 4];
     quick::Scan m_scan;
+    bool m_wide = false; // the wide scan is taken, and the wide list
     std::size_t m_blocks = 0;
     struct Piece {
         std::size_t from, to;

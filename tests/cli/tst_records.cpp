@@ -386,17 +386,20 @@ void RecordsTest::quickPathAgrees() {
                                        "ß",          "ΔΣ",
                                        "\xC2\xA0",   "~~~~~~~~~~~~~~~~",
                                        "    "};
-    static const char *const Others[] = {"`",           "—",
-                                         "naïve",       "привет",
-                                         "你好",        "😀",
-                                         "👍🏽",    "👨‍👩‍👧",
-                                         "🇯🇵",          "e\xCC\x81",
-                                         "नमस्ते",        "ก",
-                                         "ş",           "ğ",
-                                         "İ",           "á",
-                                         "ç",           "\xF4\x8F\xBF\xBF",
-                                         "\xD8\x80",    "\xEF\xB8\x8F",
-                                         "\xE2\x80\x8D"};
+    // (With characters a bit from others: 😠 from 😀, 佀 from 你, U+10000 from
+    // U+30000.)
+    static const char *const Others[] = {
+        "`",           "—",
+        "naïve",       "привет",
+        "你好佀",      "😀😠",
+        "👍🏽",    "👨‍👩‍👧",
+        "🇯🇵",          "e\xCC\x81",
+        "नमस्ते",        "ก",
+        "ş",           "ğ",
+        "İ",           "á",
+        "ç",           "\xF4\x8F\xBF\xBF\xF0\x90\x80\x80\xF0\xB0\x80\x80",
+        "\xD8\x80",    "\xEF\xB8\x8F",
+        "\xE2\x80\x8D"};
     // (These send a record the general way.)
     static const char *const Rare[] = {R"(\n)", R"(\u00e9)", R"(\/)", "\xC2\x85",
                                        "\x7F",  " ",         "  "};
