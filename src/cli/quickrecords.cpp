@@ -96,7 +96,9 @@ QuickRecords::QuickRecords(core::LanguageSet languages, bool widest)
     : m_languages(languages != 0), m_scan(quick::ScanBlocks) {
     if (const quick::Scan wide = quick::WideScan(); wide && widest) {
         m_scan = wide;
-        m_wide = true;
+#if TOVRIK_WIDE
+        m_wide = __builtin_cpu_supports("bmi2"); // (every processor with AVX-512 has it)
+#endif
     }
     if (!m_languages)
         return;
@@ -233,37 +235,41 @@ bool QuickRecords::write(ByteBuffer &out, std::string_view line) {
 
 namespace {
 
-// Whether a character is well-formed UTF-8 and not a C1 control (which
-// the general path writes escaped), where the bytes it claims are
-// continuation bytes: by its first byte and the top bits of the second. (Of
-// those first bytes: C0 and C1 begin overlong forms, as do E0 and F0 with a
-// second byte below A0 and 90; C2 80 to C2 9F are the C1 controls; ED A0 on
+// The length of a character, by its first byte and the top bits of the
+// second, where the bytes it claims are continuation bytes; 0 where it is not
+// well-formed or is a C1 control (which the general path writes escaped).
+// (Of those first bytes: C0 and C1 begin overlong forms, as do E0 and F0 with
+// a second byte below A0 and 90; C2 80 to C2 9F are the C1 controls; ED A0 on
 // are surrogates, F4 90 on and F5 on past U+10FFFF.)
-constexpr auto Sound = [] {
-    std::array<bool, 64 * 4> sound{};
+constexpr auto Lengths = [] {
+    std::array<std::uint8_t, 64 * 4> lengths{};
     for (unsigned lead = 0xC2; lead <= 0xF4; ++lead)
         for (unsigned second = 0x80; second <= 0xBF; second += 0x10)
-            sound[(lead & 0x3F) << 2 | (second >> 4 & 3)] =
-                !(lead == 0xC2 && second < 0xA0) && !(lead == 0xE0 && second < 0xA0) &&
+            if (!(lead == 0xC2 && second < 0xA0) && !(lead == 0xE0 && second < 0xA0) &&
                 !(lead == 0xED && second >= 0xA0) && !(lead == 0xF0 && second < 0x90) &&
-                !(lead == 0xF4 && second >= 0x90);
-    return sound;
+                !(lead == 0xF4 && second >= 0x90))
+                lengths[(lead & 0x3F) << 2 | (second >> 4 & 3)] =
+                    std::uint8_t(lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4);
+    return lengths;
 }();
+
+// That length, where the character's first byte (past ASCII) and the three
+// after it are w, the first highest.
+inline std::size_t lengthOf(std::uint32_t w) {
+    return Lengths[(w >> 22 & 0xFC) | (w >> 20 & 3)];
+}
 
 // The character whose first byte (past ASCII) is at b, where three more
 // bytes can be read and the bytes it claims are continuation bytes, and its
 // length; 0 where it is not well-formed or is a C1 control. Without a
 // branch on its length: in text of many scripts the next one cannot be
 // foreseen.
-constexpr std::uint8_t Lengths[4] = {2, 2, 3, 4}; // C0 to FF, by the top four bits
-
 char32_t characterAt(const unsigned char *b, std::size_t &length) {
     static constexpr std::uint32_t Payload[5] = {0, 0, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
     const std::uint32_t w = core::FourBytesAt(b);
-    length = Lengths[w >> 28 & 3];
-    const std::uint32_t p = w >> (32 - 8 * length) & Payload[length];
-    const char32_t c = (p & 0x3F) | (p >> 2 & 0xFC0) | (p >> 4 & 0x3F000) | (p >> 6 & 0x1C0000);
-    return Sound[(w >> 22 & 0xFC) | (w >> 20 & 3)] ? c : 0;
+    length = lengthOf(w);
+    const std::uint32_t p = w >> ((32 - 8 * length) & 31) & Payload[length];
+    return (p & 0x3F) | (p >> 2 & 0xFC0) | (p >> 4 & 0x3F000) | (p >> 6 & 0x1C0000);
 }
 
 #if TOVRIK_WIDE
@@ -271,11 +277,10 @@ char32_t characterAt(const unsigned char *b, std::size_t &length) {
 // slow on some older processors that have it, none with AVX-512.)
 __attribute__((target("bmi2"))) char32_t characterAtWide(const unsigned char *b,
                                                          std::size_t &length) {
-    static constexpr std::uint32_t Bits[4] = {0x1F3F0000, 0x1F3F0000, 0x0F3F3F00, 0x073F3F3F};
+    static constexpr std::uint32_t Bits[5] = {0, 0, 0x1F3F0000, 0x0F3F3F00, 0x073F3F3F};
     const std::uint32_t w = core::FourBytesAt(b);
-    length = Lengths[w >> 28 & 3];
-    const char32_t c = _pext_u32(w, Bits[w >> 28 & 3]);
-    return Sound[(w >> 22 & 0xFC) | (w >> 20 & 3)] ? c : 0;
+    length = lengthOf(w);
+    return _pext_u32(w, Bits[length]);
 }
 #endif
 
@@ -576,15 +581,18 @@ bool QuickRecords::cut() {
     }
     // Else parts of whole words: the words that fit end at the last blank
     // before the first character that does not fit, and the blank goes.
+    // (No piece of blanks alone: such a cut is left to the general path.)
+    const auto add = [&](std::size_t from, std::size_t to, int cost) {
+        m_pieces[m_count++] = {from, to, cost};
+        return m_text[from] != ' ' || std::string_view(m_text + from, to - from)
+                                              .find_first_not_of(' ') != std::string_view::npos;
+    };
     const int budget = int(m_gsm7 ? core::Gsm7Part : core::Ucs2Part);
     std::size_t start = 0;
     int before = 0; // the cost of the text before start
     for (;;) {
-        if (m_total - before <= budget) { // the rest fits
-            if (start < m_size)
-                m_pieces[m_count++] = {start, m_size, m_total - before};
-            break;
-        }
+        if (m_total - before <= budget) // the rest fits
+            return start >= m_size || add(start, m_size, m_total - before);
         // The last block that starts within reach, then the first character
         // in it that does not fit, and the blanks before it. (A block costs
         // at most 32, less than a part holds: that block is past start's.)
@@ -631,18 +639,11 @@ bool QuickRecords::cut() {
         }
         if (!m_gsm7 && !blankStandsAlone(blank))
             return false;
-        if (blank > start)
-            m_pieces[m_count++] = {start, blank, beforeBlank - before};
+        if (blank > start && !add(start, blank, beforeBlank - before))
+            return false;
         start = blank + 1;
         before = beforeBlank + 1; // a blank costs one in either encoding
     }
-    // No piece of blanks alone.
-    for (const Piece &piece : pieces())
-        if (m_text[piece.from] == ' ' &&
-            std::string_view(m_text + piece.from, piece.to - piece.from).find_first_not_of(' ') ==
-                std::string_view::npos)
-            return false;
-    return true;
 }
 
 bool QuickRecords::blankStandsAlone(std::size_t p) const {

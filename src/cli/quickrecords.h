@@ -129,7 +129,7 @@ private:
     std::uint16_t m_leads[MostBlocks + 4];
     std::uint16_t m_extension[MostBlocks + 4];
     quick::Scan m_scan;
-    bool m_wide = false; // the wide scan is taken, and the wide list
+    bool m_wide = false; // the list is made with BMI2
     std::size_t m_blocks = 0;
     struct Piece {
         std::size_t from, to;
