@@ -164,9 +164,12 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
     std::uint16_t *const leadsOut = blocks.leads;
     std::uint16_t *const escapedOut = blocks.escaped;
     std::uint16_t *const extensionOut = blocks.extension;
-    std::uint64_t claimed = 0; // bytes of the next 64 that first bytes claim
-    std::uint64_t wrong = 0;   // bytes out of UTF-8's frame, or refused
-    std::uint64_t carried = 0; // the next 64's first byte is an escape's second
+    std::uint16_t *const unitsOut = blocks.units;
+    std::uint16_t *const blanksOut = blocks.blanks;
+    std::uint64_t claimed = 0;    // bytes of the next 64 that first bytes claim
+    std::uint64_t wrong = 0;      // bytes out of UTF-8's frame, or refused
+    std::uint64_t carried = 0;    // the next 64's first byte is an escape's second
+    std::uint64_t secondUnit = 0; // and the second unit of a character of four bytes
     std::uint64_t graves = 0;
     std::size_t escapes = 0;
     for (std::size_t b = 0, i = 0; i < n; b += 4, i += 64) {
@@ -224,6 +227,11 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         std::memcpy(leadsOut + b, &two, sizeof two);
         std::memcpy(escapedOut + b, &escaped, sizeof escaped);
         std::memcpy(extensionOut + b, &extension, sizeof extension);
+        const std::uint64_t units = (inText & ~continuation & ~escaped) | four << 1 | secondUnit;
+        secondUnit = four >> 63;
+        const std::uint64_t blanks = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(' '));
+        std::memcpy(unitsOut + b, &units, sizeof units);
+        std::memcpy(blanksOut + b, &blanks, sizeof blanks);
     }
     blocks.escapes = escapes;
     blocks.grave = graves != 0;

@@ -33,6 +33,11 @@ struct Blocks {
     std::uint16_t *leads;
     std::uint16_t *extension;
     std::uint16_t *escaped;
+    // Of the wide scan alone: a bit a byte where a UTF-16 unit starts (the
+    // second of a character of four bytes at its second byte; none at an
+    // escape's second), and the blanks.
+    std::uint16_t *units;
+    std::uint16_t *blanks;
     // And of the whole text: its escapes, and whether it holds a grave
     // accent.
     std::size_t escapes = 0;

@@ -248,8 +248,9 @@ constexpr auto Lengths = [] {
             if (!(lead == 0xC2 && second < 0xA0) && !(lead == 0xE0 && second < 0xA0) &&
                 !(lead == 0xED && second >= 0xA0) && !(lead == 0xF0 && second < 0x90) &&
                 !(lead == 0xF4 && second >= 0x90))
-                lengths[(lead & 0x3F) << 2 | (second >> 4 & 3)] =
-                    std::uint8_t(lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4);
+                lengths[(lead & 0x3F) << 2 | (second >> 4 & 3)] = std::uint8_t(lead < 0xE0   ? 2
+                                                                               : lead < 0xF0 ? 3
+                                                                                             : 4);
     return lengths;
 }();
 
@@ -354,7 +355,7 @@ bool QuickRecords::measure() {
     //    past ASCII start, and whether the text is one this path takes, its
     //    bytes in UTF-8's frame (the three before the text are the line's
     //    `":"`).
-    quick::Blocks blocks{m_costs, m_leads, m_extension, m_escaped};
+    quick::Blocks blocks{m_costs, m_leads, m_extension, m_escaped, m_units, m_blanks};
     if (!m_scan(t, n, blocks))
         return false;
     m_escapes = blocks.escapes;
@@ -365,7 +366,7 @@ bool QuickRecords::measure() {
         m_unitsBefore[b + 1] = m_costs[b] / 64;
     }
     for (std::size_t b = m_blocks; b % 4 != 0; ++b)
-        m_leads[b] = m_extension[b] = 0;
+        m_leads[b] = m_extension[b] = m_units[b] = m_blanks[b] = 0;
     std::partial_sum(m_unitsBefore, m_unitsBefore + m_blocks + 1, m_unitsBefore);
     const int units = m_unitsBefore[m_blocks];
 
@@ -581,18 +582,16 @@ bool QuickRecords::cut() {
     }
     // Else parts of whole words: the words that fit end at the last blank
     // before the first character that does not fit, and the blank goes.
-    // (No piece of blanks alone: such a cut is left to the general path.)
-    const auto add = [&](std::size_t from, std::size_t to, int cost) {
-        m_pieces[m_count++] = {from, to, cost};
-        return m_text[from] != ' ' || std::string_view(m_text + from, to - from)
-                                              .find_first_not_of(' ') != std::string_view::npos;
-    };
+#if TOVRIK_WIDE
+    if (!m_gsm7 && m_wide)
+        return cutInUnits();
+#endif
     const int budget = int(m_gsm7 ? core::Gsm7Part : core::Ucs2Part);
     std::size_t start = 0;
     int before = 0; // the cost of the text before start
     for (;;) {
         if (m_total - before <= budget) // the rest fits
-            return start >= m_size || add(start, m_size, m_total - before);
+            return start >= m_size || addPiece(start, m_size, m_total - before);
         // The last block that starts within reach, then the first character
         // in it that does not fit, and the blanks before it. (A block costs
         // at most 32, less than a part holds: that block is past start's.)
@@ -639,12 +638,79 @@ bool QuickRecords::cut() {
         }
         if (!m_gsm7 && !blankStandsAlone(blank))
             return false;
-        if (blank > start && !add(start, blank, beforeBlank - before))
+        if (blank > start && !addPiece(start, blank, beforeBlank - before))
             return false;
         start = blank + 1;
         before = beforeBlank + 1; // a blank costs one in either encoding
     }
 }
+
+bool QuickRecords::addPiece(std::size_t from, std::size_t to, int cost) {
+    m_pieces[m_count++] = {from, to, cost};
+    return m_text[from] != ' ' ||
+           std::string_view(m_text + from, to - from).find_first_not_of(' ') !=
+               std::string_view::npos;
+}
+
+#if TOVRIK_WIDE
+bool QuickRecords::cutInUnits() {
+    // Each unit's start is a bit: the first character that does not fit is
+    // the one that holds the unit a part's room after start's, found by
+    // counting bits, and the blank before it is the last bit of the blanks.
+    // (Words of sixty-four bits, four blocks' masks: this processor stores
+    // little-endian.)
+    const auto word = [](const std::uint16_t *masks, std::size_t w) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, masks + 4 * w, sizeof bits);
+        return bits;
+    };
+    const auto bitCount = [](std::uint64_t bits) __attribute__((target("popcnt"))) {
+        return unsigned(__builtin_popcountll(bits));
+    };
+    const int budget = int(core::Ucs2Part);
+    std::size_t start = 0;
+    int before = 0; // the units of the text before start
+    for (;;) {
+        if (m_total - before <= budget) // the rest fits
+            return start >= m_size || addPiece(start, m_size, m_total - before);
+        // 1. The unit `budget` units after start's: the text holds it.
+        std::size_t w = start / 64;
+        std::uint64_t bits = word(m_units, w) & (~std::uint64_t(0) << (start % 64));
+        unsigned k = unsigned(budget);
+        for (unsigned count = bitCount(bits); k >= count; count = bitCount(bits)) {
+            k -= count;
+            bits = word(m_units, ++w);
+        }
+        // (Where that is the second unit of a character of four bytes, the
+        // character starts at the byte before, which is not a blank.)
+        const std::size_t stop =
+            64 * w + std::size_t(std::countr_zero(_pdep_u64(std::uint64_t(1) << k, bits)));
+        // 2. The last blank before it, from start on.
+        w = stop / 64;
+        bits = word(m_blanks, w) & ((std::uint64_t(1) << (stop % 64)) - 1);
+        while (bits == 0 && 64 * w > start)
+            bits = word(m_blanks, --w);
+        if (bits == 0)
+            return false; // a word longer than a part
+        const std::size_t blank = 64 * w + std::size_t(63 - std::countl_zero(bits));
+        if (blank < start)
+            return false;
+        if (!blankStandsAlone(blank))
+            return false;
+        // 3. The units before it.
+        int units = 0;
+        w = start / 64;
+        bits = word(m_units, w) & (~std::uint64_t(0) << (start % 64));
+        for (; 64 * (w + 1) <= blank; bits = word(m_units, ++w))
+            units += int(bitCount(bits));
+        units += int(bitCount(bits & ((std::uint64_t(1) << (blank % 64)) - 1)));
+        if (blank > start && !addPiece(start, blank, units))
+            return false;
+        start = blank + 1;
+        before += units + 1; // a blank is one unit
+    }
+}
+#endif
 
 bool QuickRecords::blankStandsAlone(std::size_t p) const {
     // A blank is a grapheme of its own unless the character before it joins

@@ -64,6 +64,14 @@ private:
     // Notes a character of the default alphabet for the national tables.
     void noteNational(char32_t c);
     bool cut();
+#if TOVRIK_WIDE
+    // The same for a UCS-2 message on the wide path, by the bits where its
+    // units start.
+    __attribute__((target("bmi2,popcnt"))) bool cutInUnits();
+#endif
+    // Appends a piece; false where it is of blanks alone, a cut this path
+    // leaves to the general one.
+    bool addPiece(std::size_t from, std::size_t to, int cost);
     // Whether no pair of national tables may beat the default tables' cut.
     bool defaultTablesWin();
     // The cost of the character at p, in the message's encoding; its length.
@@ -128,6 +136,8 @@ private:
     std::uint16_t m_costs[MostBlocks + 4];
     std::uint16_t m_leads[MostBlocks + 4];
     std::uint16_t m_extension[MostBlocks + 4];
+    std::uint16_t m_units[MostBlocks + 4]; // (the wide scan's)
+    std::uint16_t m_blanks[MostBlocks + 4];
     quick::Scan m_scan;
     bool m_wide = false; // the list is made with BMI2
     std::size_t m_blocks = 0;
