@@ -718,17 +718,28 @@ bool QuickRecords::blankStandsAlone(std::size_t p) const {
     // before (an accent, a joiner, a spacing mark). Sure where neither does:
     // ASCII does not, nor a character that is a grapheme of its own; nor,
     // before the blank, an accent, a joiner, a variation selector or a skin
-    // tone, which join what comes before them only.
+    // tone, which join what comes before them only. (Without a branch on the
+    // characters' lengths: in text of several scripts they cannot be
+    // foreseen.)
     const auto *t = reinterpret_cast<const unsigned char *>(m_text);
-    if (p > 0 && t[p - 1] >= 0x80) {
-        const char32_t c = core::DecodeBefore(m_text, p);
-        if (!core::BreaksBothWays(c) && !(c >= 0x0300 && c <= 0x036F) && c != 0x200D &&
-            !(c >= 0xFE00 && c <= 0xFE0F) && !(c >= 0x1F3FB && c <= 0x1F3FF))
-            return false;
-    }
-    std::size_t length = 0;
-    return p + 1 >= m_size || t[p + 1] < 0x80 ||
-           core::BreaksBothWays(core::DecodeAt(m_text, p + 1, length));
+    // The character before: its bytes are the last of the four before the
+    // blank (before the text, the line's `"text":"`), from the last byte
+    // that is not a continuation byte on.
+    static constexpr std::uint32_t Payload[5] = {0, 0x7F, 0x1F3F, 0x0F3F3F, 0x073F3F3F};
+    const std::uint32_t x = core::FourBytesAt(t + p - 4);
+    const std::uint32_t continuation = x & ~(x << 1) & 0x80808080u;
+    const auto length = std::size_t(std::countr_zero(~continuation & 0x80808080u) / 8 + 1);
+    const std::uint32_t w = x & Payload[length];
+    const char32_t c =
+        length == 1 ? w : (w & 0x3F) | (w >> 2 & 0xFC0) | (w >> 4 & 0x3F000) | (w >> 6 & 0x1C0000);
+    const bool before = c < 0x80 || core::BreaksBothWays(c) || (c >= 0x0300 && c <= 0x036F) ||
+                        c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) ||
+                        (c >= 0x1F3FB && c <= 0x1F3FF);
+    // The character after (the text's closing quote after its last byte),
+    // decoded only past ASCII, where the bytes it claims are the text's.
+    std::size_t after = 0;
+    return before &&
+           (t[p + 1] < 0x80 || core::BreaksBothWays(core::DecodeWithRoom(m_text, p + 1, after)));
 }
 
 } // namespace tovrik::cli
