@@ -573,6 +573,13 @@ QuickRecords::BlockCosts QuickRecords::costsIn(std::size_t b) const {
 }
 #endif
 
+inline bool QuickRecords::addPiece(std::size_t from, std::size_t to, int cost) {
+    m_pieces[m_count++] = {from, to, cost};
+    return m_text[from] != ' ' ||
+           std::string_view(m_text + from, to - from).find_first_not_of(' ') !=
+               std::string_view::npos;
+}
+
 bool QuickRecords::cut() {
     m_count = 0;
     // A message that fits one SMS is one part.
@@ -645,12 +652,6 @@ bool QuickRecords::cut() {
     }
 }
 
-bool QuickRecords::addPiece(std::size_t from, std::size_t to, int cost) {
-    m_pieces[m_count++] = {from, to, cost};
-    return m_text[from] != ' ' ||
-           std::string_view(m_text + from, to - from).find_first_not_of(' ') !=
-               std::string_view::npos;
-}
 
 #if TOVRIK_WIDE
 bool QuickRecords::cutInUnits() {
