@@ -151,6 +151,7 @@ bool ScanBlocks(const unsigned char *t, std::size_t n, Blocks &blocks) {
 // for uninitialised variables.)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 namespace {
 
 // The same as ScanBlocks, sixty-four bytes at a time: each kind of byte is
@@ -172,11 +173,13 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
     std::uint64_t secondUnit = 0; // and the second unit of a character of four bytes
     std::uint64_t graves = 0;
     std::size_t escapes = 0;
-    for (std::size_t b = 0, i = 0; i < n; b += 4, i += 64) {
+    // Sixty-four bytes from i, those of inText in the text, and whether the
+    // byte after them is a quote. (The whole ones in a loop of their own:
+    // there the masks of the text's end fall away.)
+    const auto step = [&](std::size_t b, std::size_t i, std::uint64_t inText, bool quoteAfter)
+        __attribute__((always_inline, target("avx512f,avx512bw,ssse3,popcnt"))) {
         // (The bytes past the text are not read: they are zero here, which
         // no mask below takes but the ASCII and control ones.)
-        const std::uint64_t inText =
-            n - i >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << (n - i)) - 1;
         const __m512i v = _mm512_maskz_loadu_epi8(inText, t + i);
         const std::uint64_t ascii =
             _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(char(0x80))) & inText;
@@ -201,8 +204,7 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         const std::uint64_t begun = backslash & ~escaped;
         carried = begun >> 63;
         wrong |= (escaped & ~(quote | backslash)) | (quote & ~escaped) | control;
-        const std::uint64_t quoted = quote >> 1 | std::uint64_t(n - i > 64 && t[i + 64] == '"')
-                                                      << 63;
+        const std::uint64_t quoted = quote >> 1 | std::uint64_t(quoteAfter) << 63;
         escapes += std::size_t(__builtin_popcountll(escaped));
         graves |= grave;
         // A first byte claims the one, two or three bytes after it.
@@ -232,7 +234,12 @@ scanWide(const unsigned char *t, std::size_t n, Blocks &blocks) {
         const std::uint64_t blanks = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(' '));
         std::memcpy(unitsOut + b, &units, sizeof units);
         std::memcpy(blanksOut + b, &blanks, sizeof blanks);
-    }
+    };
+    std::size_t b = 0;
+    std::size_t i = 0;
+    for (; n - i > 64; b += 4, i += 64)
+        step(b, i, ~std::uint64_t(0), t[i + 64] == '"');
+    step(b, i, n - i == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << (n - i)) - 1, false);
     blocks.escapes = escapes;
     blocks.grave = graves != 0;
     return (wrong | claimed | carried) == 0;
