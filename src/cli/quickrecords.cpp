@@ -361,14 +361,14 @@ bool QuickRecords::measure() {
     m_escapes = blocks.escapes;
     m_grave = blocks.grave;
     m_septetsBefore[0] = m_unitsBefore[0] = 0;
+    int units = 0;
     for (std::size_t b = 0; b < m_blocks; ++b) {
         m_septetsBefore[b + 1] = m_costs[b] % 64; // the block's own, for now
-        m_unitsBefore[b + 1] = m_costs[b] / 64;
+        units += m_costs[b] / 64;
+        m_unitsBefore[b + 1] = units;
     }
     for (std::size_t b = m_blocks; b % 4 != 0; ++b)
         m_leads[b] = m_extension[b] = m_units[b] = m_blanks[b] = 0;
-    std::partial_sum(m_unitsBefore, m_unitsBefore + m_blocks + 1, m_unitsBefore);
-    const int units = m_unitsBefore[m_blocks];
 
     // 2. The characters past ASCII, four blocks at a time (the line goes on
     //    after the text, so three bytes after one can be read): their
