@@ -97,7 +97,8 @@ QuickRecords::QuickRecords(core::LanguageSet languages, bool widest)
     if (const quick::Scan wide = quick::WideScan(); wide && widest) {
         m_scan = wide;
 #if TOVRIK_WIDE
-        m_wide = __builtin_cpu_supports("bmi2"); // (every processor with AVX-512 has it)
+        // (Every processor with AVX-512 has BMI2; VBMI2 came later.)
+        m_wide = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512vbmi2");
 #endif
     }
     if (!m_languages)
@@ -287,30 +288,30 @@ __attribute__((target("bmi2"))) char32_t characterAtWide(const unsigned char *b,
 
 } // namespace
 
+// Adds the character at `at` to the list, where it is one without a GSM-7
+// form (with national tables, one that no table has); false where it is not
+// well-formed.
 template <class Decode>
-__attribute__((always_inline)) inline bool
-QuickRecords::listWith(std::size_t b, std::uint64_t leads, Decode decode) {
-    // UCS-2: only the list counts now, which leaves out the alphabet's own
-    // (and with national tables, those that a table has).
-    // (Held here: a store to the list might be to them, for all the
-    // compiler knows.)
-    const char *const text = m_text;
-    const auto *t = reinterpret_cast<const unsigned char *>(text);
-    const std::size_t blocks = m_blocks;
-    const bool languages = m_languages;
+__attribute__((always_inline)) inline bool QuickRecords::listAt(core::WithoutGsm7Walk &without,
+                                                                std::size_t at, Decode decode) {
+    std::size_t length = 0;
+    const char32_t c = decode(reinterpret_cast<const unsigned char *>(m_text) + at, length);
+    if (c == 0)
+        return false;
+    if (!m_languages || !m_national.has(c))
+        without.add(c, std::string_view(m_text + at, length));
+    return true;
+}
+
+bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
+    // UCS-2: only the list counts now, which leaves out the alphabet's own.
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     for (;;) {
-        for (; leads != 0; leads &= leads - 1) {
-            const std::size_t at = 16 * b + std::size_t(std::countr_zero(leads));
-            std::size_t length = 0;
-            const char32_t c = decode(t + at, length);
-            if (c == 0)
+        for (; leads != 0; leads &= leads - 1)
+            if (!listAt(without, 16 * b + std::size_t(std::countr_zero(leads)), characterAt))
                 return false;
-            if (!languages || !m_national.has(c))
-                without.add(c, std::string_view(text + at, length));
-        }
         b += 4;
-        if (b >= blocks)
+        if (b >= m_blocks)
             break;
         leads = fourAt(m_leads, b);
     }
@@ -318,14 +319,36 @@ QuickRecords::listWith(std::size_t b, std::uint64_t leads, Decode decode) {
     return true;
 }
 
-bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
-    return listWith(b, leads, characterAt);
-}
-
 #if TOVRIK_WIDE
 bool QuickRecords::listWithoutWide(std::size_t b, std::uint64_t leads) {
-    // (characterAtWide is inlined here, where BMI2 is allowed.)
-    return listWith(b, leads, characterAtWide);
+    // 1. Where each character starts, from the first of `leads` on: the
+    //    offsets of each 64 bytes' leads, compressed, with no branch on how
+    //    many they are.
+    const __m512i offsets =
+        _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13,
+                         12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    std::size_t count = 0;
+    for (;;) {
+        const __m512i low = _mm512_add_epi16(offsets, _mm512_set1_epi16(short(16 * b)));
+        const __m512i high = _mm512_add_epi16(low, _mm512_set1_epi16(32));
+        _mm512_storeu_si512(m_starts + count, _mm512_maskz_compress_epi16(__mmask32(leads), low));
+        count += std::size_t(__builtin_popcount(unsigned(leads)));
+        _mm512_storeu_si512(m_starts + count,
+                            _mm512_maskz_compress_epi16(__mmask32(leads >> 32), high));
+        count += std::size_t(__builtin_popcount(unsigned(leads >> 32)));
+        b += 4;
+        if (b >= m_blocks)
+            break;
+        leads = fourAt(m_leads, b);
+    }
+    // 2. The list, as they come. (characterAtWide is inlined here, where
+    //    BMI2 is allowed.)
+    core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
+    for (std::size_t k = 0; k < count; ++k)
+        if (!listAt(without, m_starts[k], characterAtWide))
+            return false;
+    without.done();
+    return true;
 }
 #endif
 
@@ -651,7 +674,6 @@ bool QuickRecords::cut() {
         before = beforeBlank + 1; // a blank costs one in either encoding
     }
 }
-
 
 #if TOVRIK_WIDE
 bool QuickRecords::cutInUnits() {

@@ -55,12 +55,15 @@ private:
     bool measure();
     // Lists the characters without a GSM-7 form from the lead of `leads`
     // (those of blocks b on) on; false where one is not well-formed. The
-    // wide path's decodes each character with BMI2.
+    // wide path's finds where they start with AVX-512 and decodes each with
+    // BMI2.
     bool listWithout(std::size_t b, std::uint64_t leads);
 #if TOVRIK_WIDE
-    __attribute__((target("bmi2"))) bool listWithoutWide(std::size_t b, std::uint64_t leads);
+    __attribute__((target("avx512f,avx512bw,avx512vbmi2,bmi2,popcnt"))) bool
+    listWithoutWide(std::size_t b, std::uint64_t leads);
 #endif
-    template <class Decode> bool listWith(std::size_t b, std::uint64_t leads, Decode decode);
+    template <class Decode>
+    bool listAt(core::WithoutGsm7Walk &without, std::size_t at, Decode decode);
     // Notes a character of the default alphabet for the national tables.
     void noteNational(char32_t c);
     bool cut();
@@ -139,7 +142,10 @@ private:
     std::uint16_t m_units[MostBlocks + 4]; // (the wide scan's)
     std::uint16_t m_blanks[MostBlocks + 4];
     quick::Scan m_scan;
-    bool m_wide = false; // the list is made with BMI2
+    bool m_wide = false; // the list and a UCS-2 cut take the wide path
+    // Where the characters past ASCII start, for the wide list (with room
+    // for a vector's stores past the last).
+    std::uint16_t m_starts[MostText + 32];
     std::size_t m_blocks = 0;
     struct Piece {
         std::size_t from, to;
