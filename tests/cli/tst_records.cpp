@@ -469,6 +469,9 @@ void RecordsTest::quickPathAgrees() {
         case 5:
             input += "{\"id\":\"a\tb\",\"text\":\"" + text + R"("})" + "\n"; // (a tab)
             break;
+        case 6:
+            input += R"({"id":-,"text":")" + text + R"("})" + "\n";
+            break;
         default:
             input += R"({"id":)" + id + R"(,"text":")" + text + R"("})" + "\n";
         }
