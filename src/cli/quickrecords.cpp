@@ -291,24 +291,30 @@ __attribute__((target("bmi2"))) char32_t characterAtWide(const unsigned char *b,
 // Adds the character at `at` to the list, where it is one without a GSM-7
 // form (with national tables, one that no table has); false where it is not
 // well-formed.
+// (The text and whether languages are enabled are held by the caller: a
+// store to the list might be to them, for all the compiler knows.)
 template <class Decode>
 __attribute__((always_inline)) inline bool QuickRecords::listAt(core::WithoutGsm7Walk &without,
+                                                                const char *text, bool languages,
                                                                 std::size_t at, Decode decode) {
     std::size_t length = 0;
-    const char32_t c = decode(reinterpret_cast<const unsigned char *>(m_text) + at, length);
+    const char32_t c = decode(reinterpret_cast<const unsigned char *>(text) + at, length);
     if (c == 0)
         return false;
-    if (!m_languages || !m_national.has(c))
-        without.add(c, std::string_view(m_text + at, length));
+    if (!languages || !m_national.has(c))
+        without.add(c, std::string_view(text + at, length));
     return true;
 }
 
 bool QuickRecords::listWithout(std::size_t b, std::uint64_t leads) {
     // UCS-2: only the list counts now, which leaves out the alphabet's own.
+    const char *const text = m_text;
+    const bool languages = m_languages;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     for (;;) {
         for (; leads != 0; leads &= leads - 1)
-            if (!listAt(without, 16 * b + std::size_t(std::countr_zero(leads)), characterAt))
+            if (!listAt(without, text, languages, 16 * b + std::size_t(std::countr_zero(leads)),
+                        characterAt))
                 return false;
         b += 4;
         if (b >= m_blocks)
@@ -343,9 +349,12 @@ bool QuickRecords::listWithoutWide(std::size_t b, std::uint64_t leads) {
     }
     // 2. The list, as they come. (characterAtWide is inlined here, where
     //    BMI2 is allowed.)
+    const char *const text = m_text;
+    const bool languages = m_languages;
+    const std::uint16_t *const starts = m_starts;
     core::WithoutGsm7Walk without(core::ShownWithoutGsm7, m_without);
     for (std::size_t k = 0; k < count; ++k)
-        if (!listAt(without, m_starts[k], characterAtWide))
+        if (!listAt(without, text, languages, starts[k], characterAtWide))
             return false;
     without.done();
     return true;

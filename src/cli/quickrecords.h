@@ -21,7 +21,11 @@
 // own bytes, escapes and all, where the general path unescapes the text,
 // scans it, cuts it and escapes the pieces again: a vector scan of the text
 // (quickblocks.h), a look at each character past ASCII, and a cut from the
-// blocks' costs.
+// blocks' costs. Where the processor has AVX-512 with VBMI2 (the wide path),
+// the characters past ASCII are found all at once, and a UCS-2 message is
+// cut by counting the bits where its UTF-16 units start; elsewhere they are
+// found block by block, and every cut sums the blocks' costs. The tests run
+// both.
 //
 // A record of any other shape, or one whose cut needs more than this path
 // knows (a character of several code points beside a cut, a word longer than
@@ -63,7 +67,8 @@ private:
     listWithoutWide(std::size_t b, std::uint64_t leads);
 #endif
     template <class Decode>
-    bool listAt(core::WithoutGsm7Walk &without, std::size_t at, Decode decode);
+    bool listAt(core::WithoutGsm7Walk &without, const char *text, bool languages, std::size_t at,
+                Decode decode);
     // Notes a character of the default alphabet for the national tables.
     void noteNational(char32_t c);
     bool cut();
