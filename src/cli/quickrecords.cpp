@@ -454,8 +454,9 @@ bool QuickRecords::defaultTablesWin() {
         return true;
     const std::string_view text(m_text, m_size);
     // The blanks that a cut may leave as pieces of their own, which are
-    // dropped. (A GSM-7 character is a grapheme of its own.)
-    const std::ptrdiff_t blanks = core::BlanksThatMayStandAlone(text, true);
+    // dropped, counted when first asked. (A GSM-7 character is a grapheme of
+    // its own.)
+    std::ptrdiff_t blanks = -1;
     // Whether a pair with `national` national tables whose cost is `cost`
     // may beat the default tables' cut: by the fewest parts a cut in whole
     // words can take with it (each but the last may lose a blank), then by
@@ -466,6 +467,8 @@ bool QuickRecords::defaultTablesWin() {
     const auto mayBeat = [&](std::ptrdiff_t cost, int national) {
         const std::ptrdiff_t single = core::Gsm7Capacity(false, national);
         const std::ptrdiff_t piece = core::Gsm7Capacity(true, national);
+        if (cost > single && piece > 2 && blanks < 0)
+            blanks = core::BlanksThatMayStandAlone(text, true);
         const std::ptrdiff_t fewest =
             cost <= single || piece <= 2
                 ? 1
@@ -489,13 +492,22 @@ bool QuickRecords::defaultTablesWin() {
                 for (std::uint64_t p = m_cheaperWith[static_cast<unsigned char>(c)]; p != 0;
                      p &= p - 1)
                     m_savings[std::size_t(std::countr_zero(p))] += k;
-        for (const char c : m_asciiLacked)
-            if (text.find(c) != std::string_view::npos)
-                m_lacking |= m_lacks[static_cast<unsigned char>(c)];
+        // (The ASCII characters that some pair lacks are looked for in the
+        // text once a pair would otherwise pass.)
+        bool lackingKnown = false;
+        const auto lacks = [&](std::size_t p) {
+            if (!lackingKnown) {
+                for (const char c : m_asciiLacked)
+                    if (text.find(c) != std::string_view::npos)
+                        m_lacking |= m_lacks[static_cast<unsigned char>(c)];
+                lackingKnown = true;
+            }
+            return (m_lacking >> p & 1) != 0;
+        };
         bool any = false;
         for (std::size_t p = 1; p < pairs.size() && !any; ++p)
-            any = (m_lacking >> p & 1) == 0 && m_savings[p] > 0 &&
-                  mayBeat(m_total - m_savings[p], pairs[p].tables.national());
+            any = m_savings[p] > 0 && (m_lacking >> p & 1) == 0 &&
+                  mayBeat(m_total - m_savings[p], pairs[p].tables.national()) && !lacks(p);
         if (!any)
             return true;
     } else {
