@@ -115,10 +115,6 @@ void NationalTables::enable(LanguageSet languages) {
     m_rowsMet.assign(m_lacks.size() + 1, 0); // (a slot more than there are rows to meet)
 }
 
-bool NationalTables::has(char32_t c) const {
-    return c < m_everywhere.size() && m_everywhere[c] != NoPair;
-}
-
 std::size_t NationalTables::nearest(std::span<const std::string_view> texts) const {
     // A character lacking outweighs every septet the others can cost.
     std::size_t size = 0;

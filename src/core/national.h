@@ -65,8 +65,9 @@ public:
     // others; the first in the order of pairs() on a tie.
     std::size_t nearest(std::span<const std::string_view> texts) const;
 
-    // Whether any pair has the character.
-    bool has(char32_t c) const;
+    // Whether any pair has the character. (Inline: asked for each character
+    // of many texts.)
+    bool has(char32_t c) const { return c < m_everywhere.size() && m_everywhere[c] != NoPair; }
 
 private:
     void costsFromDefault(std::string_view text, std::vector<std::ptrdiff_t> &septets,
