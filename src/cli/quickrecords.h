@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -158,9 +157,6 @@ private:
     };
     // The pieces: each holds a character and a blank or the text's end
     // after it, so they are no more than half the text and one.
-    std::span<Piece> pieces() {
-        return {m_pieces, m_count};
-    }
     Piece m_pieces[MostText / 2 + 1];
     std::size_t m_count = 0;
     // The characters without a GSM-7 form, as the line holds them.
