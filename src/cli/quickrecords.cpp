@@ -21,10 +21,17 @@ namespace tovrik::cli {
 
 namespace {
 
-// The bits of four blocks' masks from b on, the first lowest.
+// The bits of four blocks' masks from b on, the first lowest. (Where the
+// processor stores little-endian, as they lie.)
 inline std::uint64_t fourAt(const std::uint16_t *masks, std::size_t b) {
-    return std::uint64_t(masks[b]) | std::uint64_t(masks[b + 1]) << 16 |
-           std::uint64_t(masks[b + 2]) << 32 | std::uint64_t(masks[b + 3]) << 48;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, masks + b, sizeof bits);
+        return bits;
+    } else {
+        return std::uint64_t(masks[b]) | std::uint64_t(masks[b + 1]) << 16 |
+               std::uint64_t(masks[b + 2]) << 32 | std::uint64_t(masks[b + 3]) << 48;
+    }
 }
 
 char *put(char *o, std::string_view bytes) {
@@ -701,16 +708,11 @@ bool QuickRecords::cutInUnits() {
     // Each unit's start is a bit: the first character that does not fit is
     // the one that holds the unit a part's room after start's, found by
     // counting bits, and the blank before it is the last bit of the blanks.
-    // (Words of sixty-four bits, four blocks' masks: this processor stores
-    // little-endian.)
+    // (Words of sixty-four bits, four blocks' masks.)
     const auto word = [](const std::uint16_t *masks, std::size_t w) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, masks + 4 * w, sizeof bits);
-        return bits;
+        return fourAt(masks, 4 * w);
     };
-    const auto bitCount = [](std::uint64_t bits) __attribute__((target("popcnt"))) {
-        return unsigned(__builtin_popcountll(bits));
-    };
+    const auto bitCount = [](std::uint64_t bits) { return unsigned(std::popcount(bits)); };
     const int budget = int(core::Ucs2Part);
     std::size_t start = 0;
     int before = 0; // the units of the text before start
